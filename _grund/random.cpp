@@ -1,0 +1,22 @@
+#include "_grund/grund.h"
+
+namespace grund {
+
+double RandomGenerator::NextFraction() {
+  Step();
+  return static_cast<double>(seed_) / 4294967296.0;
+}
+
+std::uint32_t RandomGenerator::NextBelow(std::uint32_t n) {
+  Step();
+  return static_cast<std::uint32_t>((static_cast<std::uint64_t>(seed_) * n) >> 32);
+}
+
+RandomGenerator& ProcessRandom() {
+  static RandomGenerator generator;
+  return generator;
+}
+
+std::array<std::string, 6> UserFunctionText;
+
+}  // namespace grund

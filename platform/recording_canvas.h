@@ -1,0 +1,66 @@
+#pragma once
+// A canvas that draws nothing and writes down every call as one line of text,
+// for tests and fuzzers. Text is measured with a fixed advance per character,
+// so the positions of labels are predictable.
+
+#include <string>
+#include <vector>
+
+#include "platform/canvas.h"
+
+namespace platform {
+
+class RecordingCanvas : public Canvas {
+ public:
+  explicit RecordingCanvas(int charWidth = 7, int textHeight = 14)
+      : charWidth_(charWidth), textHeight_(textHeight) {}
+
+  // Every call so far, such as "MoveTo 392 489" or "TextOut 381 256 0".
+  const std::vector<std::string>& Calls() const { return calls_; }
+  void ClearCalls() { calls_.clear(); }
+
+  void MoveTo(int x, int y) override { Record("MoveTo", x, y); }
+  void LineTo(int x, int y) override { Record("LineTo", x, y); }
+  void Polygon(std::span<const Point> corners) override {
+    std::string line = "Polygon";
+    for (const Point& p : corners) line += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+    calls_.push_back(line);
+  }
+  void Ellipse(int left, int top, int right, int bottom) override {
+    Record("Ellipse", left, top, right, bottom);
+  }
+  void SetPixel(int x, int y, Color c) override { Record("SetPixel", x, y, c.red, c.green, c.blue); }
+  void TextOut(int x, int y, std::string_view text) override {
+    calls_.push_back("TextOut " + std::to_string(x) + " " + std::to_string(y) + " " +
+                     std::string(text));
+  }
+  int TextWidth(std::string_view text) override { return charWidth_ * static_cast<int>(text.size()); }
+  int TextHeight(std::string_view) override { return textHeight_; }
+
+  void SetPenColor(Color c) override { Record("PenColor", c.red, c.green, c.blue); }
+  void SetPenWidth(int width) override { Record("PenWidth", width); }
+  void SetPenStyle(PenStyle style) override {
+    calls_.push_back(style == PenStyle::Solid ? "PenStyle Solid" : "PenStyle Dotted");
+  }
+  void SetBrushColor(Color c) override { Record("BrushColor", c.red, c.green, c.blue); }
+  void SetBrushClear() override { calls_.push_back("BrushClear"); }
+  void SetFont(std::string_view family, int points) override {
+    calls_.push_back("Font " + std::string(family) + " " + std::to_string(points));
+  }
+  void SetFontColor(Color c) override { Record("FontColor", c.red, c.green, c.blue); }
+  void SetTransparentTextBackground() override { calls_.push_back("TransparentText"); }
+
+ private:
+  template <typename... Ints>
+  void Record(const char* name, Ints... values) {
+    std::string line = name;
+    ((line += " " + std::to_string(values)), ...);
+    calls_.push_back(std::move(line));
+  }
+
+  int charWidth_;
+  int textHeight_;
+  std::vector<std::string> calls_;
+};
+
+}  // namespace platform
