@@ -1,0 +1,198 @@
+// Number texts. Everything here is independent of the process locale: digits
+// come from std::to_chars / std::from_chars, never from printf or strtod,
+// which would write and expect a decimal comma on a German desktop.
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+
+#include "_grund/grund.h"
+
+namespace grund {
+
+namespace {
+
+// The magnitude of a finite x as decimal digits: integer part and fraction.
+// Below 10 the value is rounded to nearest at 17 decimals; from 10 upwards to
+// its first 18 significant digits (further integer digits are zeros).
+struct DecimalDigits {
+  std::string integer;
+  std::string fraction;
+};
+
+DecimalDigits ExpandTo18Digits(double magnitude) {
+  char buffer[400];
+  DecimalDigits digits;
+  if (magnitude < 10) {
+    const auto result =
+        std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, 17);
+    const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+    const std::size_t point = text.find('.');
+    digits.integer = std::string(text.substr(0, point));
+    digits.fraction = std::string(text.substr(point + 1));
+    return digits;
+  }
+  // "d.ddddddddddddddddde+XXX": 18 significant digits and the decimal exponent.
+  const auto result =
+      std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 17);
+  const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
+  const std::size_t e = text.find('e');
+  std::string mantissa;
+  mantissa += text[0];
+  mantissa += text.substr(2, e - 2);
+  int exponent = 0;
+  std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);  // always "+"
+  const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
+  if (integerDigits >= mantissa.size()) {
+    digits.integer = mantissa + std::string(integerDigits - mantissa.size(), '0');
+  } else {
+    digits.integer = mantissa.substr(0, integerDigits);
+    digits.fraction = mantissa.substr(integerDigits);
+  }
+  return digits;
+}
+
+// Keeps `decimals` fraction digits, rounding half up on the digit string.
+void RoundHalfUp(DecimalDigits& digits, std::size_t decimals) {
+  if (digits.fraction.size() <= decimals) {
+    digits.fraction.append(decimals - digits.fraction.size(), '0');
+    return;
+  }
+  const bool roundUp = digits.fraction[decimals] >= '5';
+  digits.fraction.resize(decimals);
+  if (!roundUp) return;
+  for (std::size_t i = digits.fraction.size(); i-- > 0;) {
+    if (digits.fraction[i] != '9') {
+      ++digits.fraction[i];
+      return;
+    }
+    digits.fraction[i] = '0';
+  }
+  for (std::size_t i = digits.integer.size(); i-- > 0;) {
+    if (digits.integer[i] != '9') {
+      ++digits.integer[i];
+      return;
+    }
+    digits.integer[i] = '0';
+  }
+  digits.integer.insert(digits.integer.begin(), '1');
+}
+
+std::string PadLeft(std::string text, int width) {
+  if (width > 0 && text.size() < static_cast<std::size_t>(width)) {
+    text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
+  }
+  return text;
+}
+
+}  // namespace
+
+std::string FormatPoint(double x, int width, int decimals) {
+  width = std::min(width, 1000);
+  if (std::isnan(x)) return PadLeft("NAN", width);
+  if (std::isinf(x)) return PadLeft(x < 0 ? "-INF" : "INF", width);
+  // More than 17 decimals only adds zeros that are cut again; the bound keeps
+  // the text short whatever a caller passes.
+  decimals = std::clamp(decimals, 0, 30);
+
+  DecimalDigits digits = ExpandTo18Digits(std::fabs(x));
+  RoundHalfUp(digits, static_cast<std::size_t>(decimals));
+  std::string text = x < 0 ? "-" : "";
+  text += digits.integer;
+  if (decimals > 0) {
+    text += '.';
+    text += digits.fraction;
+  }
+  text = PadLeft(std::move(text), width);
+
+  if (decimals > 0) {
+    while (text.size() > 1 && text.back() == '0') text.pop_back();
+    if (text.size() > 1 && text.back() == '.') text.pop_back();
+  }
+  if (text == "-0") text = "0";
+  return text;
+}
+
+std::string FormatComma(double x, int width, int decimals) {
+  std::string text = FormatPoint(x, width, decimals);
+  const std::size_t point = text.find('.');
+  if (point != std::string::npos) text[point] = ',';
+  return text;
+}
+
+std::string FormatSigned(double x, int width, int decimals) {
+  std::string text = FormatComma(x, width, decimals);
+  if (text == "0") return "+0";
+  return x >= 0 ? "+" + text : text;
+}
+
+std::string CommaToPoint(std::string_view text) {
+  std::string copy(text);
+  for (char& c : copy) {
+    if (c == ',') c = '.';
+  }
+  return copy;
+}
+
+ParsedNumber ParseNumber(std::string_view text) {
+  const auto isDigit = [](char c) { return c >= '0' && c <= '9'; };
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+
+  // Scan the longest prefix of the form digits [. digits] [e [sign] digits],
+  // noting the decimal order of the leading non-zero digit on the way (only
+  // needed to tell overflow from underflow).
+  const std::size_t start = i;
+  std::size_t mantissaDigits = 0;
+  long order = 0;
+  bool seenNonZero = false;
+  for (; i < text.size() && isDigit(text[i]); ++i, ++mantissaDigits) {
+    if (seenNonZero) {
+      order = std::min(order + 1, 100000L);
+    } else if (text[i] != '0') {
+      seenNonZero = true;
+    }
+  }
+  if (i < text.size() && text[i] == '.') {
+    for (++i; i < text.size() && isDigit(text[i]); ++i, ++mantissaDigits) {
+      if (!seenNonZero) {
+        order = std::max(order - 1, -100000L);
+        seenNonZero = text[i] != '0';
+      }
+    }
+  }
+  if (mantissaDigits == 0) return {0, false};
+  std::size_t end = i;
+  if (i < text.size() && (text[i] == 'e' || text[i] == 'E')) {
+    std::size_t j = i + 1;
+    const bool negativeExponent = j < text.size() && text[j] == '-';
+    if (j < text.size() && (text[j] == '-' || text[j] == '+')) ++j;
+    if (j < text.size() && isDigit(text[j])) {
+      long exponent = 0;
+      for (; j < text.size() && isDigit(text[j]); ++j) {
+        exponent = std::min(exponent * 10 + (text[j] - '0'), 100000L);
+      }
+      order += negativeExponent ? -exponent : exponent;
+      end = j;
+    }
+  }
+
+  double value = 0;
+  const auto result = std::from_chars(text.data() + start, text.data() + end, value,
+                                      std::chars_format::general);
+  bool ok = end == text.size();
+  if (result.ec == std::errc::result_out_of_range) {
+    // Too small for a double reads as zero; too large is no number at all.
+    value = 0;
+    if (order > 0) ok = false;
+  } else if (result.ec != std::errc() || result.ptr != text.data() + end) {
+    return {0, false};
+  }
+  return {negative ? -value : value, ok};
+}
+
+}  // namespace grund
