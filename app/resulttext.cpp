@@ -1,0 +1,54 @@
+#include "app/resulttext.h"
+
+#include <algorithm>
+
+#include "_grund/grund.h"
+
+namespace app {
+
+std::string BuildTermText(double a, double b, double c, double d) {
+  return grund::FormatComma(a, 1, 6) + "*SIN(" + grund::FormatComma(b, 1, 6) + "*X" +
+         grund::FormatSigned(c, 1, 6) + ")" + grund::FormatSigned(d, 1, 6);
+}
+
+std::string BuildResultEntry(double error, std::string_view term) {
+  std::string entry = grund::FormatComma(error, 1, 4);
+  entry += "\tY = ";
+  entry += term;
+  return entry;
+}
+
+std::string_view TermOfEntry(std::string_view entry) {
+  constexpr std::string_view kMarker = "Y = ";
+  const std::size_t at = entry.find(kMarker);
+  if (at == std::string_view::npos) return entry;
+  return entry.substr(at + kMarker.size());
+}
+
+bool ResultTextLess(std::string_view left, std::string_view right) {
+  return std::lexicographical_compare(
+      left.begin(), left.end(), right.begin(), right.end(),
+      [](char l, char r) { return static_cast<unsigned char>(l) < static_cast<unsigned char>(r); });
+}
+
+std::size_t ResultInsertPosition(const std::vector<std::string>& sorted, std::string_view entry) {
+  const auto at = std::lower_bound(sorted.begin(), sorted.end(), entry,
+                                   [](const std::string& element, std::string_view text) {
+                                     return ResultTextLess(element, text);
+                                   });
+  return static_cast<std::size_t>(at - sorted.begin());
+}
+
+// A plain search: it finds the text whatever order the list is in.
+bool ResultListContains(const std::vector<std::string>& sorted, std::string_view entry) {
+  return std::find(sorted.begin(), sorted.end(), entry) != sorted.end();
+}
+
+bool InsertResultEntry(std::vector<std::string>& sorted, std::string_view entry) {
+  if (ResultListContains(sorted, entry)) return false;
+  const std::size_t at = ResultInsertPosition(sorted, entry);
+  sorted.insert(sorted.begin() + static_cast<std::ptrdiff_t>(at), std::string(entry));
+  return true;
+}
+
+}  // namespace app

@@ -1,0 +1,255 @@
+// One Gauss-Newton iteration's normal-matrix build over 200 points in mode 1,
+// two ways: calling ModelDerivative for every factor of every product, and
+// computing one sine/cosine per point and reusing it for all derivatives.
+// (A third variant shows the same sums interleaved over the points.)
+// The yardstick, measured in the same run, is a loop of glibc sincosl calls,
+// one per point. Times are reported per point, with the ratios at the end.
+
+#include <benchmark/benchmark.h>
+#include <math.h>
+
+#include <cstdio>
+#include <map>
+#include <string>
+#include <vector>
+
+#include "app/normalsystem.h"
+
+namespace {
+
+using app::FitState;
+using app::NormalMatrix;
+using grund::Extended;
+
+constexpr int kPoints = 200;
+
+struct Data {
+  std::vector<Extended> x;
+  std::vector<Extended> y;
+};
+
+const Data& SampleData() {
+  static const Data data = [] {
+    Data d;
+    for (int i = 0; i < kPoints; ++i) {
+      const double x = -5 + 0.05 * i;
+      d.x.push_back(x);
+      d.y.push_back(1.5 * std::sin(2 * x + 0.5) - 1.25 + 0.01 * ((i * 7919) % 13 - 6));
+    }
+    return d;
+  }();
+  return data;
+}
+
+const FitState kState{app::FitMode::kAllFree, {1.3, 1.9, 0.4, -1.1}, 0};
+
+// The build as written out: each cell its own sum over the points, each
+// factor its own ModelDerivative call.
+void BuildPerProduct(const FitState& state, const Data& data, NormalMatrix& A) {
+  const int m = app::FreeParameterCount(state.mode);
+  const app::ModelParameters p = app::ParametersOf(state);
+  for (int K = 0; K < m; ++K) {
+    for (int L = 0; L < m; ++L) {
+      double cell = 0;
+      for (int i = 0; i < kPoints; ++i) {
+        const double x = static_cast<double>(data.x[i]);
+        cell = app::AddProduct(cell, app::ModelDerivative(state, K, x),
+                               app::ModelDerivative(state, L, x));
+      }
+      A[K + 1][L + 1] = cell;
+    }
+  }
+  for (int K = 0; K < m; ++K) {
+    double cell = 0;
+    for (int i = 0; i < kPoints; ++i) {
+      const double x = static_cast<double>(data.x[i]);
+      const Extended residual = data.y[i] - app::ModelValue(p, app::ModelSinCos(p, data.x[i]));
+      cell = static_cast<double>(cell + app::ModelDerivative(state, K, x) * residual);
+    }
+    A[K + 1][0] = cell;
+  }
+}
+
+// The same sums from one sine/cosine per point.
+void BuildShared(const FitState& state, const Data& data, NormalMatrix& A) {
+  const int m = app::FreeParameterCount(state.mode);
+  const app::ModelParameters p = app::ParametersOf(state);
+  double D[kPoints][4];
+  Extended residual[kPoints];
+  for (int i = 0; i < kPoints; ++i) {
+    const double x = static_cast<double>(data.x[i]);
+    const app::SinCos sc = app::ModelSinCos(p, data.x[i]);
+    app::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D[i], m));
+    residual[i] = data.y[i] - app::ModelValue(p, sc);
+  }
+  for (int K = 0; K < m; ++K) {
+    for (int L = 0; L < m; ++L) {
+      double cell = 0;
+      for (int i = 0; i < kPoints; ++i) cell = app::AddProduct(cell, D[i][K], D[i][L]);
+      A[K + 1][L + 1] = cell;
+    }
+  }
+  for (int K = 0; K < m; ++K) {
+    double cell = 0;
+    for (int i = 0; i < kPoints; ++i) cell = static_cast<double>(cell + D[i][K] * residual[i]);
+    A[K + 1][0] = cell;
+  }
+}
+
+// The shared build with the points in the outer loop, so that the cells'
+// sums run side by side, and one triangle mirrored (D[K]·D[L] = D[L]·D[K]
+// exactly). Each cell still adds its terms in point order: same doubles.
+void BuildSharedInterleaved(const FitState& state, const Data& data, NormalMatrix& A) {
+  const int m = app::FreeParameterCount(state.mode);
+  const app::ModelParameters p = app::ParametersOf(state);
+  double cell[4][4] = {};
+  double rhs[4] = {};
+  double D[4];
+  for (int i = 0; i < kPoints; ++i) {
+    const double x = static_cast<double>(data.x[i]);
+    const app::SinCos sc = app::ModelSinCos(p, data.x[i]);
+    app::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D, m));
+    const Extended residual = data.y[i] - app::ModelValue(p, sc);
+    for (int K = 0; K < m; ++K) {
+      for (int L = K; L < m; ++L) cell[K][L] = app::AddProduct(cell[K][L], D[K], D[L]);
+      rhs[K] = static_cast<double>(rhs[K] + D[K] * residual);
+    }
+  }
+  for (int K = 0; K < m; ++K) {
+    for (int L = 0; L < m; ++L) A[K + 1][L + 1] = L >= K ? cell[K][L] : cell[L][K];
+    A[K + 1][0] = rhs[K];
+  }
+}
+
+void BM_NormalMatrixPerProduct(benchmark::State& st) {
+  NormalMatrix A{};
+  for (auto _ : st) {
+    BuildPerProduct(kState, SampleData(), A);
+    benchmark::DoNotOptimize(A);
+  }
+}
+
+void BM_NormalMatrixSharedSinCos(benchmark::State& st) {
+  NormalMatrix A{};
+  for (auto _ : st) {
+    BuildShared(kState, SampleData(), A);
+    benchmark::DoNotOptimize(A);
+  }
+}
+
+void BM_NormalMatrixSharedInterleaved(benchmark::State& st) {
+  NormalMatrix A{};
+  for (auto _ : st) {
+    BuildSharedInterleaved(kState, SampleData(), A);
+    benchmark::DoNotOptimize(A);
+  }
+}
+
+void BM_GlibcSincosl(benchmark::State& st) {
+  const Data& data = SampleData();
+  for (auto _ : st) {
+    for (int i = 0; i < kPoints; ++i) {
+      long double s;
+      long double c;
+      sincosl(1.9L * data.x[i] + 0.4L, &s, &c);
+      benchmark::DoNotOptimize(s);
+      benchmark::DoNotOptimize(c);
+    }
+  }
+}
+
+void BM_ExtendedSinCos(benchmark::State& st) {
+  const Data& data = SampleData();
+  for (auto _ : st) {
+    for (int i = 0; i < kPoints; ++i) {
+      const app::SinCos sc = app::ExtendedSinCos(1.9L * data.x[i] + 0.4L);
+      benchmark::DoNotOptimize(sc);
+    }
+  }
+}
+
+// Prints the console report and keeps each benchmark's time per point.
+class RatioReporter : public benchmark::ConsoleReporter {
+ public:
+  RatioReporter() : ConsoleReporter(OO_Tabular) {}  // no colour codes in the output
+
+  void ReportRuns(const std::vector<Run>& runs) override {
+    ConsoleReporter::ReportRuns(runs);
+    for (const Run& run : runs) {
+      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
+      ns_per_point_[run.benchmark_name()] =
+          run.GetAdjustedRealTime() * NanosecondsPer(run.time_unit) / kPoints;
+    }
+  }
+
+  void PrintSummary() const {
+    const auto find = [&](const char* name) {
+      const auto it = ns_per_point_.find(name);
+      return it == ns_per_point_.end() ? 0.0 : it->second;
+    };
+    const double per_product = find("BM_NormalMatrixPerProduct");
+    const double shared = find("BM_NormalMatrixSharedSinCos");
+    const double interleaved = find("BM_NormalMatrixSharedInterleaved");
+    const double glibc = find("BM_GlibcSincosl");
+    const double x87 = find("BM_ExtendedSinCos");
+    std::printf(
+        "\nns per point: per product %.1f, shared sin/cos %.1f, shared interleaved %.1f, "
+        "glibc sincosl %.1f, ExtendedSinCos %.1f\n",
+        per_product, shared, interleaved, glibc, x87);
+    if (glibc > 0) {
+      std::printf(
+          "ratios to glibc sincosl: per product %.2f, shared %.2f, interleaved %.2f, "
+          "ExtendedSinCos %.2f\n",
+          per_product / glibc, shared / glibc, interleaved / glibc, x87 / glibc);
+    }
+    if (shared > 0) std::printf("per product / shared: %.1f\n", per_product / shared);
+  }
+
+ private:
+  static double NanosecondsPer(benchmark::TimeUnit unit) {
+    switch (unit) {
+      case benchmark::kSecond:
+        return 1e9;
+      case benchmark::kMillisecond:
+        return 1e6;
+      case benchmark::kMicrosecond:
+        return 1e3;
+      default:
+        return 1;
+    }
+  }
+  std::map<std::string, double> ns_per_point_;
+};
+
+// Both builds must give the same doubles, or the comparison means nothing.
+bool BuildsAgree() {
+  NormalMatrix a{};
+  NormalMatrix b{};
+  NormalMatrix c{};
+  BuildPerProduct(kState, SampleData(), a);
+  BuildShared(kState, SampleData(), b);
+  BuildSharedInterleaved(kState, SampleData(), c);
+  return a == b && a == c;
+}
+
+}  // namespace
+
+BENCHMARK(BM_NormalMatrixPerProduct);
+BENCHMARK(BM_NormalMatrixSharedSinCos);
+BENCHMARK(BM_NormalMatrixSharedInterleaved);
+BENCHMARK(BM_GlibcSincosl);
+BENCHMARK(BM_ExtendedSinCos);
+
+int main(int argc, char** argv) {
+  if (!BuildsAgree()) {
+    std::fprintf(stderr, "the two normal-matrix builds differ\n");
+    return 1;
+  }
+  benchmark::Initialize(&argc, argv);
+  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
+  RatioReporter reporter;
+  benchmark::RunSpecifiedBenchmarks(&reporter);
+  reporter.PrintSummary();
+  benchmark::Shutdown();
+  return 0;
+}
