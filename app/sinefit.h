@@ -1,0 +1,80 @@
+#pragma once
+// The sine fit without the window: many undamped Gauss-Newton runs of
+// y = a·sin(b·x + c) + d from random start values. The window's button
+// handler drives it pass by pass, pumping its events between passes.
+
+#include <array>
+#include <cstdint>
+#include <functional>
+#include <string>
+#include <vector>
+
+#include "app/normalsystem.h"
+
+namespace app {
+
+inline constexpr int kFitPasses = 20;
+inline constexpr int kCandidatesPerPass = 20;
+inline constexpr int kGaussNewtonSteps = 40;
+// A pass starts with this error; a candidate must do strictly better.
+inline constexpr double kErrorCeiling = 10000.0;
+
+// The best fit of one pass, ready for the result list.
+struct PassResult {
+  double error = kErrorCeiling;
+  ModelParameters parameters;  // after the mode-1 normalisation
+  std::string term;            // e.g. 1,5*SIN(2*X+0,5)-1,25
+  std::string entry;           // error text, tab, "Y = ", term
+};
+
+// The data and settings of one computation. The start values come from the
+// process-wide random generator, so a computation continues its sequence.
+class SineFit {
+ public:
+  SineFit(FitMode mode, double fixedValue, std::vector<double> x, std::vector<double> y);
+
+  // Runs one pass of kCandidatesPerPass candidates. Unless b is held fixed,
+  // readBound is asked for the bound on |b| once per candidate that survives
+  // its refinement (the window reads its field afresh each time).
+  PassResult RunPass(const std::function<double()>& readBound);
+
+  FitMode Mode() const { return mode_; }
+  const std::vector<double>& X() const { return x_; }
+  const std::vector<double>& Y() const { return y_; }
+
+ private:
+  struct Best {
+    double error = kErrorCeiling;
+    std::array<double, 4> p{};
+  };
+  using Candidates = std::array<FitState, kCandidatesPerPass>;
+  using Seeds = std::array<std::uint32_t, kCandidatesPerPass>;
+
+  void DrawStarts(Candidates& candidates, Seeds& seedAfterDraws, int first) const;
+  void RefineFrom(Candidates& candidates, int first) const;
+  void Consider(const FitState& candidate, const std::function<double()>& readBound,
+                Best& best) const;
+  PassResult Finish(const Best& best) const;
+
+  FitMode mode_;
+  double fixedValue_;
+  std::vector<double> x_;
+  std::vector<double> y_;
+};
+
+// Refines the candidate by kGaussNewtonSteps undamped Gauss-Newton steps on
+// the pairs, using `matrix` for the normal equations. A singular step leaves
+// the parameters as they are.
+void RefineCandidate(FitState& state, const std::vector<double>& x, const std::vector<double>& y,
+                     NormalMatrix& matrix);
+
+// The sum of squared differences between y and the term text evaluated at x.
+// Accumulated in extended precision.
+grund::Extended ErrorSum(const std::string& term, const std::vector<double>& x,
+                         const std::vector<double>& y);
+
+// The mode-1 normal form: b >= 0 (a, b and c change sign together) and
+// 0 <= c <= 2π.
+void NormaliseAllFree(ModelParameters& p);
+
+}  // namespace app
