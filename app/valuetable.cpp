@@ -4,6 +4,7 @@
 #include <QClipboard>
 #include <QHeaderView>
 #include <QKeyEvent>
+#include <QLineEdit>
 #include <QScrollBar>
 #include <QTableView>
 #include <algorithm>
@@ -88,7 +89,19 @@ std::string ValueTable::CellLatin1(int row, int column) const {
   return cell->text().toLatin1().toStdString();
 }
 
+void ValueTable::CommitOpenEditor() {
+  if (state() != QAbstractItemView::EditingState) return;
+  // The table's only widgets in the viewport are its cell editors; closed
+  // ones are hidden until they are deleted.
+  for (auto* editor : viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly)) {
+    if (editor->isHidden()) continue;
+    commitData(editor);
+    closeEditor(editor, QAbstractItemDelegate::NoHint);
+  }
+}
+
 void ValueTable::SetCellLatin1(int row, int column, std::string_view text) {
+  CommitOpenEditor();
   if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
   QTableWidgetItem* cell = item(row, column);
   if (cell == nullptr) {

@@ -34,8 +34,14 @@ class ValueTable : public QTableWidget {
   // A cell's text as the core's 8-bit text (Latin-1); empty outside the
   // table. Rows and columns count from 0, row 0 being the heading.
   std::string CellLatin1(int row, int column) const;
-  // Writes a cell from an 8-bit text; ignored outside the table.
+  // Writes a cell from an 8-bit text; ignored outside the table. A cell
+  // being edited gets its typed text first (see CommitOpenEditor).
   void SetCellLatin1(int row, int column, std::string_view text);
+  // Writes the text of an open cell editor into its cell and closes it. The
+  // buttons "B" and "x" take no focus, so an editor stays open while they
+  // run; were it left open, it would later write its text over what they
+  // wrote.
+  void CommitOpenEditor();
   // Empties columns 0, 1 and 2 of rows 1 .. 200; the heading stays.
   void ClearDataRows();
 

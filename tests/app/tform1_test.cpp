@@ -265,6 +265,13 @@ class TForm1Test : public QObject {
     Select(4, 0, 5, 2);
     KeyToTable(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1,5\t-0,25\t3\n2,75\t1e3\t\n"));
+    Select(4, 1, 4, 1);
+    KeyToTable(Qt::Key_X, Qt::ControlModifier);
+    QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("-0,25\n"));
+    QCOMPARE(table()->item(4, 1)->text(), QString());
+    table()->item(4, 1)->setText(texts[0][1]);
+    Select(4, 0, 5, 2);
+    KeyToTable(Qt::Key_C, Qt::ControlModifier);
 
     table()->item(11, 2)->setText("old");
     table()->setCurrentCell(10, 0);
@@ -343,6 +350,24 @@ class TForm1Test : public QObject {
     QTest::keyClicks(editor, "-2");
     QTest::keyClick(editor, Qt::Key_Return);  // commits through a queued call
     QTRY_COMPARE(table()->item(4, 1)->text(), QStringLiteral("-2"));
+  }
+
+  // "B" and "x" take no focus, so a cell may still be in editing when they
+  // run; its typed text must not come back over the emptied table later.
+  void tableButtonsWinOverAnOpenCellEditor() {
+    form_->activateWindow();
+    QVERIFY(QTest::qWaitForWindowActive(form_.get()));
+    table()->setFocus();
+    for (QToolButton* button : {form_->S11, form_->S1}) {
+      table()->setCurrentCell(12, 0);
+      QTest::keyClick(table(), '5');
+      QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr);
+      QTest::mouseClick(button, Qt::LeftButton);
+      table()->setCurrentCell(2, 1);  // would commit a still open editor
+      QCoreApplication::processEvents();
+      QCOMPARE(table()->item(12, 0)->text(), QString());
+      QCOMPARE(table()->item(1, 0)->text(), button == form_->S11 ? "1.5" : "");
+    }
   }
 
   void cellsReadAndWriteLatin1() {
