@@ -163,18 +163,17 @@ void TForm1::BuildLeftColumn(QWidget* panel) {
   };
   rt1 = newRadio("rt1", QStringLiteral("alle Parameter berechnen"), 1, 404, right - kMargin);
   rt1->setChecked(true);
-  const int fixedCaptionWidth = 105, editWidth = 121;
-  QRadioButton** radios[] = {&rt2, &rt3, &rt4, &rt5};
-  QLineEdit** edits[] = {&Edit1, &Edit2, &Edit3, &Edit4};
-  const char* radioNames[] = {"rt2", "rt3", "rt4", "rt5"};
-  const char* editNames[] = {"Edit1", "Edit2", "Edit3", "Edit4"};
-  const char* parameters = "abcd";
-  for (int i = 0; i < 4; ++i) {
-    const int y = 432 + 27 * i;
-    *radios[i] = newRadio(radioNames[i], QStringLiteral("%1 ist fest =").arg(parameters[i]), i + 2,
-                          y, fixedCaptionWidth);
-    *edits[i] = newEdit(editNames[i], right - editWidth, y, editWidth);
-  }
+  // rt2 .. rt5, one row each, with the edit field of the fixed value beside.
+  const int captionWidth = 105, editWidth = 121, editX = right - editWidth;
+  const auto rowY = [](int i) { return 432 + 27 * i; };
+  rt2 = newRadio("rt2", QStringLiteral("a ist fest ="), 2, rowY(0), captionWidth);
+  Edit1 = newEdit("Edit1", editX, rowY(0), editWidth);
+  rt3 = newRadio("rt3", QStringLiteral("b ist fest ="), 3, rowY(1), captionWidth);
+  Edit2 = newEdit("Edit2", editX, rowY(1), editWidth);
+  rt4 = newRadio("rt4", QStringLiteral("c ist fest ="), 4, rowY(2), captionWidth);
+  Edit3 = newEdit("Edit3", editX, rowY(2), editWidth);
+  rt5 = newRadio("rt5", QStringLiteral("d ist fest ="), 5, rowY(3), captionWidth);
+  Edit4 = newEdit("Edit4", editX, rowY(3), editWidth);
 
   Label3 = NewLabel(panel, "Label3", QStringLiteral("maximaler Wert für |b|"), kMargin, 552);
   Edit5 = newEdit("Edit5", right - 65, 549, 65);
