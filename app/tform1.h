@@ -1,14 +1,96 @@
 #pragma once
+// The main window: on the left the value table with the controls of the fit,
+// on the right the plot area above the result list.
+//
+// The controls are public members named, like their Qt object names, by
+// their short names, so that the handlers of the fit and of the result list
+// reach them as SG4, Listbox1, Edit5 and so on.
 
 #include <QWidget>
+#include <cstdint>
+#include <memory>
+
+#include "_grund/grund.h"
+
+class QButtonGroup;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QRadioButton;
+class QToolButton;
 
 namespace app {
 
-// The main window.
+class PlotBox;
+class ResultListBox;
+class ValueTable;
+
+// 1 while no fit runs, 0 while one runs (a second click on Button1 during a
+// fit sets it back to 1 to stop it). Process-wide; 1 at program start and
+// whenever the window is shown.
+extern std::uint8_t CalcIdle;
+
 class TForm1 : public QWidget {
   Q_OBJECT
  public:
   explicit TForm1(QWidget* parent = nullptr);
+  ~TForm1() override;
+
+  // The plot list the plot area draws; created with the window, released
+  // when it closes (nullptr then).
+  grund::PlotList* PlotList() const { return plotList_.get(); }
+
+  // The left column.
+  QLabel* Label6 = nullptr;        // "Wertepaare"
+  QToolButton* S11 = nullptr;      // "B": loads the example pairs
+  QToolButton* S1 = nullptr;       // "x": empties the table
+  ValueTable* SG4 = nullptr;       // the value pairs and the fitted values
+  QLabel* Label1 = nullptr;        // "Anzahl Paare"
+  QLabel* Label2 = nullptr;        // the number of pairs
+  QPushButton* Button1 = nullptr;  // "Berechnung" / "Abbruch"
+  QLabel* Label4 = nullptr;        // "Zielfunktion"
+  QLabel* Label5 = nullptr;        // the model
+  QRadioButton* rt1 = nullptr;     // all parameters free
+  QRadioButton* rt2 = nullptr;     // a fixed, value in Edit1
+  QRadioButton* rt3 = nullptr;     // b fixed, value in Edit2
+  QRadioButton* rt4 = nullptr;     // c fixed, value in Edit3
+  QRadioButton* rt5 = nullptr;     // d fixed, value in Edit4
+  QLineEdit* Edit1 = nullptr;
+  QLineEdit* Edit2 = nullptr;
+  QLineEdit* Edit3 = nullptr;
+  QLineEdit* Edit4 = nullptr;
+  QLabel* Label3 = nullptr;    // caption of the bound on |b|
+  QLineEdit* Edit5 = nullptr;  // the bound on |b|
+  // The right side.
+  PlotBox* PB4 = nullptr;             // the plot area
+  QLabel* Panel6 = nullptr;           // heading of the result list
+  ResultListBox* Listbox1 = nullptr;  // the result list
+
+ public slots:
+  void FormCreate();     // the window is created: an empty plot list
+  void FormShow();       // the window is shown: idle, heading row, empty plot
+  void FormClose();      // the window closes: the plot list is released
+  void S1X();            // "x": empties the pairs and fitted values
+  void S11C();           // "B": the nine example pairs
+  void D18C();           // Button1: starts or stops the fit
+  void Listbox1Click();  // a result line is chosen
+  // Paints the plot area. Qt lets a widget be painted only inside its paint
+  // event, so PB4's paint event calls this handler, and a call from anywhere
+  // else (the fit, the result list) asks PB4 for an immediate repaint, which
+  // comes back here before the call returns.
+  void PB4Paint();
+
+ protected:
+  void showEvent(QShowEvent* event) override;
+  void closeEvent(QCloseEvent* event) override;
+
+ private:
+  void BuildLeftColumn(QWidget* panel);
+  void BuildRightSide();
+  void SetKeyboardOrder();
+  void CentreOnScreen();
+
+  std::unique_ptr<grund::PlotList> plotList_;
 };
 
 }  // namespace app

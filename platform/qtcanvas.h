@@ -1,0 +1,64 @@
+#pragma once
+// The canvas on a QPainter over a QImage: what the plot area's paint handler
+// draws into before it copies the bitmap onto the widget.
+//
+// Lines are rasterised here rather than by Qt: the plotting code relies on a
+// line's end point being left unpainted (so a polyline paints every joint
+// once) and on dotted grid lines, and Qt's own thin lines paint the end point
+// or the start point depending on the direction.
+
+#include <QColor>
+#include <QFont>
+#include <QImage>
+#include <QPainter>
+
+#include "platform/canvas.h"
+
+namespace platform {
+
+class QtCanvas : public Canvas {
+ public:
+  // A bitmap with 32 bits per pixel, white all over: the background the plot
+  // relies on. A size below 1 x 1 gives a null image (nothing is drawn on it).
+  static QImage NewBitmap(int width, int height);
+
+  // Paints into `image` until the canvas is destroyed. Pen: black, width 1,
+  // solid; brush: solid white; font: Verdana 9 points, black; antialiasing off.
+  explicit QtCanvas(QImage& image);
+  ~QtCanvas() override;
+  QtCanvas(const QtCanvas&) = delete;
+  QtCanvas& operator=(const QtCanvas&) = delete;
+
+  void MoveTo(int x, int y) override;
+  void LineTo(int x, int y) override;
+  void Polygon(std::span<const Point> corners) override;
+  void Ellipse(int left, int top, int right, int bottom) override;
+  void SetPixel(int x, int y, Color color) override;
+  void TextOut(int x, int y, std::string_view text) override;
+  int TextWidth(std::string_view text) override;
+  int TextHeight(std::string_view text) override;
+
+  void SetPenColor(Color color) override;
+  void SetPenWidth(int width) override;
+  void SetPenStyle(PenStyle style) override;
+  void SetBrushColor(Color color) override;
+  void SetBrushClear() override;
+  void SetFont(std::string_view family, int points) override;
+  void SetFontColor(Color color) override;
+  // Text and the gaps of dotted lines are always drawn without a background;
+  // the call is accepted for the plotting code's sake.
+  void SetTransparentTextBackground() override {}
+
+ private:
+  void ApplyOutlinePen();
+
+  QImage& image_;
+  QPainter painter_;
+  Point penPosition_;
+  QColor penColor_{Qt::black};
+  int penWidth_ = 1;
+  PenStyle penStyle_ = PenStyle::Solid;
+  QColor fontColor_{Qt::black};
+};
+
+}  // namespace platform
