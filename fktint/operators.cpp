@@ -30,21 +30,20 @@ constexpr Extended kLnMaxValue = 23.02585092994045684017991454684364208L;
 // ---------------------------------------------------------------------------
 // Binomial
 
-// ln|Gamma(x) / Gamma(y)| for x, y > 0. When x - y is a small integer the
-// ratio is a short product, which keeps full precision where the difference
-// of two large log-gamma values would not.
-Extended LogGammaRatio(Extended x, Extended y) {
-  const Extended d = x - y;
+// ln|Gamma(y + d) / Gamma(y)| for y > 0 and y + d > 0. When d is a small
+// integer the ratio is a short product, which keeps full precision where the
+// difference of two large log-gamma values would not.
+Extended LogGammaRatio(Extended y, Extended d) {
   if (d == std::floor(d) && std::fabs(d) <= 64) {
     Extended product = 1;
     if (d >= 0) {
       for (Extended k = 0; k < d; ++k) product *= y + k;
       return std::log(product);
     }
-    for (Extended k = 0; k < -d; ++k) product *= x + k;
+    for (Extended k = d; k < 0; ++k) product *= y + k;
     return -std::log(product);
   }
-  return std::lgamma(x) - std::lgamma(y);
+  return std::lgamma(y + d) - std::lgamma(y);
 }
 
 struct LogMagnitude {
@@ -52,55 +51,53 @@ struct LogMagnitude {
   bool negative = false;
 };
 
-// ln|prod (l - i) / (q - i)| over i = 0 .. n-1 and its sign, for n >= 1,
-// q - n + 1 > 0 (every denominator positive) and no factor l - i equal to 0.
-LogMagnitude LogFactorProduct(Extended l, Extended q, Extended n) {
-  // prod (q - i) = Gamma(q + 1) / Gamma(q - n + 1).
+// ln|prod (l - i) / (q - i)| over i = 0 .. n-1 and its sign, where
+// n = q + 1 - low and low = q - n + 1 > 0 is the smallest denominator, and no
+// factor l - i is 0. The differences d = l - q and low are passed as they are
+// exact, so large operands lose no precision to the subtraction.
+//   prod (q - i) = Gamma(q + 1) / Gamma(low).
+LogMagnitude LogFactorProduct(Extended l, Extended q, Extended d, Extended low) {
+  const Extended n = q + 1 - low;
   if (l < 0) {
     // l - i = -(|l| + i): prod (|l| + i) = Gamma(|l| + n) / Gamma(|l|).
-    return {LogGammaRatio(-l + n, q + 1) + LogGammaRatio(q - n + 1, -l), std::fmod(n, 2) != 0};
+    return {LogGammaRatio(q + 1, -l - low) + LogGammaRatio(-l, low + l), std::fmod(n, 2) != 0};
   }
-  if (l - n + 1 > 0) {
-    // Every factor positive: prod (l - i) = Gamma(l + 1) / Gamma(l - n + 1).
-    return {LogGammaRatio(l + 1, q + 1) + LogGammaRatio(q - n + 1, l - n + 1), false};
+  if (d + low > 0) {
+    // Every factor positive: prod (l - i) = Gamma(l + 1) / Gamma(l - n + 1),
+    // and l - n + 1 = d + low.
+    return {LogGammaRatio(q + 1, d) + LogGammaRatio(d + low, -d), false};
   }
-  // l > 0 is not an integer and l - i changes sign after i = floor(l):
+  // l > 0 is not an integer and l - i changes sign after i = c = floor(l):
   // prod (l - i) for i <= c is Gamma(l + 1) / Gamma(l - c), and
   // prod (i - l) for i > c is Gamma(n - l) / Gamma(c + 1 - l).
   const Extended c = std::floor(l);
-  return {LogGammaRatio(l + 1, l - c) + LogGammaRatio(n - l, q + 1) +
-              LogGammaRatio(q - n + 1, c + 1 - l),
+  return {LogGammaRatio(l - c, c + 1) + LogGammaRatio(q + 1, -l - low) +
+              LogGammaRatio(c + 1 - l, low - (c + 1 - l)),
           std::fmod(n - c - 1, 2) != 0};
 }
 
-// The rest of the binomial loop in closed form, from the running product r
-// with the operands l and q (q > 0, no failure so far): ceil(q) more steps,
-// each multiplying r by (l - i) / (q - i). The loop fails (code 2) when a
+// The binomial loop in closed form, for q > 0: ceil(q) steps, step i
+// multiplying the product by (l - i) / (q - i). The loop fails (code 2) when a
 // partial product is above MaxValue. The magnitudes of the partial products
 // fall and then rise (or only rise), and their signs are constant or
-// alternate, so the largest positive one is the first or one of the last two.
-Extended BinomialTail(Extended r, Extended l, Extended q) {
-  if (r == 0) return 0;  // stays 0 to the end
-  if (l == q) return r;  // every factor is exactly 1
-  const Extended steps = std::ceil(q);
-  if (l >= 0 && l == std::floor(l) && l <= steps - 1) {
+// alternate, so the largest positive one is 1 at the start or one of the last
+// two.
+Extended BinomialClosedForm(Extended l, Extended q) {
+  const Extended d = l - q;
+  if (d == 0) return 1;  // every factor is exactly 1
+  if (l >= 0 && l == std::floor(l) && l < q) {
     return 0;  // a factor l - i is 0; the factors before it are below 1
   }
-  const Extended first = r * l / q;
-  if (first > MaxValue || steps == 1) {
-    if (first > MaxValue) EvalError = 2;
-    return first;
-  }
-  const LogMagnitude before = LogFactorProduct(l, q, steps - 1);
-  Extended lnAbs = std::log(std::fabs(r)) + before.lnAbs;
-  bool negative = (r < 0) != before.negative;
-  if (!negative && lnAbs > kLnMaxValue) {
+  // The last step divides by q - (ceil(q) - 1), in (0, 1].
+  const Extended lastDenominator = q == std::floor(q) ? 1 : q - std::floor(q);
+  const LogMagnitude before = LogFactorProduct(l, q, d, lastDenominator + 1);
+  if (!before.negative && before.lnAbs > kLnMaxValue) {
     EvalError = 2;
     return MaxValue;
   }
-  const Extended last = (l - (steps - 1)) / (q - (steps - 1));
-  lnAbs += std::log(std::fabs(last));
-  negative = negative != (last < 0);
+  const Extended last = (d + lastDenominator) / lastDenominator;
+  const Extended lnAbs = before.lnAbs + std::log(std::fabs(last));
+  const bool negative = before.negative != (last < 0);
   if (!negative && lnAbs > kLnMaxValue) {
     EvalError = 2;
     return MaxValue;
@@ -165,10 +162,16 @@ double PowerSteps(double base, double exponent, Extended limit) {
 unsigned OperatorPriority(unsigned char c) { return kPriority[c]; }
 
 double Binomial(double left, double right) {
+  // A long loop (billions of steps, or endless once R - 1 == R) is replaced
+  // by its outcome. An earlier code ends the loop after its first step, so
+  // that case always runs step by step.
+  if (EvalError == 0 && right > kBinomialLoopLimit) {
+    const Extended r = BinomialClosedForm(left, right);
+    return EvalError != 0 ? MaxValue : Finite(r);
+  }
   Extended r = 1;
   Extended l = left;
   Extended q = right;
-  int steps = 0;
   do {
     if (q != 0) {
       r = r * l / q;
@@ -178,10 +181,6 @@ double Binomial(double left, double right) {
     if (r > MaxValue) EvalError = 2;
     l -= 1;
     q -= 1;
-    if (++steps == kBinomialExactSteps && q > 0 && EvalError == 0) {
-      r = BinomialTail(r, l, q);
-      break;
-    }
   } while (q > 0 && EvalError == 0);
   if (EvalError != 0) return MaxValue;
   return Finite(r);

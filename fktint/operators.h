@@ -15,7 +15,7 @@ unsigned OperatorPriority(unsigned char c);
 double ApplyOperator(unsigned char op, double left, double right);
 
 // L over R by the running product r := r*L/R, L := L-1, R := R-1 while R > 0;
-// a product above MaxValue is code 2 with the value MaxValue.
+// a partial product above MaxValue is code 2 with the value MaxValue.
 double Binomial(double left, double right);
 // L to the power R, and the R-th root of L (L to the power 1/R).
 double Power(double left, double right);
@@ -24,9 +24,9 @@ double Root(double left, double right);
 // integer and the result in range.
 double NegativeBasePower(double base, double exponent);
 
-// How many steps of the binomial loop run one by one before the rest is
-// computed in closed form.
-inline constexpr int kBinomialExactSteps = 128;
+// The binomial loop runs step by step for right operands up to this; beyond
+// it the product is computed in closed form.
+inline constexpr int kBinomialLoopLimit = 128;
 // Powers with an integer exponent up to this are multiplied out one by one.
 inline constexpr int kPowerExactSteps = 64;
 
