@@ -1,5 +1,6 @@
 // The interpreter's entry: prepares the text and evaluates it.
 
+#include <array>
 #include <cstring>
 #include <memory>
 
@@ -15,12 +16,28 @@ std::size_t PreparedCapacity(std::size_t length) {
   return length + length / 4 + 2 + kEndPadding;
 }
 
+namespace {
+
+// Bytes that the preparation copies unchanged.
+constexpr std::array<bool, 256> kCopiedAsIs = [] {
+  std::array<bool, 256> table{};
+  for (auto& copied : table) copied = true;
+  table[' '] = table[','] = table['^'] = false;
+  return table;
+}();
+
+}  // namespace
+
 PreparedText PrepareText(std::string_view text, unsigned char* buffer) {
   // buffer[1] is kept free for a "0" in front; the copy starts at buffer[2].
   unsigned char* out = buffer + 2;
   std::size_t n = 0;
   for (const char byte : text) {
     auto c = static_cast<unsigned char>(byte);
+    if (kCopiedAsIs[c]) {
+      out[n++] = c;
+      continue;
+    }
     if (c == ' ') continue;
     if (c == ',') c = '.';
     if (c == '^' && n >= 3 && out[n - 3] == '(' && out[n - 2] == '-' && out[n - 1] == 'X') {

@@ -3,6 +3,7 @@
 
 #include <charconv>
 #include <cmath>
+#include <cstdint>
 #include <system_error>
 
 #include "fktint/function_table.h"
@@ -54,12 +55,41 @@ double NamedValueK(ParseState& s) {
   return 0;
 }
 
+const double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                               1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+
+// A literal of at most 15 digits and one "." is m / 10^k with m and 10^k both
+// exact doubles, so the one division is correctly rounded: the same value as
+// the full conversion, without its cost.
+bool ShortLiteralValue(const unsigned char* first, const unsigned char* last, double& value) {
+  if (last - first > 16) return false;
+  std::uint64_t mantissa = 0;
+  int digits = 0;
+  int decimals = 0;
+  bool point = false;
+  for (const unsigned char* p = first; p < last; ++p) {
+    if (*p >= '0' && *p <= '9') {
+      mantissa = mantissa * 10 + static_cast<unsigned>(*p - '0');
+      ++digits;
+      if (point) ++decimals;
+    } else if (*p == '.' && !point) {
+      point = true;
+    } else {
+      return false;
+    }
+  }
+  if (digits == 0 || digits > 15) return false;
+  value = static_cast<double>(mantissa) / kPowersOfTen[decimals];
+  return true;
+}
+
 }  // namespace
 
 double LiteralValue(const unsigned char* first, const unsigned char* last) {
+  double value = 0;
+  if (ShortLiteralValue(first, last, value)) return value;
   const char* begin = reinterpret_cast<const char*>(first);
   const char* end = reinterpret_cast<const char*>(last);
-  double value = 0;
   const std::from_chars_result result =
       std::from_chars(begin, end, value, std::chars_format::fixed);
   if (result.ec == std::errc::result_out_of_range) {

@@ -1,4 +1,5 @@
 #include <algorithm>
+#include <array>
 #include <cmath>
 #include <cstdint>
 #include <cstring>
@@ -30,6 +31,52 @@ constexpr std::size_t kLongestName = [] {
   }
   return longest;
 }();
+
+// The seventy names, found by an exact match before the substring search. An
+// exact name's first occurrence is its own entry (checked below at compile
+// time), so the shortcut changes no result.
+struct NameSlot {
+  std::uint16_t position = 0;
+  std::uint8_t length = 0;
+};
+constexpr std::size_t kNameSlots = 256;
+
+constexpr std::size_t NameHash(std::string_view name) {
+  const auto byte = [&](std::size_t i) {
+    return static_cast<std::size_t>(static_cast<unsigned char>(name[i]));
+  };
+  const std::size_t second = name.size() > 1 ? byte(1) : 0;
+  return (byte(0) * 31 + second * 17 + byte(name.size() - 1) * 7 + name.size() * 131) &
+         (kNameSlots - 1);
+}
+
+constexpr std::array<NameSlot, kNameSlots> kNameTable = [] {
+  std::array<NameSlot, kNameSlots> table{};
+  std::size_t start = 0;
+  while (start < FunctionNames.size()) {
+    std::size_t end = FunctionNames.find(' ', start);
+    if (end == std::string_view::npos) end = FunctionNames.size();
+    const std::string_view name = FunctionNames.substr(start, end - start);
+    if (FunctionNames.find(name) != start) throw "a name occurs before its own entry";
+    std::size_t slot = NameHash(name);
+    while (table[slot].position != 0) slot = (slot + 1) & (kNameSlots - 1);
+    table[slot] = {static_cast<std::uint16_t>(start + 1), static_cast<std::uint8_t>(name.size())};
+    start = end + 1;
+  }
+  return table;
+}();
+
+int FindExactName(std::string_view name) {
+  for (std::size_t slot = NameHash(name); kNameTable[slot].position != 0;
+       slot = (slot + 1) & (kNameSlots - 1)) {
+    const NameSlot entry = kNameTable[slot];
+    if (entry.length == name.size() &&
+        FunctionNames.substr(entry.position - 1u, entry.length) == name) {
+      return entry.position;
+    }
+  }
+  return 0;
+}
 
 // ln(y + sqrt(y*y + c)) for y >= 0 (c = 1 for ARSINH, -1 for ARCOSH). Beyond
 // 1e150 the square of y could leave the double range where Extended is only
@@ -124,6 +171,7 @@ Extended Degrees(double v) { return static_cast<Extended>(v) * kPi / 180; }
 
 int FindFunctionName(std::string_view name) {
   if (name.empty() || name.size() > kLongestName) return 0;
+  if (const int exact = FindExactName(name); exact != 0) return exact;
   const std::size_t found = FunctionNames.find(name);
   return found == std::string_view::npos ? 0 : static_cast<int>(found) + 1;
 }

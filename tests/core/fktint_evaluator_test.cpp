@@ -4,9 +4,12 @@
 
 #include <gtest/gtest.h>
 
+#include <charconv>
+#include <random>
 #include <string>
 #include <vector>
 
+#include "fktint/parse_state.h"
 #include "fktint/prepare_text.h"
 #include "fktint_test_support.h"
 
@@ -56,6 +59,37 @@ TEST(PrepareText, RewritesEveryNegatedPowerOfALongText) {
     expected += "(0-X^2)+";
   }
   EXPECT_EQ(Prepared(text), expected);
+}
+
+double Literal(const std::string& text) {
+  const auto* first = reinterpret_cast<const unsigned char*>(text.data());
+  return fktint::LiteralValue(first, first + text.size());
+}
+
+TEST_F(InterpreterTest, LiteralsConvertToTheNearestDouble) {
+  // Short literals take a quicker path than long ones; both must give the
+  // correctly rounded value.
+  std::mt19937 random(3);
+  std::uniform_int_distribution<int> digit(0, 9);
+  std::uniform_int_distribution<int> length(1, 22);
+  for (int i = 0; i < 20000; ++i) {
+    std::string text;
+    const int n = length(random);
+    for (int k = 0; k < n; ++k) text += static_cast<char>('0' + digit(random));
+    if (i % 4 != 0) text.insert(text.begin() + (i % (n + 1)), '.');
+    double expected = 0;
+    std::from_chars(text.data(), text.data() + text.size(), expected, std::chars_format::fixed);
+    ASSERT_EQ(Literal(text), expected) << text;
+  }
+  EXPECT_EQ(Literal("0.1"), 0.1);
+  EXPECT_EQ(Literal("123456789012345"), 123456789012345.0);
+  EXPECT_EQ(Literal("9007199254740993"), 9007199254740992.0);  // 16 digits: rounded to even
+  EXPECT_EQ(Literal("."), 0);
+  EXPECT_EQ(Literal("1.2.3"), 1.2);
+  EXPECT_EQ(Literal("7\xE9"
+                    "1"),
+            7);
+  EXPECT_EQ(fktint::EvalError, 0);
 }
 
 TEST_F(InterpreterTest, EntryNormalisesAndCapsTheResult) {
