@@ -154,7 +154,8 @@ double ParseFactor(ParseState& s) {
       return ScanNumber(s);
     case 'X':
       ++s.Pos;
-      return s.XValue;
+      // A caller's infinite or not-a-number x goes no further than this.
+      return std::isfinite(s.XValue) ? s.XValue : Finite(s.XValue);
     case 'Q':
       ++s.Pos;
       return ParamQ;

@@ -228,6 +228,11 @@ TEST_F(InterpreterTest, ValuesBeyondTheDoubleRangeNeverLeaveAnOperation) {
       {"CSC(X)", -4.9e-324, -1e10, 0, 4},
       {"X\\X", 4.9e-324, 0, 0, 2},
       {"SIN(X)", 1.7e308, std::sin(1.7e308), 0, 0},
+      // A caller's x outside the doubles' finite range.
+      {"X", std::nan(""), 0, 0, 2},
+      {"SIN(X)+1", std::nan(""), 1, 0, 2},
+      {"0-X", HUGE_VAL, -1e10, 0, 4},
+      {"5", std::nan(""), 5, 0, 0},
   };
   for (const auto& c : cases) ExpectTerm(c);
 }
