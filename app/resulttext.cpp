@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "_grund/grund.h"
+#include "fktint/fktint.h"
 
 namespace app {
 
@@ -50,5 +51,24 @@ bool InsertResultEntry(std::vector<std::string>& sorted, std::string_view entry)
   sorted.insert(sorted.begin() + static_cast<std::ptrdiff_t>(at), std::string(entry));
   return true;
 }
+
+std::string FittedValueText(std::string_view term, double x) {
+  return grund::FormatComma(fktint::EvaluateTerm(term, x), 1, 4);
+}
+
+void BeginResultPlotList(grund::PlotList& list, std::string_view term) {
+  grund::ClearPlotList(list);
+  grund::AddPlotTerm(list, " ");
+  grund::AddPlotTerm(list, term);
+  grund::AddPlotEntry(list, "#m");
+  grund::AddPlotEntry(list, "...");
+}
+
+void AddPlotPair(grund::PlotList& list, double x, double y) {
+  grund::AddPlotEntry(list, grund::FormatPoint(x, 1, 5));
+  grund::AddPlotEntry(list, grund::FormatPoint(y, 1, 5));
+}
+
+void EndResultPlotList(grund::PlotList& list) { grund::AddPlotEntry(list, "..."); }
 
 }  // namespace app

@@ -9,6 +9,10 @@
 #include <string_view>
 #include <vector>
 
+namespace grund {
+struct PlotList;
+}
+
 namespace app {
 
 // a and b with a minus sign only, c and d always signed ("+0" for zero), each
@@ -33,5 +37,16 @@ std::size_t ResultInsertPosition(const std::vector<std::string>& sorted, std::st
 bool ResultListContains(const std::vector<std::string>& sorted, std::string_view entry);
 // Inserts `entry` at its place unless the list holds it already; true when added.
 bool InsertResultEntry(std::vector<std::string>& sorted, std::string_view entry);
+
+// The f(x) text of a result at x: its term evaluated there, with at most 4
+// decimals and a decimal comma. Whatever the term yields is shown.
+std::string FittedValueText(std::string_view term, double x);
+
+// Starts the plot list of a chosen result anew: an empty curve, the result's
+// curve and the opening of the data marks. The caller adds each pair with
+// AddPlotPair and closes the marks with EndResultPlotList.
+void BeginResultPlotList(grund::PlotList& list, std::string_view term);
+void AddPlotPair(grund::PlotList& list, double x, double y);
+void EndResultPlotList(grund::PlotList& list);
 
 }  // namespace app

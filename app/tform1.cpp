@@ -240,6 +240,7 @@ void TForm1::FormCreate() { plotList_ = std::make_unique<grund::PlotList>(); }
 
 void TForm1::FormShow() {
   CalcIdle = 1;
+  closed_ = false;
   SG4->SetCellLatin1(0, 0, "x");
   SG4->SetCellLatin1(0, 1, "y");
   SG4->SetCellLatin1(0, 2, "f(x)");
@@ -248,7 +249,10 @@ void TForm1::FormShow() {
   grund::ClearPlotList(*plotList_);
 }
 
-void TForm1::FormClose() { plotList_.reset(); }
+void TForm1::FormClose() {
+  closed_ = true;
+  plotList_.reset();
+}
 
 void TForm1::S1X() { SG4->ClearDataRows(); }
 
@@ -261,10 +265,6 @@ void TForm1::S11C() {
   }
   Label2->setText(QStringLiteral("9"));
 }
-
-void TForm1::D18C() {}
-
-void TForm1::Listbox1Click() {}
 
 void TForm1::PB4Paint() {
   if (!PB4->InPaintEvent()) {

@@ -89,8 +89,13 @@ class TForm1 : public QWidget {
   void BuildRightSide();
   void SetKeyboardOrder();
   void CentreOnScreen();
+  // The fit (fitdriver.cpp).
+  int CheckedFitMode() const;
+  double FixedValue(int fitMode) const;
+  void EndComputation();
 
   std::unique_ptr<grund::PlotList> plotList_;
+  bool closed_ = false;  // closed and not shown again since
 };
 
 }  // namespace app

@@ -1,0 +1,153 @@
+// The handlers of the fit: Button1 starts or stops a computation, a click on a
+// result line shows that result. The computation itself is SineFit; the
+// handler reads the window, drives the passes and keeps the window alive by
+// running its pending events once at the start and once per pass.
+
+#include <QCoreApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPointer>
+#include <QPushButton>
+#include <QRadioButton>
+#include <vector>
+
+#include "_grund/grund.h"
+#include "app/controls.h"
+#include "app/resulttext.h"
+#include "app/sinefit.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+
+namespace app {
+
+namespace {
+
+std::string Latin1(const QLineEdit* edit) { return edit->text().toLatin1().toStdString(); }
+
+double CellNumber(const ValueTable& table, int row, int column) {
+  return grund::ParseNumber(grund::CommaToPoint(table.CellLatin1(row, column))).value;
+}
+
+// The pairs of the table: every row whose x cell is not empty, in row order,
+// with the row it came from. Empty rows in between are skipped rather than
+// read as the pair (0, 0).
+struct TablePairs {
+  std::vector<int> rows;
+  std::vector<double> x;
+  std::vector<double> y;
+};
+
+TablePairs ReadPairs(const ValueTable& table) {
+  TablePairs pairs;
+  for (int row = 1; row < ValueTable::kRows; ++row) {
+    if (table.CellLatin1(row, 0).empty()) continue;
+    pairs.rows.push_back(row);
+    pairs.x.push_back(CellNumber(table, row, 0));
+    pairs.y.push_back(CellNumber(table, row, 1));
+  }
+  return pairs;
+}
+
+}  // namespace
+
+int TForm1::CheckedFitMode() const {
+  int mode = 1;
+  const QRadioButton* fixedModes[] = {rt2, rt3, rt4, rt5};
+  for (int i = 0; i < 4; ++i) {
+    if (fixedModes[i]->isChecked()) mode = i + 2;
+  }
+  return mode;
+}
+
+double TForm1::FixedValue(int fitMode) const {
+  const QLineEdit* fields[] = {Edit1, Edit2, Edit3, Edit4};
+  if (fitMode < 2 || fitMode > 5) return 0;
+  return grund::ReadEditValue(Latin1(fields[fitMode - 2]));
+}
+
+void TForm1::EndComputation() {
+  CalcIdle = 1;
+  Button1->setText(QStringLiteral("Berechnung"));
+}
+
+void TForm1::D18C() {
+  // A click while a computation runs further down the call stack: ask it to
+  // stop. It notices at the end of its current pass.
+  if (CalcIdle == 0) {
+    EndComputation();
+    return;
+  }
+
+  CalcIdle = 0;
+  // The window may close, or even be destroyed, while its events run.
+  const QPointer<TForm1> self(this);
+  const auto windowGone = [&] { return self.isNull() || closed_; };
+  QCoreApplication::processEvents();
+  if (windowGone()) {
+    CalcIdle = 1;
+    return;
+  }
+  Button1->setText(QStringLiteral("Abbruch"));
+
+  const int mode = CheckedFitMode();
+  const double fixedValue = FixedValue(mode);
+  TablePairs pairs = ReadPairs(*SG4);
+  Label2->setText(QString::number(pairs.x.size()));
+  Listbox1->clear();
+
+  SineFit fit(static_cast<FitMode>(mode), fixedValue, pairs.x, pairs.y);
+  const auto readBound = [this] { return grund::ReadEditValue(Latin1(Edit5)); };
+  std::string term;
+  for (int pass = 0; pass < kFitPasses; ++pass) {
+    const PassResult result = fit.RunPass(readBound);
+    term = result.term;
+    const QString entry = QString::fromLatin1(result.entry);
+    if (Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) Listbox1->addItem(entry);
+
+    QCoreApplication::processEvents();
+    if (windowGone()) {
+      // Nothing of the window is touched any more; the program may be ending.
+      CalcIdle = 1;
+      return;
+    }
+    if (CalcIdle == 1) {  // stopped: the finished passes' entries stay
+      EndComputation();
+      return;
+    }
+  }
+
+  // The last pass's result: its values in the f(x) column and its curve with
+  // the pairs in the plot.
+  for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+    SG4->SetCellLatin1(pairs.rows[i], 2, FittedValueText(term, pairs.x[i]));
+  }
+  if (grund::PlotList* list = PlotList()) {
+    BeginResultPlotList(*list, term);
+    for (std::size_t i = 0; i < pairs.x.size(); ++i) AddPlotPair(*list, pairs.x[i], pairs.y[i]);
+    EndResultPlotList(*list);
+  }
+  PB4Paint();
+  EndComputation();
+}
+
+void TForm1::Listbox1Click() {
+  const QListWidgetItem* chosen = Listbox1->currentItem();
+  if (chosen == nullptr || !chosen->isSelected() || PlotList() == nullptr) return;
+  const std::string entry = chosen->text().toLatin1().toStdString();
+  const std::string term(TermOfEntry(entry));
+
+  // The pairs as the table holds them now, not as the fit saw them.
+  grund::PlotList& list = *PlotList();
+  BeginResultPlotList(list, term);
+  for (int row = 1; row < ValueTable::kRows; ++row) {
+    if (SG4->CellLatin1(row, 0).empty()) continue;
+    const double x = CellNumber(*SG4, row, 0);
+    const double y = CellNumber(*SG4, row, 1);
+    SG4->SetCellLatin1(row, 2, FittedValueText(term, x));
+    AddPlotPair(list, x, y);
+  }
+  EndResultPlotList(list);
+  PB4Paint();
+}
+
+}  // namespace app

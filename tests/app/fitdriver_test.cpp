@@ -1,0 +1,261 @@
+// The fit through the window: Button1 starts and stops it, the result list
+// fills, a chosen line fills the f(x) column and the plot list.
+
+#include <QApplication>
+#include <QLabel>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
+#include <QRadioButton>
+#include <QtTest>
+#include <functional>
+#include <memory>
+
+#include "_grund/grund.h"
+#include "app/controls.h"
+#include "app/resulttext.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+
+namespace {
+
+// Runs `action` during the n-th time the event loop is pumped from now on
+// (1: the pumping at the start of a computation, 2: the one after its first
+// pass, ...). Each pumping runs the events posted before it began, so a call
+// that posts itself again is seen once per pumping.
+void AtPumping(int n, std::function<void()> action) {
+  QMetaObject::invokeMethod(
+      qApp,
+      [n, action = std::move(action)]() mutable {
+        if (n <= 1) {
+          action();
+        } else {
+          AtPumping(n - 1, std::move(action));
+        }
+      },
+      Qt::QueuedConnection);
+}
+
+QStringList Column(const app::ValueTable& table, int column) {
+  QStringList texts;
+  for (int row = 1; row < app::ValueTable::kRows; ++row) texts << table.item(row, column)->text();
+  return texts;
+}
+
+QStringList ListTexts(const QListWidget& list) {
+  QStringList texts;
+  for (int i = 0; i < list.count(); ++i) texts << list.item(i)->text();
+  return texts;
+}
+
+}  // namespace
+
+class FitDriverTest : public QObject {
+  Q_OBJECT
+
+  std::unique_ptr<TForm1> form_;
+
+  void SetPair(int row, const char* x, const char* y) {
+    form_->SG4->SetCellLatin1(row, 0, x);
+    form_->SG4->SetCellLatin1(row, 1, y);
+  }
+
+ private slots:
+  void init() {
+    grund::ProcessRandom().SetSeed(0);  // as right after program start
+    form_ = std::make_unique<TForm1>();
+    form_->show();
+    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+  }
+  void cleanup() { form_.reset(); }
+
+  void fullComputationOnTheExamplePairs() {
+    TForm1& f = *form_;
+    f.S11C();
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QCOMPARE(f.Button1->text(), QStringLiteral("Berechnung"));
+    QCOMPARE(f.Label2->text(), QStringLiteral("9"));
+    const QStringList entries = ListTexts(*f.Listbox1);
+    QVERIFY(!entries.isEmpty() && entries.size() <= 20);
+    QStringList sorted = entries;
+    sorted.sort();
+    QCOMPARE(entries, sorted);
+    QCOMPARE(QSet<QString>(entries.begin(), entries.end()).size(), entries.size());
+
+    // The plot list holds the last pass's curve and the nine pairs.
+    const grund::PlotList& list = *f.PlotList();
+    QCOMPARE(list.Entries.size(), std::size_t{6 + 18 + 1});
+    QCOMPARE(list.Entries[0], "#F");
+    QCOMPARE(list.Entries[1], " ");
+    QCOMPARE(list.Entries[2], "#F");
+    const std::string term = list.Entries[3];
+    QVERIFY(std::any_of(entries.begin(), entries.end(), [&](const QString& e) {
+      return e.endsWith(QString::fromLatin1("\tY = " + term));
+    }));
+    QCOMPARE(list.Entries[4], "#m");
+    QCOMPARE(list.Entries[5], "...");
+    QCOMPARE(list.Entries[6], "1.5");
+    QCOMPARE(list.Entries[7], "1.4");
+    QCOMPARE(list.Entries[22], "2.8");
+    QCOMPARE(list.Entries[23], "0.1");
+    QCOMPARE(list.Entries[24], "...");
+
+    // The f(x) column holds that term's values at the nine x.
+    const QStringList fx = Column(*f.SG4, 2);
+    const double xs[] = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
+    for (int i = 0; i < 9; ++i)
+      QCOMPARE(fx[i], QString::fromLatin1(app::FittedValueText(term, xs[i])));
+    QVERIFY(fx[9].isEmpty());
+  }
+
+  void theFirstComputationAfterStartIsAlwaysTheSame() {
+    form_->S11C();
+    form_->D18C();
+    const QStringList first = ListTexts(*form_->Listbox1);
+    form_->D18C();  // a second computation continues the random sequence
+    const QStringList second = ListTexts(*form_->Listbox1);
+    init();
+    form_->S11C();
+    form_->D18C();
+    QCOMPARE(ListTexts(*form_->Listbox1), first);
+    QVERIFY(second != first);
+  }
+
+  void modeBoundAndFixedValueComeFromTheWindow() {
+    TForm1& f = *form_;
+    f.S11C();
+    f.rt3->setChecked(true);
+    f.Edit2->setText(QStringLiteral("pi/2"));  // a term, lower case
+    f.Edit5->setText(QStringLiteral("0"));     // no bound applies with b fixed
+    f.D18C();
+    for (const QString& entry : ListTexts(*f.Listbox1)) {
+      QVERIFY2(entry.contains(QStringLiteral("*SIN(1,570796*X")), qPrintable(entry));
+      QVERIFY2(!entry.startsWith(QStringLiteral("10000\t")), qPrintable(entry));
+    }
+
+    f.rt1->setChecked(true);
+    f.Edit5->setText(QString());  // an empty bound reads as 0
+    f.D18C();
+    QCOMPARE(ListTexts(*f.Listbox1),
+             QStringList{QStringLiteral("10000\tY = 0*SIN(0*X+0)+0")});
+  }
+
+  void anAbortClickStopsAfterThePassAndLeavesColumnAndPlot() {
+    TForm1& f = *form_;
+    f.S11C();
+    QString captionRightAfterAbort;
+    AtPumping(2, [&] {
+      QTest::mouseClick(f.Button1, Qt::LeftButton);
+      captionRightAfterAbort = f.Button1->text();
+    });
+    f.D18C();
+    QCOMPARE(captionRightAfterAbort, QStringLiteral("Berechnung"));
+    QCOMPARE(f.Button1->text(), QStringLiteral("Berechnung"));
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QCOMPARE(f.Listbox1->count(), 1);  // the first pass's entry stays
+    QCOMPARE(Column(*f.SG4, 2), QStringList(200, QString()));
+    QVERIFY(f.PlotList()->Entries.empty());
+
+    // A new computation afterwards runs to its end.
+    f.D18C();
+    QVERIFY(f.Listbox1->count() >= 1);
+    QVERIFY(!f.SG4->item(1, 2)->text().isEmpty());
+    QVERIFY(!f.PlotList()->Entries.empty());
+  }
+
+  void theTableMayBeEditedWhileTheFitRuns() {
+    TForm1& f = *form_;
+    f.S11C();
+    AtPumping(3, [&] {
+      f.S1X();  // the running fit keeps its own copy of the pairs
+      f.SG4->SetCellLatin1(150, 0, "7");
+    });
+    f.D18C();
+    QCOMPARE(f.Label2->text(), QStringLiteral("9"));
+    QCOMPARE(f.PlotList()->Entries.size(), std::size_t{25});
+    QVERIFY(!f.SG4->item(9, 2)->text().isEmpty());  // rows 1..9 still get f(x)
+    QCOMPARE(f.SG4->item(150, 0)->text(), QStringLiteral("7"));
+    QVERIFY(f.SG4->item(150, 2)->text().isEmpty());
+  }
+
+  void gapsInTheTableAreSkipped() {
+    TForm1& f = *form_;
+    SetPair(1, "1", "0,8");
+    SetPair(2, "2", "0,9");
+    SetPair(3, "3", "0,1");
+    f.SG4->SetCellLatin1(4, 1, "5");     // a y without an x: not a pair
+    f.SG4->SetCellLatin1(4, 2, "keep");  // and its f(x) cell stays
+    SetPair(5, "4,5", "-1");
+    f.D18C();
+    QCOMPARE(f.Label2->text(), QStringLiteral("4"));
+    for (int row : {1, 2, 3, 5}) QVERIFY(!f.SG4->item(row, 2)->text().isEmpty());
+    QCOMPARE(f.SG4->item(4, 2)->text(), QStringLiteral("keep"));
+    const grund::PlotList& list = *f.PlotList();
+    QCOMPARE(list.Entries.size(), std::size_t{6 + 8 + 1});
+    QCOMPARE(list.Entries[12], "4.5");
+    QCOMPARE(list.Entries[13], "-1");
+  }
+
+  void choosingAResultLineShowsIt() {
+    TForm1& f = *form_;
+    SetPair(1, "0", "1");
+    SetPair(2, "1,5", "2");
+    SetPair(3, "-1", "0");
+    f.SG4->SetCellLatin1(4, 2, "keep");
+    SetPair(5, "3", "3");
+    f.Listbox1->addItem(QStringLiteral("0,5\tY = 1*SIN(1*X+0)+0"));
+    f.Listbox1->addItem(QStringLiteral("9\tY = 2*SIN(1*X+0)+0"));
+    QTest::mouseClick(f.Listbox1->viewport(), Qt::LeftButton, {},
+                      f.Listbox1->visualItemRect(f.Listbox1->item(0)).center());
+
+    QCOMPARE(f.SG4->item(1, 2)->text(), QStringLiteral("0"));
+    QCOMPARE(f.SG4->item(2, 2)->text(), QStringLiteral("0,9975"));
+    QCOMPARE(f.SG4->item(3, 2)->text(), QStringLiteral("-0,8415"));
+    QCOMPARE(f.SG4->item(4, 2)->text(), QStringLiteral("keep"));
+    QCOMPARE(f.SG4->item(5, 2)->text(), QStringLiteral("0,1411"));
+    const std::vector<std::string> expected = {
+        "#F", " ", "#F", "1*SIN(1*X+0)+0", "#m", "...", "0", "1", "1.5", "2", "-1", "0",
+        "3",  "3", "..."};
+    QCOMPARE(f.PlotList()->Entries, expected);
+    QCOMPARE(f.Listbox1->count(), 2);  // choosing changes nothing in the list
+  }
+
+  void choosingWithAnEmptyTablePlotsTheCurveOnly() {
+    TForm1& f = *form_;
+    f.Listbox1->addItem(QStringLiteral("0\tY = 1*SIN(1*X+0)+0"));
+    f.Listbox1->setCurrentRow(0);
+    f.Listbox1Click();
+    QCOMPARE(f.PlotList()->Entries,
+             (std::vector<std::string>{"#F", " ", "#F", "1*SIN(1*X+0)+0", "#m", "...", "..."}));
+  }
+
+  void clickingWithNothingSelectedChangesNothing() {
+    form_->Listbox1Click();
+    QVERIFY(form_->PlotList()->Entries.empty());
+  }
+
+  void closingTheWindowDuringAComputation() {
+    TForm1& f = *form_;
+    f.S11C();
+    AtPumping(2, [&] { f.close(); });
+    f.D18C();
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QVERIFY(f.PlotList() == nullptr);
+    QCOMPARE(Column(*f.SG4, 2), QStringList(200, QString()));
+    QCOMPARE(f.SG4->item(1, 0)->text(), QStringLiteral("1.5"));
+  }
+
+  void destroyingTheWindowDuringAComputation() {
+    AtPumping(2, [&] { form_.reset(); });
+    TForm1* raw = form_.get();
+    raw->S11C();
+    raw->D18C();  // must not touch the destroyed window
+    QVERIFY(!form_);
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+  }
+};
+
+QTEST_MAIN(FitDriverTest)
+#include "fitdriver_test.moc"
