@@ -233,7 +233,7 @@ TEST(AiryAiBi, FarOutOnTheNegativeSideAndForNonNumbersBothAreZero) {
   }
   double ai = 0;
   double bi = 0;
-  sf::AiryAiBi(-4e205, ai, bi);  // zeta still within range: computed
+  sf::AiryAiBi(-1e205, ai, bi);  // zeta still within range: computed
   EXPECT_TRUE(std::isfinite(ai) && std::isfinite(bi));
   EXPECT_NE(ai, 0);
 }
@@ -362,14 +362,22 @@ TEST(Integrals, KnownValuesLeaveTheCode) {
       {sf::CosineIntegral, "Ci", 0.5, -0.17777976, 1e-8},
       {sf::ExpIntegral, "Ei", 1, 1.89512028, 1e-8},
       {sf::ExpIntegral, "Ei", 10, 2492.229, 1e-3},
-      {sf::SineIntegral, "Si", 49.999, 1.55, 20},  // computed, dominated by rounding
-      {sf::CosineIntegral, "Ci", 49.999, 0, 20},
       {sf::ExpIntegral, "Ei", 39.999, 6.03e15, 1e13},
   };
   for (const IntegralCase& c : cases) {
     fktint::EvalError = 3;
     EXPECT_NEAR(c.routine(c.x), c.expected, c.tolerance) << c.name << "(" << c.x << ")";
     EXPECT_EQ(fktint::EvalError, 3) << c.name << "(" << c.x << ")";
+  }
+}
+
+TEST(Integrals, JustBelowTheUpperLimitsTheSumsAreStillComputed) {
+  // There the alternating sums are dominated by rounding; they must end, be
+  // finite and report nothing.
+  for (double (*routine)(double) : {sf::SineIntegral, sf::CosineIntegral}) {
+    fktint::EvalError = 3;
+    EXPECT_TRUE(std::isfinite(routine(49.999)));
+    EXPECT_EQ(fktint::EvalError, 3);
   }
 }
 

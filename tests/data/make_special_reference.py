@@ -23,34 +23,32 @@ written in Python's shortest round-trip form.
 How close the routines must come (checked in
 tests/core/sonderfunktionen_reference_test.cpp, whose table is the authority;
 each tolerance lies just above the largest deviation the algorithm shows on
-this grid, so that a wrong leading or middle digit of a coefficient shows):
+this grid, so that a wrong leading or middle digit of a coefficient shows;
+eps is the precision of the extended type the routines compute in):
 
-  routine         region               allowed deviation            why
-  GammaPoly       all                  3e-7 |ref|                   polynomial error 3e-7 on Gamma(1+t)
-  LnGamma         x > 0                2.5e-10                      six-term Lanczos series
-  LnGamma         -2 < x < -1          3e-8                         the series off its design range
-  LnGamma         -4.5 < x < -3        1.5e-3                       ... worse towards the pole at -4
-  Digamma         0 < x <= 1e-5        1.7 x                        -gamma - 1/x drops zeta(2) x
-  Digamma         x < 0                2e-13 |ref|                  reflection near the poles
-  Digamma         x > 1e-5             1e-15 + 1e-15 |ref|          asymptotic series after x >= 20
-  BesselJ0, J1    |x| < 8              6e-9                         rational approximation
-  BesselJ0, J1    |x| >= 8             3.5e-10 sqrt(8/|x|)          asymptotic form, 9-digit constants
-  AiryAiBi        x < -2.09            |x|^-1/4 (3e-15 + 3e-16 |x|^1.5)  amplitude times the
-                                                                    rounding of the phase zeta
-  AiryAiBi        -2.09 .. 2.09        Ai 7e-10, Bi 2e-9            series stopped at 5e-8
-  AiryAiBi        2.09 .. 8.3203353    Ai 1e-14 |ref|, Bi 7e-9 |ref|   Bi still from the series
-  AiryAiBi        above 8.3203353      5e-14 |ref|                  both asymptotic
-  JacobiSnCnDn    all                  2.5e-9 (1 + |u|)             mean to 0.0003 (error ~ its
-                                                                    square), phase error grows with u
-  SineIntegral    x <= 1               5e-7                         terms after the last one < 1e-4
-                  x > 1                1.5e-5 + 4 eps e^x / x       ... plus rounding of the
-                                                                    alternating sum (eps of Extended)
-  CosineIntegral  x <= 1               4.5e-6                       gamma written 0.57722 (4.3e-6 high)
-                  x > 1                1.6e-5 + 4 eps e^x / x       as SineIntegral
-  ExpIntegral     x <= 1               6.5e-6                       gamma written 0.57722156649
-                                                                    (5.9e-6 high)
-                  x > 1                6e-5 + 3e-15 |ref|           stop below 1e-4 on positive terms
-  EulerPhi        1 .. 10000           exact
+  routine       region            allowed deviation                 why
+  GammaPoly     all               3e-7 |ref|                        polynomial error 3e-7
+  LnGamma       x > 0             2.5e-10 + 2 eps/x                 six-term Lanczos series
+                -2 < x < -1       3e-8                              off its design range,
+                -4.5 < x < -3     1.5e-3                            worse towards -4
+  Digamma       0 < x <= 1e-5     1.7 x                             -gamma - 1/x drops zeta(2) x
+                x < 0             2e-13 |ref| + eps (1-x) ref^2     reflection near poles
+                x > 1e-5          1e-15 (1 + |ref|) + 16 eps        asymptotic series from 20
+  BesselJ0, J1  |x| < 8           6e-9                              rational approximation
+                |x| >= 8          3.5e-10 sqrt(8/|x|)               asymptotic, 9-digit constants
+  AiryAiBi      x < -2.09         |x|^-1/4 (3e-15 + 3e-16 |x|^1.5)  amplitude; phase rounding
+                -2.09 .. 2.09     Ai 7e-10, Bi 2e-9                 series stopped at 5e-8
+                2.09 .. 8.3203353 Ai 1e-14 |ref|, Bi 7e-9 |ref|     Bi still from the series
+                above 8.3203353   5e-14 |ref|                       both asymptotic
+  JacobiSnCnDn  all               2.5e-9 (1 + |u|)                  mean to 0.0003, error ~ its
+                                                                    square, growing with u
+  SineIntegral  x <= 1            5e-7                              terms after the last < 1e-4
+                x > 1             1.5e-5 + 4 eps e^x/x              plus alternating rounding
+  CosineIntegral x <= 1           4.5e-6                            gamma as 0.57722: 4.3e-6 high
+                x > 1             1.6e-5 + 4 eps e^x/x              as SineIntegral
+  ExpIntegral   x <= 1            6.5e-6                            0.57722156649: 5.9e-6 high
+                x > 1             6e-5 + (3e-15 + 100 eps) |ref|    positive terms stop at 1e-4
+  EulerPhi      1 .. 10000        exact
 """
 
 import math
