@@ -46,17 +46,18 @@ void JacobiSnCnDn(double u, double mc, double& sn, double& cn, double& dn) {
     v = d * v;
   }
 
-  Extended stepA[kMaxSteps];
-  Extended stepRoot[kMaxSteps];
+  // Per step, a at its start and the root taken in it, for the backward pass.
+  double stepA[kMaxSteps];
+  double stepRoot[kMaxSteps];
   Extended a = 1;
   Extended h = 1;
   Extended dnValue = 1;
   int steps = 0;
   for (int i = 0; i < kMaxSteps; ++i) {
     steps = i + 1;
-    stepA[i] = a;
+    stepA[i] = static_cast<double>(a);
     m = std::sqrt(m);
-    stepRoot[i] = m;
+    stepRoot[i] = static_cast<double>(m);
     h = (a + m) / 2;
     if (std::fabs(a - m) <= kAccuracy * a) break;
     m *= a;

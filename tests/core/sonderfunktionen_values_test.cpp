@@ -115,7 +115,11 @@ TEST(Digamma, KnownValues) {
   // Just above a negative integer in value the pole test does not apply.
   EXPECT_NEAR(sf::Digamma(-2.999999, failed), -999998.74374, 1e-4);
   EXPECT_NEAR(sf::Digamma(1e-308, failed), -1e308, 1e293);
+  // The pole test looks at the fractional part of |x| against 0.00001.
+  EXPECT_NEAR(sf::Digamma(-2.0000101, failed), 99010.823746157, 1e-6);
   EXPECT_FALSE(failed);
+  EXPECT_EQ(sf::Digamma(-2.0000099, failed), 0);
+  EXPECT_TRUE(failed);
 }
 
 TEST(Digamma, FailsAtPolesTinyArgumentsAndNonNumbers) {
