@@ -26,7 +26,7 @@ constexpr double kOscillatingBreak = -2.09;
 constexpr double kAiAsymptoticBreak = 2.09;
 constexpr double kBiAsymptoticBreak = 8.3203353;
 constexpr Extended kSeriesTolerance = 5e-8L;
-// The series needs about 30 rounds at the largest argument it serves (8.32);
+// The series needs 22 rounds at the largest argument it serves (8.32);
 // the bound only guards against arguments that are not numbers.
 constexpr int kMaxSeriesRounds = 200;
 

@@ -19,7 +19,7 @@ constexpr double kSiCiLimit = 50;
 constexpr double kEiLimit = 40;
 constexpr Extended kEulerForCi = 0.57722L;
 constexpr Extended kEulerForEi = 0.57722156649L;
-// The series need at most about 150 terms inside their domains; the bound
+// The series need at most about 110 terms inside their domains; the bound
 // only guards against arithmetic that never settles.
 constexpr int kMaxTerms = 1000;
 constexpr double kMaxTotientArgument = 10000;
@@ -42,7 +42,7 @@ Extended AlternatingSeries(Extended sum, Extended logTerm, Extended x, int first
   int i = firstIndex;
   for (int n = 0; n < kMaxTerms; ++n) {
     const Extended index = i;
-    logTerm += 2 * logX + std::log(index) - std::log(index + 1) - 2 * std::log(index + 2);
+    logTerm = logTerm + 2 * logX + std::log(index) - std::log(index + 1) - 2 * std::log(index + 2);
     const Extended term = std::exp(logTerm);
     const Extended previous = sum;
     if (((i - signOffset) / 2) % 2 == 1) {
@@ -82,7 +82,7 @@ double ExpIntegral(double x) {
   Extended logTerm = 2 * std::log(xe / 2);
   for (int k = 2; k < kMaxTerms + 2; ++k) {
     const Extended index = k;
-    logTerm += logX + std::log(index) - 2 * std::log(index + 1);
+    logTerm = logTerm + logX + std::log(index) - 2 * std::log(index + 1);
     const Extended previous = sum;
     sum += std::exp(logTerm);
     if (std::fabs(sum - previous) < kConvergence) break;
