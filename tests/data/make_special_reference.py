@@ -47,7 +47,7 @@ eps is the precision of the extended type the routines compute in):
   CosineIntegral x <= 1           4.5e-6                            gamma as 0.57722: 4.3e-6 high
                 x > 1             1.6e-5 + 4 eps e^x/x              as SineIntegral
   ExpIntegral   x <= 1            6.5e-6                            0.57722156649: 5.9e-6 high
-                x > 1             6e-5 + (3e-15 + 100 eps) |ref|    positive terms stop at 1e-4
+                x > 1             6e-5 + (3e-15 + 400 eps) |ref|    stop at 1e-4; running log
   EulerPhi      1 .. 10000        exact
 """
 
