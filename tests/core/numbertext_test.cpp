@@ -10,6 +10,7 @@
 #include <gtest/gtest.h>
 
 #include "_grund/grund.h"
+#include "fktint/fktint.h"
 
 namespace {
 
@@ -134,6 +135,24 @@ TEST_P(NumberText, ParseNumberReadsDecimalPointNumbers) {
   EXPECT_EQ(ParseNumber(std::string(400, '9')).value, 0);
   EXPECT_EQ(ParseNumber("0." + std::string(400, '0') + "1").value, 0);
   EXPECT_EQ(ParseNumber("0." + std::string(400, '3')).value, 1.0 / 3.0);
+}
+
+TEST_P(NumberText, ReadEditValueReadsATermAtXEqualOneAndZeroOnAnyError) {
+  struct Case {
+    const char* text;
+    double value;
+  };
+  const Case cases[] = {
+      {"pi/2", 1.5707963267948966}, {"2*x", 2},   {"1,5", 1.5},   {"1.5", 1.5},
+      {"  200", 200},               {"1/0", 0},   {"", 0},        {"abc", 0},
+      {"sqrt(-1)", 0},              {"int(2,5)", 0},  // a step function's code counts too
+      {"20000000000", 0},           {"10000000000", 1e10},  // capped values read as 0
+      {"-3", -3},                   {"2 000,5", 2000.5},
+  };
+  for (const Case& c : cases) {
+    fktint::EvalError = 2;  // reset before reading, whatever it held
+    EXPECT_DOUBLE_EQ(grund::ReadEditValue(c.text), c.value) << '"' << c.text << '"';
+  }
 }
 
 TEST_P(NumberText, FormatPointRoundTripsThroughParseNumber) {
