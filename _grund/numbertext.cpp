@@ -79,6 +79,12 @@ void RoundHalfUp(DecimalDigits& digits, std::size_t decimals) {
   digits.integer.insert(digits.integer.begin(), '1');
 }
 
+// The number part of a padded text.
+std::string_view WithoutPadding(std::string_view text) {
+  const std::size_t first = text.find_first_not_of(' ');
+  return first == std::string_view::npos ? std::string_view{} : text.substr(first);
+}
+
 std::string PadLeft(std::string text, int width) {
   if (width > 0 && text.size() < static_cast<std::size_t>(width)) {
     text.insert(0, static_cast<std::size_t>(width) - text.size(), ' ');
@@ -110,7 +116,9 @@ std::string FormatPoint(double x, int width, int decimals) {
     while (text.size() > 1 && text.back() == '0') text.pop_back();
     if (text.size() > 1 && text.back() == '.') text.pop_back();
   }
-  if (text == "-0") text = "0";
+  // Minus zero is written as zero, also behind padding ("  -0" would
+  // otherwise pass the plain test for "-0").
+  if (WithoutPadding(text) == "-0") text.erase(text.size() - 2, 1);
   return text;
 }
 
@@ -123,8 +131,9 @@ std::string FormatComma(double x, int width, int decimals) {
 
 std::string FormatSigned(double x, int width, int decimals) {
   std::string text = FormatComma(x, width, decimals);
-  if (text == "0") return "+0";
-  return x >= 0 ? "+" + text : text;
+  // A value that rounds to zero gets the plus whatever its sign: "+0".
+  if (x >= 0 || WithoutPadding(text) == "0") return "+" + text;
+  return text;
 }
 
 std::string CommaToPoint(std::string_view text) {
