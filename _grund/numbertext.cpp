@@ -116,9 +116,13 @@ std::string FormatPoint(double x, int width, int decimals) {
     while (text.size() > 1 && text.back() == '0') text.pop_back();
     if (text.size() > 1 && text.back() == '.') text.pop_back();
   }
-  // Minus zero is written as zero, also behind padding ("  -0" would
-  // otherwise pass the plain test for "-0").
-  if (WithoutPadding(text) == "-0") text.erase(text.size() - 2, 1);
+  // Minus zero is written as zero. Behind padding ("  -0", which the plain
+  // test misses) the minus becomes a blank, so the text keeps its width.
+  if (text == "-0") {
+    text = "0";
+  } else if (WithoutPadding(text) == "-0") {
+    text[text.size() - 2] = ' ';
+  }
   return text;
 }
 

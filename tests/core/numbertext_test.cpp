@@ -91,18 +91,18 @@ TEST_P(NumberText, FormatCommaAndFormatSigned) {
 
 TEST_P(NumberText, MinusZeroIsWrittenAsZeroAtEveryWidth) {
   // Padding comes before the zeros are cut, so a padded minus zero is not
-  // the bare text "-0"; its minus must go all the same.
+  // the bare text "-0"; its minus becomes a blank, so the width stays.
   const FormatCase point[] = {
-      {-0.4, 4, 0, "  0"},   {-1e-9, 8, 3, "  0"}, {-0.0004, 6, 3, "0"},
-      {-1e-300, 3, 0, " 0"}, {-0.4, 2, 0, "0"},    {-0.4, 1, 0, "0"},
+      {-0.4, 4, 0, "   0"},   {-1e-9, 8, 3, "   0"}, {-0.0004, 6, 3, "0"},
+      {-1e-300, 3, 0, "  0"}, {-0.4, 2, 0, "0"},     {-0.4, 1, 0, "0"},
   };
   for (const auto& c : point) {
     EXPECT_EQ(FormatPoint(c.x, c.width, c.decimals), c.expected)
         << c.x << " width " << c.width << " decimals " << c.decimals;
   }
-  EXPECT_EQ(FormatComma(-1e-9, 8, 3), "  0");
-  EXPECT_EQ(FormatSigned(-1e-9, 8, 3), "+  0");  // the sign of zero is "+"
-  EXPECT_EQ(FormatSigned(-0.4, 4, 0), "+  0");
+  EXPECT_EQ(FormatComma(-1e-9, 8, 3), "   0");
+  EXPECT_EQ(FormatSigned(-1e-9, 8, 3), "+   0");  // the sign of zero is "+"
+  EXPECT_EQ(FormatSigned(-0.4, 4, 0), "+   0");
   EXPECT_EQ(FormatSigned(-1.5, 6, 1), "  -1,5");
 }
 
