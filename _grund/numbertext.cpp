@@ -161,11 +161,14 @@ ParsedNumber ParseNumber(std::string_view text) {
   // needed to tell overflow from underflow).
   const std::size_t start = i;
   std::size_t mantissaDigits = 0;
-  long order = 0;
+  // The order moves by one per digit, so it stays within the text's length;
+  // the exponent is capped far above any length, so their sum keeps its sign.
+  constexpr long long kExponentCap = 1'000'000'000'000'000'000LL;
+  long long order = 0;
   bool seenNonZero = false;
   for (; i < text.size() && isDigit(text[i]); ++i, ++mantissaDigits) {
     if (seenNonZero) {
-      order = std::min(order + 1, 100000L);
+      ++order;
     } else if (text[i] != '0') {
       seenNonZero = true;
     }
@@ -173,7 +176,7 @@ ParsedNumber ParseNumber(std::string_view text) {
   if (i < text.size() && text[i] == '.') {
     for (++i; i < text.size() && isDigit(text[i]); ++i, ++mantissaDigits) {
       if (!seenNonZero) {
-        order = std::max(order - 1, -100000L);
+        --order;
         seenNonZero = text[i] != '0';
       }
     }
@@ -185,9 +188,9 @@ ParsedNumber ParseNumber(std::string_view text) {
     const bool negativeExponent = j < text.size() && text[j] == '-';
     if (j < text.size() && (text[j] == '-' || text[j] == '+')) ++j;
     if (j < text.size() && isDigit(text[j])) {
-      long exponent = 0;
+      long long exponent = 0;
       for (; j < text.size() && isDigit(text[j]); ++j) {
-        exponent = std::min(exponent * 10 + (text[j] - '0'), 100000L);
+        exponent = std::min(exponent * 10 + (text[j] - '0'), kExponentCap);
       }
       order += negativeExponent ? -exponent : exponent;
       end = j;

@@ -154,6 +154,22 @@ TEST_P(NumberText, ParseNumberReadsDecimalPointNumbers) {
   EXPECT_EQ(ParseNumber("0." + std::string(400, '3')).value, 1.0 / 3.0);
 }
 
+TEST_P(NumberText, ParseNumberTellsOverflowFromUnderflowHoweverLongTheDigitsRun) {
+  // The decimal order of the leading digit decides between "too large" (not
+  // ok) and "too small" (0, ok), also beyond 100,000 digits or exponent digits.
+  const std::string zeros(200000, '0');
+  const grund::ParsedNumber huge = ParseNumber("1" + zeros + "e-150000");  // 1e50000
+  EXPECT_FALSE(huge.ok);
+  EXPECT_EQ(huge.value, 0);
+  EXPECT_FALSE(ParseNumber("0." + zeros.substr(0, 99999) + "1e150000").ok);  // 1e50000
+  const grund::ParsedNumber tiny = ParseNumber("0." + zeros + "1e150000");    // 1e-50001
+  EXPECT_TRUE(tiny.ok);
+  EXPECT_EQ(tiny.value, 0);
+  EXPECT_EQ(ParseNumber("1" + zeros + "e-200000").value, 1);
+  EXPECT_FALSE(ParseNumber("1e" + std::string(30, '9')).ok);
+  EXPECT_TRUE(ParseNumber("1e-" + std::string(30, '9')).ok);
+}
+
 TEST_P(NumberText, ReadEditValueReadsATermAtXEqualOneAndZeroOnAnyError) {
   struct Case {
     const char* text;
