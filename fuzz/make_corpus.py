@@ -32,6 +32,17 @@ TERMS = [
     "SIN(", "sin(x)", "", " ", ",,",
 ]
 
+
+def repeated(unit, length=4000):
+    """The unit joined by "+" up to about `length` characters."""
+    return "+".join([unit] * (length // (len(unit) + 1)))
+
+
+# Long terms of the costliest calls and deep nesting: each must stay within
+# the harness's time limit.
+TERMS += [repeated("EULERPHI(9999)"), repeated("SI(49,9)"), repeated("EI(39,9)"),
+          "(" * 300 + "X" + ")" * 300, "F1(" * 300 + "X" + ")" * 300]
+
 # X selectors of the EvaluateTerm harness: 0 zero, 2 +infinity, 4 not a
 # number, 12 1e300, 128 + k the integer k, 192 a raw double that follows.
 X_CHOICES = [bytes([0]), bytes([2]), bytes([4]), bytes([12]), bytes([129]), bytes([131]),
