@@ -162,8 +162,9 @@ ParsedNumber ParseNumber(std::string_view text) {
   const std::size_t start = i;
   std::size_t mantissaDigits = 0;
   // The order moves by one per digit, so it stays within the text's length;
-  // the exponent is capped far above any length, so their sum keeps its sign.
-  constexpr long long kExponentCap = 1'000'000'000'000'000'000LL;
+  // the exponent is capped far above any length a text can have in memory,
+  // so their sum keeps its sign (and ten times the cap still fits).
+  constexpr long long kExponentCap = 1'000'000'000'000'000LL;
   long long order = 0;
   bool seenNonZero = false;
   for (; i < text.size() && isDigit(text[i]); ++i, ++mantissaDigits) {
@@ -190,7 +191,7 @@ ParsedNumber ParseNumber(std::string_view text) {
     if (j < text.size() && isDigit(text[j])) {
       long long exponent = 0;
       for (; j < text.size() && isDigit(text[j]); ++j) {
-        exponent = std::min(exponent * 10 + (text[j] - '0'), kExponentCap);
+        if (exponent < kExponentCap) exponent = exponent * 10 + (text[j] - '0');
       }
       order += negativeExponent ? -exponent : exponent;
       end = j;
