@@ -159,6 +159,7 @@ int QtCanvas::TextHeight(std::string_view) {
 }
 
 void QtCanvas::SetPenColor(Color color) {
+  penColorValue_ = color;
   penColor_ = ToQColor(color);
   if (painter_.isActive()) ApplyOutlinePen();
 }
