@@ -23,7 +23,12 @@ class RecordingCanvas : public Canvas {
   void LineTo(int x, int y) override { Record("LineTo", x, y); }
   void Polygon(std::span<const Point> corners) override {
     std::string line = "Polygon";
-    for (const Point& p : corners) line += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+    for (const Point& p : corners) {  // piecewise: g++ 12 warns falsely on " " + string
+      line += ' ';
+      line += std::to_string(p.x);
+      line += ' ';
+      line += std::to_string(p.y);
+    }
     calls_.push_back(line);
   }
   void Ellipse(int left, int top, int right, int bottom) override {
