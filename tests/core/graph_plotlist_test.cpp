@@ -161,6 +161,23 @@ TEST_F(DrawPlotListTest, MalformedListsEndWithinTheList) {
   }
 }
 
+// Random lists from the entries the format knows and some it does not: each
+// is read to its last entry and no further, whatever the order.
+TEST_F(DrawPlotListTest, AnyListIsReadToItsEnd) {
+  const char* const vocabulary[] = {"#F", "#m",     "...", "1.5",   "-2", "abc", "",
+                                    "#x", "SIN(X)", "1/X", "1e300", "m",  "#mm", "10^20"};
+  grund::RandomGenerator random;
+  for (int round = 0; round < 300; ++round) {
+    std::vector<std::string> entries;
+    const std::uint32_t length = random.NextBelow(13);
+    for (std::uint32_t i = 0; i < length; ++i)
+      entries.emplace_back(vocabulary[random.NextBelow(std::size(vocabulary))]);
+    canvas_.ClearCalls();
+    Draw(entries);
+    EXPECT_EQ(list_.PlotCursor, static_cast<int>(entries.size())) << round;
+  }
+}
+
 TEST_F(DrawPlotListTest, AHugeMarkStaysInsideTheIntegerRange) {
   const Calls& calls = Draw({"#m", "...", "1e300", "-1e300", "..."});
   EXPECT_EQ(calls[2], "Ellipse 2147483644 2147483644 2147483647 2147483647");
