@@ -71,7 +71,7 @@ void PlotCurveSample(Canvas& canvas, CurveState& s) {
     } else if (fktint::EvalError < 3) {
       canvas.MoveTo(column, row);
     } else {
-      canvas.SetPixel(column, row, kCurveColour);
+      canvas.SetPixel(column, row, canvas.PenColor());
     }
   } else if (s.rowF <= kRowLimit) {
     row = kParkedAfterHugeAbove;
