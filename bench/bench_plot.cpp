@@ -96,9 +96,11 @@ class RatioReporter : public benchmark::ConsoleReporter {
 
   void ReportRuns(const std::vector<Run>& runs) override {
     ConsoleReporter::ReportRuns(runs);
+    // With repetitions the median stands for the benchmark.
     for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      microseconds_[run.benchmark_name()] =
+      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
+      if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) continue;
+      microseconds_[run.run_name.function_name] =
           run.GetAdjustedRealTime() * NanosecondsPer(run.time_unit) / 1e3;
     }
   }
