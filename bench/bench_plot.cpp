@@ -101,7 +101,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) continue;
       microseconds_[run.run_name.function_name] =
-          run.GetAdjustedRealTime() * NanosecondsPer(run.time_unit) / 1e3;
+          run.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit)) / 1e3;
     }
   }
 
@@ -123,18 +123,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  static double NanosecondsPer(benchmark::TimeUnit unit) {
-    switch (unit) {
-      case benchmark::kSecond:
-        return 1e9;
-      case benchmark::kMillisecond:
-        return 1e6;
-      case benchmark::kMicrosecond:
-        return 1e3;
-      default:
-        return 1;
-    }
-  }
   std::map<std::string, double> microseconds_;
 };
 
