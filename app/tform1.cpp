@@ -16,6 +16,7 @@
 
 #include "app/controls.h"
 #include "app/valuetable.h"
+#include "graph_reduziert/graph_reduziert.h"
 #include "platform/qtcanvas.h"
 
 namespace app {
@@ -273,8 +274,21 @@ void TForm1::PB4Paint() {
   }
   // A fresh white bitmap the size of the area, drawn on and copied over.
   QImage bitmap = platform::QtCanvas::NewBitmap(PB4->width(), PB4->height());
-  { platform::QtCanvas canvas(bitmap); }
+  {
+    platform::QtCanvas canvas(bitmap);
+    PaintPlot(canvas);
+  }
   QPainter(PB4).drawImage(0, 0, bitmap);
+}
+
+void TForm1::PaintPlot(platform::Canvas& canvas) {
+  graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
+  canvas.SetTransparentTextBackground();
+  canvas.SetFont("Verdana", 9);
+  graph_reduziert::DrawAxes(canvas);
+  // A closed window has released its list: the frame alone.
+  if (grund::PlotList* list = PlotList()) graph_reduziert::DrawPlotList(canvas, *list);
+  graph_reduziert::EndPlot();
 }
 
 }  // namespace app

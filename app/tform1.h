@@ -19,6 +19,10 @@ class QPushButton;
 class QRadioButton;
 class QToolButton;
 
+namespace platform {
+class Canvas;
+}
+
 namespace app {
 
 class PlotBox;
@@ -79,6 +83,11 @@ class TForm1 : public QWidget {
   // else (the fit, the result list) asks PB4 for an immediate repaint, which
   // comes back here before the call returns.
   void PB4Paint();
+
+ public:
+  // Draws the whole plot (frame, then the plot list) onto a canvas the size
+  // of PB4 that starts out white.
+  void PaintPlot(platform::Canvas& canvas);
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -178,7 +178,7 @@ class RatioReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
       ns_per_point_[run.benchmark_name()] =
-          run.GetAdjustedRealTime() * NanosecondsPer(run.time_unit) / kPoints;
+          run.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit)) / kPoints;
     }
   }
 
@@ -206,18 +206,6 @@ class RatioReporter : public benchmark::ConsoleReporter {
   }
 
  private:
-  static double NanosecondsPer(benchmark::TimeUnit unit) {
-    switch (unit) {
-      case benchmark::kSecond:
-        return 1e9;
-      case benchmark::kMillisecond:
-        return 1e6;
-      case benchmark::kMicrosecond:
-        return 1e3;
-      default:
-        return 1;
-    }
-  }
   std::map<std::string, double> ns_per_point_;
 };
 

@@ -38,8 +38,12 @@ void BeginPlot(int width, int height, double xMax, double xMin);
 // Restores the bounds saved by BeginPlot.
 void EndPlot();
 
+// Pixel positions of world coordinates, rounded to the nearest integer with
+// ties to even; positions beyond the 32-bit range are clamped to its ends and
+// NaN gives the lowest value, far off any canvas.
 int XToColumn(double x);
 int YToRow(double y);
+// The same, unrounded.
 double XToColumnF(double x);
 double YToRowF(double y);
 double ColumnToX(int column);

@@ -50,6 +50,8 @@ class Canvas {
   virtual int TextHeight(std::string_view text) = 0;
 
   virtual void SetPenColor(Color color) = 0;
+  // The colour of the last SetPenColor (black before the first one).
+  virtual Color PenColor() const = 0;
   virtual void SetPenWidth(int width) = 0;
   virtual void SetPenStyle(PenStyle style) = 0;
   // Setting a brush colour makes the brush solid; SetBrushClear makes filled

@@ -159,6 +159,7 @@ int QtCanvas::TextHeight(std::string_view) {
 }
 
 void QtCanvas::SetPenColor(Color color) {
+  penColorValue_ = color;
   penColor_ = ToQColor(color);
   if (painter_.isActive()) ApplyOutlinePen();
 }
@@ -187,6 +188,7 @@ void QtCanvas::SetFont(std::string_view family, int points) {
   // A missing face falls back to a sans-serif one of the same size.
   font.setFamilies({FromLatin1(family)});
   font.setStyleHint(QFont::SansSerif);
+  font.setStyleStrategy(QFont::NoAntialias);  // glyphs in the font colour only
   font.setPointSize(std::clamp(points, 1, kMaxFontPoints));
   painter_.setFont(font);
 }

@@ -39,6 +39,7 @@ class QtCanvas : public Canvas {
   int TextHeight(std::string_view text) override;
 
   void SetPenColor(Color color) override;
+  Color PenColor() const override { return penColorValue_; }
   void SetPenWidth(int width) override;
   void SetPenStyle(PenStyle style) override;
   void SetBrushColor(Color color) override;
@@ -56,6 +57,7 @@ class QtCanvas : public Canvas {
   QPainter painter_;
   Point penPosition_;
   QColor penColor_{Qt::black};
+  Color penColorValue_ = kBlack;
   int penWidth_ = 1;
   PenStyle penStyle_ = PenStyle::Solid;
   QColor fontColor_{Qt::black};

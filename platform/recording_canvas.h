@@ -23,7 +23,12 @@ class RecordingCanvas : public Canvas {
   void LineTo(int x, int y) override { Record("LineTo", x, y); }
   void Polygon(std::span<const Point> corners) override {
     std::string line = "Polygon";
-    for (const Point& p : corners) line += " " + std::to_string(p.x) + " " + std::to_string(p.y);
+    for (const Point& p : corners) {  // piecewise: g++ 12 warns falsely on " " + string
+      line += ' ';
+      line += std::to_string(p.x);
+      line += ' ';
+      line += std::to_string(p.y);
+    }
     calls_.push_back(line);
   }
   void Ellipse(int left, int top, int right, int bottom) override {
@@ -37,7 +42,12 @@ class RecordingCanvas : public Canvas {
   int TextWidth(std::string_view text) override { return charWidth_ * static_cast<int>(text.size()); }
   int TextHeight(std::string_view) override { return textHeight_; }
 
-  void SetPenColor(Color c) override { Record("PenColor", c.red, c.green, c.blue); }
+  void SetPenColor(Color c) override {
+    penColor_ = c;
+    Record("PenColor", c.red, c.green, c.blue);
+  }
+  // A query, not a drawing call: it is not recorded.
+  Color PenColor() const override { return penColor_; }
   void SetPenWidth(int width) override { Record("PenWidth", width); }
   void SetPenStyle(PenStyle style) override {
     calls_.push_back(style == PenStyle::Solid ? "PenStyle Solid" : "PenStyle Dotted");
@@ -60,6 +70,7 @@ class RecordingCanvas : public Canvas {
 
   int charWidth_;
   int textHeight_;
+  Color penColor_ = kBlack;
   std::vector<std::string> calls_;
 };
 

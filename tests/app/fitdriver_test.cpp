@@ -267,6 +267,23 @@ class FitDriverTest : public QObject {
     QCOMPARE(f.SG4->item(1, 0)->text(), QStringLiteral("1.5"));
   }
 
+  void closingDuringAComputationEndsTheProgramNormally() {
+    // As in the program: the computation runs inside the application's event
+    // loop, and closing the last window there must end that loop normally.
+    TForm1& f = *form_;
+    f.S11C();
+    QTimer::singleShot(0, &f, [&] {
+      AtPumping(2, [&] { f.close(); });
+      f.D18C();
+    });
+    QTimer::singleShot(20000, qApp, [] { QCoreApplication::exit(1); });  // never hang the test
+    QApplication::setQuitOnLastWindowClosed(true);
+    QCOMPARE(QApplication::exec(), 0);
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QVERIFY(f.PlotList() == nullptr);
+    QVERIFY(f.SG4->item(1, 2)->text().isEmpty());
+  }
+
   void destroyingTheWindowDuringAComputation() {
     AtPumping(2, [&] { form_.reset(); });
     TForm1* raw = form_.get();

@@ -412,12 +412,17 @@ class TForm1Test : public QObject {
     QCOMPARE(chosen.count(), 2);
   }
 
-  void plotAreaPaintsWhiteAlsoWhenAskedDirectly() {
+  void plotAreaShowsTheFrameAlsoWhenAskedDirectly() {
     form_->PB4Paint();  // outside a paint event: a repaint, no warning
     const QImage image = form_->PB4->grab().toImage();
     QCOMPARE(image.size(), QSize(783, 499));
-    for (QPoint p : {QPoint(0, 0), QPoint(391, 250), QPoint(782, 498)})
+    // An empty plot list: the frame alone on white. The axes cross at
+    // (392, 250); grid lines run at columns 49, 98, ... and rows 5, 54, ...
+    for (QPoint p : {QPoint(0, 0), QPoint(300, 400), QPoint(782, 498), QPoint(465, 152)})
       QCOMPARE(image.pixelColor(p), QColor(Qt::white));
+    for (QPoint p : {QPoint(392, 250), QPoint(100, 250), QPoint(392, 100), QPoint(392, 400)})
+      QCOMPARE(image.pixelColor(p), QColor(Qt::black));
+    QCOMPARE(image.pixelColor(441, 100), QColor(208, 208, 208));
   }
 };
 

@@ -1,0 +1,53 @@
+#include <cstdint>
+
+#include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/pixel.h"
+
+namespace graph_reduziert {
+
+PlotFrame Frame;
+
+void BeginPlot(int width, int height, double xMax, double xMin) {
+  PlotFrame& f = Frame;
+  f.SavedXMax = f.XMax;
+  f.SavedXMin = f.XMin;
+  f.SavedYMax = f.YMax;
+  f.SavedYMin = f.YMin;
+
+  f.PlotWidth = width;
+  f.PlotHeight = height;
+  const double w = width;
+  const double h = height;
+  // The y bounds follow from the aspect ratio, so a world unit has as many
+  // pixels upwards as sideways.
+  const double aspect = h / w;
+  f.XMax = xMax;
+  f.XMin = xMin;
+  f.YMax = xMax * aspect;
+  f.YMin = xMin * aspect;
+  f.XRange = f.XMax - f.XMin;
+  f.YRange = f.YMax - f.YMin;
+  f.XScale = w / f.XRange;
+  f.YScale = h / f.YRange;
+  f.OriginColumn = Nearest(-f.XMin * w / f.XRange);
+  f.OriginRow = Nearest(h * f.YMin / f.YRange + h);
+}
+
+void EndPlot() {
+  PlotFrame& f = Frame;
+  f.XMax = f.SavedXMax;
+  f.XMin = f.SavedXMin;
+  f.YMax = f.SavedYMax;
+  f.YMin = f.SavedYMin;
+}
+
+double XToColumnF(double x) { return x * Frame.XScale + Frame.OriginColumn; }
+double YToRowF(double y) { return -y * Frame.YScale + Frame.OriginRow; }
+int XToColumn(double x) { return Nearest(XToColumnF(x)); }
+int YToRow(double y) { return Nearest(YToRowF(y)); }
+
+double ColumnToX(int column) {
+  return static_cast<double>(std::int64_t{column} - Frame.OriginColumn) / Frame.XScale;
+}
+
+}  // namespace graph_reduziert
