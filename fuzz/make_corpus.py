@@ -87,10 +87,13 @@ FUNCTION_NAMES = (
 
 
 def write_dictionary():
-    """libFuzzer's dictionary of the term language: names, named values, operators."""
+    """libFuzzer's dictionary of the term language and the plot list."""
     lines = [f'"{name}("' for name in FUNCTION_NAMES]
     lines += [f'"{word}"' for word in ("PI", "PHI", "K1", "K5", "1E10", "1E300", "0.5", "(-X^")]
     lines += [f'"\\x{code:02X}"' for code in (183, 201, 233)]
+    # The plot list's tags and section end, each with the line break that
+    # separates entries in the DrawPlotList harness.
+    lines += [f'"{entry}\\x0A"' for entry in ("#F", "#m", "...")]
     (HERE / "term.dict").write_text("\n".join(lines) + "\n")
 
 
@@ -117,7 +120,8 @@ def main():
         write("number_format", f"format_{i:03d}",
               struct.pack("<dBbb", x, 0, width, decimals))
     for i, entries in enumerate(PLOT_LISTS):
-        write("draw_plot_list", f"list_{i:03d}", latin1("\n".join(entries)))
+        # The first byte sets the cursor the list starts with (0 here).
+        write("draw_plot_list", f"list_{i:03d}", b"\0" + latin1("\n".join(entries)))
 
 
 if __name__ == "__main__":
