@@ -140,17 +140,6 @@ void Post(std::function<void()> action) {
   QMetaObject::invokeMethod(qApp, std::move(action), Qt::QueuedConnection);
 }
 
-// Runs `action` during the n-th pumping from now on (see fitdriver_test).
-void AtPumping(int n, std::function<void()> action) {
-  Post([n, action = std::move(action)]() mutable {
-    if (n <= 1) {
-      action();
-    } else {
-      AtPumping(n - 1, std::move(action));
-    }
-  });
-}
-
 QLineEdit* OpenCellEditor(const ValueTable& table) {
   for (auto* editor : table.viewport()->findChildren<QLineEdit*>(Qt::FindDirectChildrenOnly))
     if (!editor->isHidden()) return editor;
@@ -194,15 +183,13 @@ class HostileTest : public QObject {
     QTest::mouseClick(list.viewport(), Qt::LeftButton, {},
                       list.visualItemRect(list.item(row)).center());
   }
-  void ShowNewWindow() {
+ private slots:
+  void init() {
     grund::ProcessRandom().SetSeed(0);
     form_ = std::make_unique<TForm1>();
     form_->show();
     QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
   }
-
- private slots:
-  void init() { ShowNewWindow(); }
   void cleanup() { form_.reset(); }
 
   void hostileCellTexts_data() {
@@ -309,9 +296,9 @@ class HostileTest : public QObject {
     for (unsigned seed : {1u, 2u, 3u, 4u}) QTest::newRow(qPrintable(QString::number(seed))) << seed;
   }
 
-  // A few hundred user actions, one per pumping of the event loop: each
-  // action queues the next before it acts, so an action that starts a fit
-  // has the rest run inside that fit's pumping, and so on, nested.
+  // A few hundred seeded user actions, one per pumping of the event loop, so
+  // that they run inside the pumping of fits, and of fits nested in fits.
+  // The x and y cells must end as the actions left them.
   void randomInterleavings() {
     QFETCH(unsigned, seed);
     constexpr int kSteps = 300;
