@@ -6,7 +6,7 @@
 
 #include "_grund/grund.h"
 #include "fktint/function_table.h"
-#include "fktint/special_builtins.h"
+#include "fktint/sonder_builtins.h"
 
 namespace fktint {
 

@@ -8,7 +8,7 @@
 #include <cstdint>
 
 #include "fktint/fktint.h"
-#include "fktint/special_builtins.h"
+#include "fktint/sonder_builtins.h"
 #include "sonderfunktionen/sonderfunktionen.h"
 
 namespace {

@@ -11,7 +11,7 @@
 #include <vector>
 
 #include "fktint/fktint.h"
-#include "fktint/special_builtins.h"
+#include "fktint/sonder_builtins.h"
 #include "sonderfunktionen/sonderfunktionen.h"
 
 namespace {

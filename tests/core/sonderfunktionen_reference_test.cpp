@@ -1,7 +1,7 @@
 // Every special-function routine against reference values over grids that
 // cover its domain and the breaks between its approximations. The reference
-// table tests/data/special_reference.csv was made once by
-// tests/data/make_special_reference.py with SciPy.
+// table tests/data/sonder_reference.csv was made once by
+// tests/data/make_sonder_reference.py with SciPy.
 //
 // Tolerances follow from each algorithm and are set just above the largest
 // deviation the algorithm shows on the grid, so that a wrong digit in a
@@ -82,7 +82,7 @@ std::vector<std::string_view> SplitCommas(std::string_view line) {
 }
 
 std::vector<ReferenceRow> LoadReference() {
-  std::ifstream in(std::string(KALVENTO_TEST_DATA_DIR) + "/special_reference.csv");
+  std::ifstream in(std::string(KALVENTO_TEST_DATA_DIR) + "/sonder_reference.csv");
   std::vector<ReferenceRow> rows;
   std::string line;
   std::getline(in, line);  // heading

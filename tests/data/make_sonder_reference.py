@@ -1,9 +1,9 @@
 #!/usr/bin/python3
-"""Writes special_reference.csv: reference values of the special functions
+"""Writes sonder_reference.csv: reference values of the special functions
 over grids that cover each routine's domain and every break between its
 approximations, computed with SciPy (Debian package python3-scipy).
 
-Run once, from anywhere:  /usr/bin/python3 tests/data/make_special_reference.py
+Run once, from anywhere:  /usr/bin/python3 tests/data/make_sonder_reference.py
 SciPy is needed only here, to make the table; the program and its tests do not
 use it. The table is committed together with this script.
 
@@ -58,7 +58,7 @@ import numpy as np
 import scipy.special as sp
 
 HERE = os.path.dirname(os.path.abspath(__file__))
-OUT = os.path.join(HERE, "special_reference.csv")
+OUT = os.path.join(HERE, "sonder_reference.csv")
 
 
 def fmt(v):

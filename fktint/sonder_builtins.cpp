@@ -1,4 +1,4 @@
-#include "fktint/special_builtins.h"
+#include "fktint/sonder_builtins.h"
 
 #include <cfloat>
 #include <cmath>
