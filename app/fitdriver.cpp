@@ -87,7 +87,10 @@ void TForm1::D18C() {
     CalcIdle = 1;
     return;
   }
-  Button1->setText(QStringLiteral("Abbruch"));
+  // An abort click in that pumping (or a fit nested in it that has ended)
+  // left CalcIdle at 1 and the caption at "Berechnung": this computation
+  // stops after its first pass, and the caption must not offer to abort it.
+  if (CalcIdle == 0) Button1->setText(QStringLiteral("Abbruch"));
 
   const int mode = CheckedFitMode();
   const double fixedValue = FixedValue(mode);

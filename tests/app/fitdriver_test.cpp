@@ -165,6 +165,26 @@ class FitDriverTest : public QObject {
     QVERIFY(!f.PlotList()->Entries.empty());
   }
 
+  void anAbortClickAtTheStartLeavesTheCaptionIdle() {
+    TForm1& f = *form_;
+    f.S11C();
+    QString captionAfterTheFirstPass;
+    std::uint8_t idleAfterTheFirstPass = 0;
+    AtPumping(1, [&] { QTest::mouseClick(f.Button1, Qt::LeftButton); });
+    AtPumping(2, [&] {
+      captionAfterTheFirstPass = f.Button1->text();
+      idleAfterTheFirstPass = app::CalcIdle;
+    });
+    f.D18C();
+    // The abort is seen at the end of the first pass; until then the caption
+    // says what a click would do: start, not abort.
+    QCOMPARE(idleAfterTheFirstPass, std::uint8_t{1});
+    QCOMPARE(captionAfterTheFirstPass, QStringLiteral("Berechnung"));
+    QCOMPARE(f.Listbox1->count(), 1);
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QCOMPARE(f.Button1->text(), QStringLiteral("Berechnung"));
+  }
+
   void theTableMayBeEditedWhileTheFitRuns() {
     TForm1& f = *form_;
     f.S11C();

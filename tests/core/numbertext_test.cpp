@@ -89,6 +89,23 @@ TEST_P(NumberText, FormatCommaAndFormatSigned) {
   for (const auto& c : sign) EXPECT_EQ(FormatSigned(c.x, c.width, c.decimals), c.expected) << c.x;
 }
 
+TEST_P(NumberText, MinusZeroIsWrittenAsZeroAtEveryWidth) {
+  // Padding comes before the zeros are cut, so a padded minus zero is not
+  // the bare text "-0"; its minus becomes a blank, so the width stays.
+  const FormatCase point[] = {
+      {-0.4, 4, 0, "   0"},   {-1e-9, 8, 3, "   0"}, {-0.0004, 6, 3, "0"},
+      {-1e-300, 3, 0, "  0"}, {-0.4, 2, 0, "0"},     {-0.4, 1, 0, "0"},
+  };
+  for (const auto& c : point) {
+    EXPECT_EQ(FormatPoint(c.x, c.width, c.decimals), c.expected)
+        << c.x << " width " << c.width << " decimals " << c.decimals;
+  }
+  EXPECT_EQ(FormatComma(-1e-9, 8, 3), "   0");
+  EXPECT_EQ(FormatSigned(-1e-9, 8, 3), "+   0");  // the sign of zero is "+"
+  EXPECT_EQ(FormatSigned(-0.4, 4, 0), "+   0");
+  EXPECT_EQ(FormatSigned(-1.5, 6, 1), "  -1,5");
+}
+
 TEST_P(NumberText, FormattersGiveATextForEveryDouble) {
   const double inf = std::numeric_limits<double>::infinity();
   EXPECT_EQ(FormatPoint(inf, 1, 5), "INF");
@@ -135,6 +152,22 @@ TEST_P(NumberText, ParseNumberReadsDecimalPointNumbers) {
   EXPECT_EQ(ParseNumber(std::string(400, '9')).value, 0);
   EXPECT_EQ(ParseNumber("0." + std::string(400, '0') + "1").value, 0);
   EXPECT_EQ(ParseNumber("0." + std::string(400, '3')).value, 1.0 / 3.0);
+}
+
+TEST_P(NumberText, ParseNumberTellsOverflowFromUnderflowHoweverLongTheDigitsRun) {
+  // The decimal order of the leading digit decides between "too large" (not
+  // ok) and "too small" (0, ok), also beyond 100,000 digits or exponent digits.
+  const std::string zeros(200000, '0');
+  const grund::ParsedNumber huge = ParseNumber("1" + zeros + "e-150000");  // 1e50000
+  EXPECT_FALSE(huge.ok);
+  EXPECT_EQ(huge.value, 0);
+  EXPECT_FALSE(ParseNumber("0." + zeros.substr(0, 99999) + "1e150000").ok);  // 1e50000
+  const grund::ParsedNumber tiny = ParseNumber("0." + zeros + "1e150000");    // 1e-50001
+  EXPECT_TRUE(tiny.ok);
+  EXPECT_EQ(tiny.value, 0);
+  EXPECT_EQ(ParseNumber("1" + zeros + "e-200000").value, 1);
+  EXPECT_FALSE(ParseNumber("1e" + std::string(30, '9')).ok);
+  EXPECT_TRUE(ParseNumber("1e-" + std::string(30, '9')).ok);
 }
 
 TEST_P(NumberText, ReadEditValueReadsATermAtXEqualOneAndZeroOnAnyError) {

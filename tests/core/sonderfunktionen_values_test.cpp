@@ -413,6 +413,21 @@ TEST(EulerPhi, CountsCoprimesOfTheRoundedArgument) {
   }
 }
 
+TEST(EulerPhi, EqualsTheCountOfCoprimesOverTheWholeRange) {
+  // The count one Euclid run at a time, as the totient is defined.
+  const auto count = [](std::int32_t n) {
+    std::int32_t coprimes = 0;
+    for (std::int32_t i = 1; i == 1 || i < n; ++i) coprimes += sf::Gcd(i, n) == 1 ? 1 : 0;
+    return coprimes;
+  };
+  for (std::int32_t n = 1; n <= 10000; n += n < 1000 ? 1 : 37) {
+    EXPECT_EQ(sf::EulerPhi(n), count(n)) << "n=" << n;
+  }
+  for (const std::int32_t n : {9973, 9991, 9996, 9999, 10000, 4096, 6561, 7919, 2310, 9240}) {
+    EXPECT_EQ(sf::EulerPhi(n), count(n)) << "n=" << n;
+  }
+}
+
 TEST(EulerPhi, OutOfRangeAndUnroundableArgumentsFailWithCode1) {
   for (const double x : {0.4, 0.5, -3.0, 10001.0, 10000.6, 9.3e18, -9.3e18, 1e19, 1e300, -1e300,
                          kInf, -kInf, kNaN}) {

@@ -1,0 +1,128 @@
+#!/usr/bin/env python3
+"""Writes the small seed corpora in fuzz/corpus/ from the cases of the tests.
+
+Run it again after changing the lists; the fuzzers' own finds stay in the
+build directory and are never committed.
+"""
+import math
+import pathlib
+import shutil
+import struct
+
+HERE = pathlib.Path(__file__).resolve().parent
+CORPUS = HERE / "corpus"
+
+# Terms from the interpreter's and the special functions' tests: operators,
+# the text preparation, every kind of built-in, failures of every code.
+TERMS = [
+    "1,5*2", " 1 000 ", "-X", "+5", "(-X^2)", "( - X ^ 2 )", "(-2^2)", "-2^2", "2)+3",
+    "20000000000", "0-20000000000", "2+3*4", "2^3^2", "2--3", "2*-3^2", "16/4/2",
+    "1+8\\3", "4#9+1", "2&4*2", "1+3<5", "1+3>5", "2*3%4", "10-5~2", "2\xb73", "1/0",
+    "5;7+P", "PI/2", "PHI", "\xc9", "[2,5]+|X-3|", "1.2.3", "1\xe92", "SIN(X)",
+    "1,5*SIN(2*X+0,5)-1,25", "TAN(X)", "1/X", "LN(X)", "SQRT(X)", "SQR(X)", "INT(X)",
+    "HEAVISIDE(X)", "SGN(X)", "VORZEICHEN(X)", "FRAC(X)", "EXP(X)", "EHOCH(X)", "LG(X)",
+    "LD(X)", "LOG(X;10)", "ARCSIN(X)", "ARCCOS(X)", "ARCTAN(X)", "ARCCOT(X)", "ARCSEC(X)",
+    "ARCCSC(X)", "SINH(X)", "COSH(X)", "TANH(X)", "COTH(X)", "ARSINH(X)", "ARCOSH(X)",
+    "ARTANH(X)", "COT(X)", "SEC(X)", "CSC(X)", "SINW(X)", "COSW(X)", "TANW(X)", "COTW(X)",
+    "ARCTANW(X)", "ARCSINW(X)", "WURZEL(X)", "WURZEL3(X)", "WURZEL4(X)", "W3(X)", "W4(X)",
+    "GAMMA(X)", "GAMMALN(X)", "DIGAMMA(X)", "BETA(X;2)", "GAUSS(X)", "MCARLO(X)",
+    "EXPP(X;2)", "WP(X;3)", "GSUMME(X)", "TIME(X)", "SI(X)", "CI(X)", "EI(X)",
+    "BESSJ0(X)", "BESSJ1(X)", "AI(X)", "BI(X)", "SN(X)", "CN(X)", "DN(X)",
+    "EULERPHI(X)", "F1(X)", "X^1000", "X^-3", "1E300*1E300", "((((((X))))))",
+    "SIN(", "sin(x)", "", " ", ",,",
+]
+
+
+def repeated(unit, length=4000):
+    """The unit joined by "+" up to about `length` characters."""
+    return "+".join([unit] * (length // (len(unit) + 1)))
+
+
+# Long terms of the costliest calls and deep nesting: each must stay within
+# the harness's time limit.
+TERMS += [repeated("EULERPHI(9999)"), repeated("SI(49,9)"), repeated("EI(39,9)"),
+          "(" * 300 + "X" + ")" * 300, "F1(" * 300 + "X" + ")" * 300]
+
+# X selectors of the EvaluateTerm harness: 0 zero, 2 +infinity, 4 not a
+# number, 12 1e300, 128 + k the integer k, 192 a raw double that follows.
+X_CHOICES = [bytes([0]), bytes([2]), bytes([4]), bytes([12]), bytes([129]), bytes([131]),
+             bytes([125]), bytes([192]) + struct.pack("<d", 1.5)]
+
+EDIT_TEXTS = [
+    "1.5", "  -0.25", "+3", "1e3", "2.5E-2", ".5", "5.", "0", "1e-400", "", " ", "-", ".",
+    "1,5", "12abc", "1.5 ", "1e", "1e+", "1e400", "-1e400", "inf", "nan", "1.2.3", "0x10",
+    "\xe9", "1,2,3", "pi/2", "2*x", "1/0", "abc", "sqrt(-1)", "int(2,5)", "10000000000",
+    "2 000,5", "((((1))))", "\u20ac".encode("utf-8").decode("latin-1"), "9" * 400,
+]
+
+# FormatPoint / FormatComma / FormatSigned cases: value, width, decimals.
+FORMATS = [
+    (1.5, 1, 5), (3, 1, 5), (100, 1, 5), (-0.25, 1, 5), (12.345678, 1, 5), (-0.000001, 1, 5),
+    (10, 1, 0), (0.5, 4, 3), (-7, 4, 3), (0.0625, 4, 3), (1.5, 1, 6), (-2, 1, 6), (0, 1, 6),
+    (-0.0000001, 1, 6), (0.125, 1, 2), (2.5, 1, 0), (9.9999999, 1, 5), (1e36, 1, 5),
+    (-1.5, 6, 1), (1.5, 6, 3), (0.0123, 1, 4), (10000, 1, 4), (-0.4, 4, 0),
+    (math.inf, 1, 5), (-math.inf, 1, 5), (math.nan, 1, 5), (1.7976931348623157e308, 1, 5),
+    (5e-324, 1, 30),
+]
+
+# Plot lists, one entry per line: what the fit and the result list write,
+# and the malformed lists the drawing must survive.
+PLOT_LISTS = [
+    ["#F", " ", "#F", "1,5*SIN(2*X+0,5)-1,25", "#m", "...", "1.5", "1.4", "-0.5", "1", "..."],
+    ["#F", "SIN(X)"], ["#F", "TAN(X)"], ["#F", ""], ["#F", "1/X"], ["#F", "INT(X)"],
+    ["#F", "1E10*X"], ["#F", "LN(X)"], ["#m", "...", "1.5", "2", "..."], ["#m", "...", "..."],
+    ["#x", "SIN(X)", "#F", "X"], ["#m", "...", "1", "2", "3"], ["#m", "...", "1", "..."],
+    ["#m", "...", "abc", "1e400", "..."], ["F"], ["#"], ["#m"], [""],
+]
+
+
+# The built-in names, for the term dictionary.
+FUNCTION_NAMES = (
+    "SQR SQRT EXP LN ABS SI SIN COS TAN ARCCOS LG ARCTAN SINH COSH TANH INT SGN F1 F2 F3 F4 "
+    "COT LD ARCSIN ARSINH ARCOSH ARTANH SEC GAMMA GAUSS MCARLO CI EI BETA BESSJ0 BESSJ1 "
+    "WURZEL WURZEL3 EHOCH WURZEL4 W3 W4 LOG CSC WP F5 VORZEICHEN FRAC EXPP GAMMALN HEAVISIDE "
+    "SINW COSW TANW COTW ARCTANW ARCSINW GSUMME SN CN DN EULERPHI AI BI ARCCOT ARCSEC DIGAMMA "
+    "TIME ARCCSC COTH"
+).split()
+
+
+def write_dictionary():
+    """libFuzzer's dictionary of the term language and the plot list."""
+    lines = [f'"{name}("' for name in FUNCTION_NAMES]
+    lines += [f'"{word}"' for word in ("PI", "PHI", "K1", "K5", "1E10", "1E300", "0.5", "(-X^")]
+    lines += [f'"\\x{code:02X}"' for code in (183, 201, 233)]
+    # The plot list's tags and section end, each with the line break that
+    # separates entries in the DrawPlotList harness.
+    lines += [f'"{entry}\\x0A"' for entry in ("#F", "#m", "...")]
+    (HERE / "term.dict").write_text("\n".join(lines) + "\n")
+
+
+def write(harness, name, data):
+    folder = CORPUS / harness
+    folder.mkdir(parents=True, exist_ok=True)
+    (folder / name).write_bytes(data)
+
+
+def latin1(text):
+    return text.encode("latin-1")
+
+
+def main():
+    shutil.rmtree(CORPUS, ignore_errors=True)
+    write_dictionary()
+    for i, term in enumerate(TERMS):
+        x = X_CHOICES[i % len(X_CHOICES)]
+        write("evaluate_term", f"term_{i:03d}", x + latin1(term))
+    for i, text in enumerate(EDIT_TEXTS):
+        write("number_parsing", f"text_{i:03d}", latin1(text))
+    for i, (x, width, decimals) in enumerate(FORMATS):
+        # Form byte 0: width and decimals follow as one signed byte each.
+        write("number_format", f"format_{i:03d}",
+              struct.pack("<dBbb", x, 0, width, decimals))
+    for i, entries in enumerate(PLOT_LISTS):
+        # The first byte sets the cursor the list starts with (0 here).
+        write("draw_plot_list", f"list_{i:03d}", b"\0" + latin1("\n".join(entries)))
+
+
+if __name__ == "__main__":
+    main()
