@@ -199,8 +199,8 @@ ParsedNumber ParseNumber(std::string_view text) {
   }
 
   double value = 0;
-  const auto result = std::from_chars(text.data() + start, text.data() + end, value,
-                                      std::chars_format::general);
+  const auto result =
+      std::from_chars(text.data() + start, text.data() + end, value, std::chars_format::general);
   bool ok = end == text.size();
   if (result.ec == std::errc::result_out_of_range) {
     // Too small for a double reads as zero; too large is no number at all.

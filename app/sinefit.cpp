@@ -120,7 +120,8 @@ void SineFit::RefineFrom(Candidates& candidates, int first) const {
   // second core takes every other one. Only numbers are computed here; the
   // interpreter (which has global state) is not touched.
   const auto refineEvery = [&](int start, NormalMatrix& matrix) {
-    for (int i = start; i < kCandidatesPerPass; i += 2) RefineCandidate(candidates[i], x_, y_, matrix);
+    for (int i = start; i < kCandidatesPerPass; i += 2)
+      RefineCandidate(candidates[i], x_, y_, matrix);
   };
   if (std::thread::hardware_concurrency() < 2 || kCandidatesPerPass - first < 2) {
     for (int i = first; i < kCandidatesPerPass; ++i) {

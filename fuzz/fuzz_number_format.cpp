@@ -33,8 +33,7 @@ void CheckFormatPoint(const std::string& text, double x, int width, int decimals
   if (decimals <= 0) {
     FUZZ_CHECK(text.find('.') == std::string::npos);
     // Nothing is cut, so the width holds; only the bare "-0" shrinks to "0".
-    FUZZ_CHECK(text.size() >= static_cast<std::size_t>(std::clamp(width, 0, 1000)) ||
-               text == "0");
+    FUZZ_CHECK(text.size() >= static_cast<std::size_t>(std::clamp(width, 0, 1000)) || text == "0");
   } else {
     FUZZ_CHECK(text.back() != '.');
   }

@@ -34,12 +34,16 @@ class RecordingCanvas : public Canvas {
   void Ellipse(int left, int top, int right, int bottom) override {
     Record("Ellipse", left, top, right, bottom);
   }
-  void SetPixel(int x, int y, Color c) override { Record("SetPixel", x, y, c.red, c.green, c.blue); }
+  void SetPixel(int x, int y, Color c) override {
+    Record("SetPixel", x, y, c.red, c.green, c.blue);
+  }
   void TextOut(int x, int y, std::string_view text) override {
     calls_.push_back("TextOut " + std::to_string(x) + " " + std::to_string(y) + " " +
                      std::string(text));
   }
-  int TextWidth(std::string_view text) override { return charWidth_ * static_cast<int>(text.size()); }
+  int TextWidth(std::string_view text) override {
+    return charWidth_ * static_cast<int>(text.size());
+  }
   int TextHeight(std::string_view) override { return textHeight_; }
 
   void SetPenColor(Color c) override {

@@ -138,8 +138,7 @@ class FitDriverTest : public QObject {
     f.rt1->setChecked(true);
     f.Edit5->setText(QString());  // an empty bound reads as 0
     f.D18C();
-    QCOMPARE(ListTexts(*f.Listbox1),
-             QStringList{QStringLiteral("10000\tY = 0*SIN(0*X+0)+0")});
+    QCOMPARE(ListTexts(*f.Listbox1), QStringList{QStringLiteral("10000\tY = 0*SIN(0*X+0)+0")});
   }
 
   void anAbortClickStopsAfterThePassAndLeavesColumnAndPlot() {

@@ -2,12 +2,12 @@
 // German LC_NUMERIC (which the window's QApplication adopts from the desktop)
 // must change nothing.
 
+#include <gtest/gtest.h>
+
 #include <clocale>
 #include <cmath>
 #include <limits>
 #include <string>
-
-#include <gtest/gtest.h>
 
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
@@ -57,13 +57,13 @@ TEST_P(NumberText, FormatPointRoundsHalfUpAndCutsTrailingZeros) {
       {1.005, 1, 2, "1"},  // 1.00499999999999989...: no double rounding up
       // 18 digits first: 0.1 + 0.2 is 0.30000000000000004, 17 decimals 0.30000000000000004
       {0.1 + 0.2, 1, 16, "0.3"},
-      {1.0 / 3.0, 1, 20, "0.33333333333333331"},  // 17 decimals, then only zeros
+      {1.0 / 3.0, 1, 20, "0.33333333333333331"},           // 17 decimals, then only zeros
       {123456789.123456789, 1, 9, "123456789.123456791"},  // 18 significant digits
       {1e20, 1, 5, "100000000000000000000"},
       {1e36, 1, 5, "1000000000000000040000000000000000000"},  // 1.00000000000000004e36
-      {-1.5, 6, 1, "  -1.5"},  // padded on the left to the width
-      {1.5, 4, 3, "1.5"},      // "1.500" is wider than 4: nothing to pad
-      {1.5, 6, 3, " 1.5"},     // padding comes before the zeros are cut
+      {-1.5, 6, 1, "  -1.5"},                                 // padded on the left to the width
+      {1.5, 4, 3, "1.5"},   // "1.500" is wider than 4: nothing to pad
+      {1.5, 6, 3, " 1.5"},  // padding comes before the zeros are cut
       {1e-7, 1, 6, "0"},
       {5e-7, 1, 6, "0.000001"},
       {-5e-7, 1, 6, "-0.000001"},
@@ -76,15 +76,14 @@ TEST_P(NumberText, FormatPointRoundsHalfUpAndCutsTrailingZeros) {
 
 TEST_P(NumberText, FormatCommaAndFormatSigned) {
   const FormatCase comma[] = {
-      {0.5, 4, 3, "0,5"}, {-7, 4, 3, "-7"}, {0.0625, 4, 3, "0,063"},
+      {0.5, 4, 3, "0,5"},   {-7, 4, 3, "-7"},         {0.0625, 4, 3, "0,063"},
       {1.25, 4, 3, "1,25"}, {0.0123, 1, 4, "0,0123"}, {10000, 1, 4, "10000"},
   };
   for (const auto& c : comma) EXPECT_EQ(FormatComma(c.x, c.width, c.decimals), c.expected) << c.x;
 
   const FormatCase sign[] = {
-      {1.5, 1, 6, "+1,5"},       {-2, 1, 6, "-2"},  {0, 1, 6, "+0"},
-      {-0.0000001, 1, 6, "+0"},  {-0.0, 1, 6, "+0"}, {0.5, 1, 6, "+0,5"},
-      {-1.25, 1, 6, "-1,25"},
+      {1.5, 1, 6, "+1,5"}, {-2, 1, 6, "-2"},    {0, 1, 6, "+0"},        {-0.0000001, 1, 6, "+0"},
+      {-0.0, 1, 6, "+0"},  {0.5, 1, 6, "+0,5"}, {-1.25, 1, 6, "-1,25"},
   };
   for (const auto& c : sign) EXPECT_EQ(FormatSigned(c.x, c.width, c.decimals), c.expected) << c.x;
 }
@@ -162,7 +161,7 @@ TEST_P(NumberText, ParseNumberTellsOverflowFromUnderflowHoweverLongTheDigitsRun)
   EXPECT_FALSE(huge.ok);
   EXPECT_EQ(huge.value, 0);
   EXPECT_FALSE(ParseNumber("0." + zeros.substr(0, 99999) + "1e150000").ok);  // 1e50000
-  const grund::ParsedNumber tiny = ParseNumber("0." + zeros + "1e150000");    // 1e-50001
+  const grund::ParsedNumber tiny = ParseNumber("0." + zeros + "1e150000");   // 1e-50001
   EXPECT_TRUE(tiny.ok);
   EXPECT_EQ(tiny.value, 0);
   EXPECT_EQ(ParseNumber("1" + zeros + "e-200000").value, 1);
@@ -176,11 +175,20 @@ TEST_P(NumberText, ReadEditValueReadsATermAtXEqualOneAndZeroOnAnyError) {
     double value;
   };
   const Case cases[] = {
-      {"pi/2", 1.5707963267948966}, {"2*x", 2},   {"1,5", 1.5},   {"1.5", 1.5},
-      {"  200", 200},               {"1/0", 0},   {"", 0},        {"abc", 0},
-      {"sqrt(-1)", 0},              {"int(2,5)", 0},  // a step function's code counts too
-      {"20000000000", 0},           {"10000000000", 1e10},  // capped values read as 0
-      {"-3", -3},                   {"2 000,5", 2000.5},
+      {"pi/2", 1.5707963267948966},
+      {"2*x", 2},
+      {"1,5", 1.5},
+      {"1.5", 1.5},
+      {"  200", 200},
+      {"1/0", 0},
+      {"", 0},
+      {"abc", 0},
+      {"sqrt(-1)", 0},
+      {"int(2,5)", 0},  // a step function's code counts too
+      {"20000000000", 0},
+      {"10000000000", 1e10},  // capped values read as 0
+      {"-3", -3},
+      {"2 000,5", 2000.5},
   };
   for (const Case& c : cases) {
     fktint::EvalError = 2;  // reset before reading, whatever it held

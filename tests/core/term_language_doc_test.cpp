@@ -1,13 +1,13 @@
 // Every example of the user's guide to the term language (docs/) is evaluated
 // here, so the guide cannot drift from the program.
 
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
-
-#include <gtest/gtest.h>
 
 #include "_grund/grund.h"
 #include "fktint/fktint.h"

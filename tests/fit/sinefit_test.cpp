@@ -1,12 +1,12 @@
 #include "app/sinefit.h"
 
+#include <gmock/gmock.h>
+#include <gtest/gtest.h>
+
 #include <cmath>
 #include <set>
 #include <string>
 #include <vector>
-
-#include <gmock/gmock.h>
-#include <gtest/gtest.h>
 
 #include "_grund/grund.h"
 #include "app/resulttext.h"
@@ -32,7 +32,8 @@ class SineFitTest : public testing::Test {
 
 std::vector<PassResult> RunAllPasses(SineFit& fit, double bound) {
   std::vector<PassResult> passes;
-  for (int pass = 0; pass < app::kFitPasses; ++pass) passes.push_back(fit.RunPass([&] { return bound; }));
+  for (int pass = 0; pass < app::kFitPasses; ++pass)
+    passes.push_back(fit.RunPass([&] { return bound; }));
   return passes;
 }
 
@@ -43,10 +44,8 @@ TEST_F(SineFitTest, ExampleDataInEveryModeKeepsTheFixedValueAndTheNormalForm) {
     const char* fixedText;  // how the fixed value stands in the term text
   };
   const Case cases[] = {
-      {FitMode::kAllFree, 0, ""},
-      {FitMode::kFixedA, 1.5, "1,5*SIN("},
-      {FitMode::kFixedB, 2, "*SIN(2*X"},
-      {FitMode::kFixedC, 0.5, "*X+0,5)"},
+      {FitMode::kAllFree, 0, ""},         {FitMode::kFixedA, 1.5, "1,5*SIN("},
+      {FitMode::kFixedB, 2, "*SIN(2*X"},  {FitMode::kFixedC, 0.5, "*X+0,5)"},
       {FitMode::kFixedD, 0.75, ")+0,75"},
   };
   for (const Case& c : cases) {
@@ -95,8 +94,8 @@ TEST_F(SineFitTest, RecoversANoiseFreeSine) {
   for (const PassResult& pass : RunAllPasses(fit, 200)) entries.insert(pass.entry);
   // The sorted list starts with the exact fit, in one of its two normal forms
   // (a and the phase may differ by a sign and by pi).
-  EXPECT_THAT(*entries.begin(), testing::AnyOf("0\tY = 1,5*SIN(2*X+0,5)-1,25",
-                                               "0\tY = -1,5*SIN(2*X+3,641593)-1,25"));
+  EXPECT_THAT(*entries.begin(),
+              testing::AnyOf("0\tY = 1,5*SIN(2*X+0,5)-1,25", "0\tY = -1,5*SIN(2*X+3,641593)-1,25"));
 }
 
 TEST_F(SineFitTest, AnEmptyTableTakesEachPassesFirstCandidateWithinTheBound) {
