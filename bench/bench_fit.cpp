@@ -9,10 +9,12 @@
 #include <math.h>
 
 #include <cmath>
+#include <cstdio>
 #include <vector>
 
 #include "_grund/grund.h"
 #include "app/sinefit.h"
+#include "bench/bench_support.h"
 
 namespace {
 
@@ -73,6 +75,16 @@ BENCHMARK(BM_FitExamplePairs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_OnePass200Pairs)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Yardstick3200000Sincosl)->Unit(benchmark::kMillisecond)->MinTime(2);
 
+// The 200-pair computation as a share of the sincosl loop.
+void PrintSummary(const bench_support::TimesReporter& times) {
+  const double fit = times.Seconds("BM_Fit200Pairs");
+  const double yardstick = times.Seconds("BM_Yardstick3200000Sincosl");
+  const double pass = times.Seconds("BM_OnePass200Pairs");
+  std::printf("\nms: 200 pairs %.1f, example pairs %.1f, one pass %.1f, sincosl loop %.1f\n",
+              fit * 1e3, times.Seconds("BM_FitExamplePairs") * 1e3, pass * 1e3, yardstick * 1e3);
+  if (yardstick > 0) std::printf("200 pairs / sincosl loop: %.2f\n", fit / yardstick);
+}
+
 }  // namespace
 
-BENCHMARK_MAIN();
+int main(int argc, char** argv) { return bench_support::RunWithSummary(argc, argv, PrintSummary); }

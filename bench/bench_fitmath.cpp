@@ -9,11 +9,11 @@
 #include <math.h>
 
 #include <cstdio>
-#include <map>
 #include <string>
 #include <vector>
 
 #include "app/normalsystem.h"
+#include "bench/bench_support.h"
 
 namespace {
 
@@ -168,47 +168,26 @@ void BM_ExtendedSinCos(benchmark::State& st) {
   }
 }
 
-// Prints the console report and keeps each benchmark's time per point.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}  // no colour codes in the output
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    for (const Run& run : runs) {
-      if (run.run_type != Run::RT_Iteration || run.iterations == 0) continue;
-      ns_per_point_[run.benchmark_name()] =
-          run.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit)) /
-          kPoints;
-    }
-  }
-
-  void PrintSummary() const {
-    const auto find = [&](const char* name) {
-      const auto it = ns_per_point_.find(name);
-      return it == ns_per_point_.end() ? 0.0 : it->second;
-    };
-    const double per_product = find("BM_NormalMatrixPerProduct");
-    const double shared = find("BM_NormalMatrixSharedSinCos");
-    const double interleaved = find("BM_NormalMatrixSharedInterleaved");
-    const double glibc = find("BM_GlibcSincosl");
-    const double x87 = find("BM_ExtendedSinCos");
+// Per-point times and their ratios to glibc's sincosl.
+void PrintSummary(const bench_support::TimesReporter& times) {
+  const auto nsPerPoint = [&](const char* name) { return times.Seconds(name) * 1e9 / kPoints; };
+  const double per_product = nsPerPoint("BM_NormalMatrixPerProduct");
+  const double shared = nsPerPoint("BM_NormalMatrixSharedSinCos");
+  const double interleaved = nsPerPoint("BM_NormalMatrixSharedInterleaved");
+  const double glibc = nsPerPoint("BM_GlibcSincosl");
+  const double x87 = nsPerPoint("BM_ExtendedSinCos");
+  std::printf(
+      "\nns per point: per product %.1f, shared sin/cos %.1f, shared interleaved %.1f, "
+      "glibc sincosl %.1f, ExtendedSinCos %.1f\n",
+      per_product, shared, interleaved, glibc, x87);
+  if (glibc > 0) {
     std::printf(
-        "\nns per point: per product %.1f, shared sin/cos %.1f, shared interleaved %.1f, "
-        "glibc sincosl %.1f, ExtendedSinCos %.1f\n",
-        per_product, shared, interleaved, glibc, x87);
-    if (glibc > 0) {
-      std::printf(
-          "ratios to glibc sincosl: per product %.2f, shared %.2f, interleaved %.2f, "
-          "ExtendedSinCos %.2f\n",
-          per_product / glibc, shared / glibc, interleaved / glibc, x87 / glibc);
-    }
-    if (shared > 0) std::printf("per product / shared: %.1f\n", per_product / shared);
+        "ratios to glibc sincosl: per product %.2f, shared %.2f, interleaved %.2f, "
+        "ExtendedSinCos %.2f\n",
+        per_product / glibc, shared / glibc, interleaved / glibc, x87 / glibc);
   }
-
- private:
-  std::map<std::string, double> ns_per_point_;
-};
+  if (shared > 0) std::printf("per product / shared: %.1f\n", per_product / shared);
+}
 
 // Both builds must give the same doubles, or the comparison means nothing.
 bool BuildsAgree() {
@@ -234,11 +213,5 @@ int main(int argc, char** argv) {
     std::fprintf(stderr, "the two normal-matrix builds differ\n");
     return 1;
   }
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintSummary();
-  benchmark::Shutdown();
-  return 0;
+  return bench_support::RunWithSummary(argc, argv, PrintSummary);
 }

@@ -10,12 +10,11 @@
 #include <QImage>
 #include <cmath>
 #include <cstdio>
-#include <map>
 #include <memory>
-#include <string>
 
 #include "_grund/grund.h"
 #include "app/tform1.h"
+#include "bench/bench_support.h"
 #include "fktint/fktint.h"
 #include "graph_reduziert/graph_reduziert.h"
 #include "platform/qtcanvas.h"
@@ -89,42 +88,19 @@ void BM_BitmapFill(benchmark::State& st) {
   }
 }
 
-// Prints the console report and the times relative to the yardstick.
-class RatioReporter : public benchmark::ConsoleReporter {
- public:
-  RatioReporter() : ConsoleReporter(OO_Tabular) {}  // no colour codes in the output
-
-  void ReportRuns(const std::vector<Run>& runs) override {
-    ConsoleReporter::ReportRuns(runs);
-    // With repetitions the median stands for the benchmark.
-    for (const Run& run : runs) {
-      const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
-      if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) continue;
-      microseconds_[run.run_name.function_name] =
-          run.GetAdjustedRealTime() * (1e9 / benchmark::GetTimeUnitMultiplier(run.time_unit)) / 1e3;
-    }
-  }
-
-  void PrintSummary() const {
-    const auto find = [&](const char* name) {
-      const auto it = microseconds_.find(name);
-      return it == microseconds_.end() ? 0.0 : it->second;
-    };
-    const double paint = find("BM_PaintPlot");
-    const double frame = find("BM_PaintFrameOnly");
-    const double curve = find("BM_CurveEvaluations");
-    const double fill = find("BM_BitmapFill");
-    std::printf("\nmicroseconds: paint %.0f, frame only %.0f, curve evaluations %.0f, fill %.0f\n",
-                paint, frame, curve, fill);
-    if (fill > 0)
-      std::printf(
-          "ratios to the bitmap fill: paint %.1f, frame only %.1f, curve evaluations %.1f\n",
-          paint / fill, frame / fill, curve / fill);
-  }
-
- private:
-  std::map<std::string, double> microseconds_;
-};
+// Times in microseconds and their ratios to the bare bitmap fill.
+void PrintSummary(const bench_support::TimesReporter& times) {
+  const auto microseconds = [&](const char* name) { return times.Seconds(name) * 1e6; };
+  const double paint = microseconds("BM_PaintPlot");
+  const double frame = microseconds("BM_PaintFrameOnly");
+  const double curve = microseconds("BM_CurveEvaluations");
+  const double fill = microseconds("BM_BitmapFill");
+  std::printf("\nmicroseconds: paint %.0f, frame only %.0f, curve evaluations %.0f, fill %.0f\n",
+              paint, frame, curve, fill);
+  if (fill > 0)
+    std::printf("ratios to the bitmap fill: paint %.1f, frame only %.1f, curve evaluations %.1f\n",
+                paint / fill, frame / fill, curve / fill);
+}
 
 }  // namespace
 
@@ -139,11 +115,5 @@ int main(int argc, char** argv) {
   QApplication app(argc, argv);
   const auto form = std::make_unique<TForm1>();
   form_ = form.get();
-  benchmark::Initialize(&argc, argv);
-  if (benchmark::ReportUnrecognizedArguments(argc, argv)) return 1;
-  RatioReporter reporter;
-  benchmark::RunSpecifiedBenchmarks(&reporter);
-  reporter.PrintSummary();
-  benchmark::Shutdown();
-  return 0;
+  return bench_support::RunWithSummary(argc, argv, PrintSummary);
 }
