@@ -140,14 +140,12 @@ void TForm1::Listbox1Click() {
   const std::string term(TermOfEntry(entry));
 
   // The pairs as the table holds them now, not as the fit saw them.
+  const TablePairs pairs = ReadPairs(*SG4);
   grund::PlotList& list = *PlotList();
   BeginResultPlotList(list, term);
-  for (int row = 1; row < ValueTable::kRows; ++row) {
-    if (SG4->CellLatin1(row, 0).empty()) continue;
-    const double x = CellNumber(*SG4, row, 0);
-    const double y = CellNumber(*SG4, row, 1);
-    SG4->SetCellLatin1(row, 2, FittedValueText(term, x));
-    AddPlotPair(list, x, y);
+  for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+    SG4->SetCellLatin1(pairs.rows[i], 2, FittedValueText(term, pairs.x[i]));
+    AddPlotPair(list, pairs.x[i], pairs.y[i]);
   }
   EndResultPlotList(list);
   PB4Paint();

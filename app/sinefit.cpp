@@ -142,8 +142,8 @@ void SineFit::Consider(const FitState& candidate, const std::function<double()>&
   // A run that diverged has no term to evaluate; the others still count.
   if (!AllFinite(candidate)) return;
   const ModelParameters p = ParametersOf(candidate);
-  const std::string term = BuildTermText(p.a, p.b, p.c, p.d);
   if (mode_ != FitMode::kFixedB && std::fabs(p.b) > readBound()) return;
+  const std::string term = BuildTermText(p.a, p.b, p.c, p.d);
   // The error belongs to the parameters as the term text rounds them.
   const Extended error = ErrorSum(term, x_, y_);
   if (error < best.error && std::isfinite(static_cast<double>(error))) {
