@@ -97,6 +97,7 @@ void TForm1::D18C() {
   TablePairs pairs = ReadPairs(*SG4);
   Label2->setText(QString::number(pairs.x.size()));
   Listbox1->clear();
+  resultRecords_.clear();
 
   SineFit fit(static_cast<FitMode>(mode), fixedValue, pairs.x, pairs.y);
   const auto readBound = [this] { return grund::ReadEditValue(Latin1(Edit5)); };
@@ -105,7 +106,10 @@ void TForm1::D18C() {
     const PassResult result = fit.RunPass(readBound);
     term = result.term;
     const QString entry = QString::fromLatin1(result.entry);
-    if (Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) Listbox1->addItem(entry);
+    if (Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) {
+      Listbox1->addItem(entry);
+      resultRecords_[result.entry] = {fit.Mode(), result.parameters, result.error};
+    }
 
     QCoreApplication::processEvents();
     if (windowGone()) {
@@ -131,6 +135,11 @@ void TForm1::D18C() {
   }
   PB4Paint();
   EndComputation();
+}
+
+const ResultRecord* TForm1::FindResultRecord(const std::string& entry) const {
+  const auto found = resultRecords_.find(entry);
+  return found == resultRecords_.end() ? nullptr : &found->second;
 }
 
 void TForm1::Listbox1Click() {

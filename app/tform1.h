@@ -8,9 +8,12 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <string>
 
 #include "_grund/grund.h"
+#include "app/normalsystem.h"
 
 class QButtonGroup;
 class QLabel;
@@ -34,6 +37,15 @@ class ValueTable;
 // whenever the window is shown.
 extern std::uint8_t CalcIdle;
 
+// What the window keeps of each line of the result list beside its text: the
+// computation's mode and the pass's parameters in full precision (the line's
+// term rounds them to 6 decimals).
+struct ResultRecord {
+  FitMode mode = FitMode::kAllFree;
+  ModelParameters parameters;
+  double error = 0;
+};
+
 class TForm1 : public QWidget {
   Q_OBJECT
  public:
@@ -43,6 +55,10 @@ class TForm1 : public QWidget {
   // The plot list the plot area draws; created with the window, released
   // when it closes (nullptr then).
   grund::PlotList* PlotList() const { return plotList_.get(); }
+
+  // The record of a result line (its exact text, Latin-1), or nullptr for a
+  // text the last computation did not list.
+  const ResultRecord* FindResultRecord(const std::string& entry) const;
 
   // The left column.
   QLabel* Label6 = nullptr;        // "Wertepaare"
@@ -104,6 +120,7 @@ class TForm1 : public QWidget {
   void EndComputation();
 
   std::unique_ptr<grund::PlotList> plotList_;
+  std::map<std::string, ResultRecord> resultRecords_;  // by entry text
   bool closed_ = false;  // closed and not shown again since
 };
 

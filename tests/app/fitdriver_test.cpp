@@ -110,6 +110,31 @@ class FitDriverTest : public QObject {
     QVERIFY(fx[9].isEmpty());
   }
 
+  void everyResultLineKeepsItsParametersAndMode() {
+    TForm1& f = *form_;
+    f.S11C();
+    f.rt5->setChecked(true);
+    f.Edit4->setText(QStringLiteral("0,5"));
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    QVERIFY(f.Listbox1->count() > 0);
+    for (const QString& entry : ListTexts(*f.Listbox1)) {
+      const std::string text = entry.toLatin1().toStdString();
+      const app::ResultRecord* record = f.FindResultRecord(text);
+      QVERIFY(record != nullptr);
+      QCOMPARE(record->mode, app::FitMode::kFixedD);
+      const app::ModelParameters& p = record->parameters;
+      QCOMPARE(p.d, 0.5);
+      QCOMPARE(app::BuildTermText(p.a, p.b, p.c, p.d), std::string(app::TermOfEntry(text)));
+      QCOMPARE(app::BuildResultEntry(record->error, app::TermOfEntry(text)), text);
+    }
+    QVERIFY(f.FindResultRecord("0\tY = 0*SIN(0*X+0)+0") == nullptr);
+    // A new computation forgets the old lines.
+    f.rt1->setChecked(true);
+    QTest::mouseClick(f.Button1, Qt::LeftButton);
+    for (const QString& entry : ListTexts(*f.Listbox1))
+      QCOMPARE(f.FindResultRecord(entry.toLatin1().toStdString())->mode, app::FitMode::kAllFree);
+  }
+
   void theFirstComputationAfterStartIsAlwaysTheSame() {
     form_->S11C();
     form_->D18C();
