@@ -98,13 +98,15 @@ void TForm1::D18C() {
   Label2->setText(QString::number(pairs.x.size()));
   Listbox1->clear();
   resultRecords_.clear();
+  ClearStatistics();
 
   SineFit fit(static_cast<FitMode>(mode), fixedValue, pairs.x, pairs.y);
   const auto readBound = [this] { return grund::ReadEditValue(Latin1(Edit5)); };
-  std::string term;
+  std::string term, shownEntry;
   for (int pass = 0; pass < kFitPasses; ++pass) {
     const PassResult result = fit.RunPass(readBound);
     term = result.term;
+    shownEntry = result.entry;
     const QString entry = QString::fromLatin1(result.entry);
     if (Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) {
       Listbox1->addItem(entry);
@@ -134,6 +136,7 @@ void TForm1::D18C() {
     EndResultPlotList(*list);
   }
   PB4Paint();
+  ShowStatistics(shownEntry, pairs.x, pairs.y);
   EndComputation();
 }
 
@@ -158,6 +161,7 @@ void TForm1::Listbox1Click() {
   }
   EndResultPlotList(list);
   PB4Paint();
+  ShowStatistics(entry, pairs.x, pairs.y);
 }
 
 }  // namespace app

@@ -1,5 +1,6 @@
 #include "app/tform1.h"
 
+#include <QAction>
 #include <QButtonGroup>
 #include <QCloseEvent>
 #include <QGuiApplication>
@@ -118,6 +119,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   BuildLeftColumn(leftPanel);
   BuildRightSide();
   SetKeyboardOrder();
+  BuildStatistics(leftPanel);
 
   connect(S1, &QToolButton::clicked, this, &TForm1::S1X);
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);
@@ -287,7 +289,12 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
   canvas.SetFont("Verdana", 9);
   graph_reduziert::DrawAxes(canvas);
   // A closed window has released its list: the frame alone.
-  if (grund::PlotList* list = PlotList()) graph_reduziert::DrawPlotList(canvas, *list);
+  if (grund::PlotList* list = PlotList()) {
+    // Under the curve and the marks, so both stay whole.
+    if (actionShowResiduals != nullptr && actionShowResiduals->isChecked())
+      graph_reduziert::DrawResidualLines(canvas, *list);
+    graph_reduziert::DrawPlotList(canvas, *list);
+  }
   graph_reduziert::EndPlot();
 }
 

@@ -11,10 +11,12 @@
 #include <map>
 #include <memory>
 #include <string>
+#include <vector>
 
 #include "_grund/grund.h"
 #include "app/normalsystem.h"
 
+class QAction;
 class QButtonGroup;
 class QLabel;
 class QLineEdit;
@@ -85,6 +87,10 @@ class TForm1 : public QWidget {
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
   ResultListBox* Listbox1 = nullptr;  // the result list
+  // Beside the specified window: the statistics of the shown result below
+  // the fit settings, and the plot's switch for residual lines.
+  QLabel* LabelStatistik = nullptr;
+  QAction* actionShowResiduals = nullptr;
 
  public slots:
   void FormCreate();     // the window is created: an empty plot list
@@ -118,6 +124,11 @@ class TForm1 : public QWidget {
   int CheckedFitMode() const;
   double FixedValue(int fitMode) const;
   void EndComputation();
+  // Statistics and residual lines (tform1_statistics.cpp).
+  void BuildStatistics(QWidget* panel);
+  void ShowStatistics(const std::string& entry, const std::vector<double>& x,
+                      const std::vector<double>& y);
+  void ClearStatistics();
 
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text

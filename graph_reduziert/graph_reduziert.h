@@ -53,4 +53,10 @@ void DrawAxes(platform::Canvas& canvas);
 // Every section of the plot list: "#F" curves in blue, "#m" aqua disc marks.
 void DrawPlotList(platform::Canvas& canvas, grund::PlotList& list);
 
+// For every data mark of the list, a thin vertical line from the mark's
+// centre to the last "#F" curve listed before the marks, at the mark's x.
+// Reads the entries without moving the list's cursor; marks with no curve
+// before them, or where the curve's term fails, get no line.
+void DrawResidualLines(platform::Canvas& canvas, const grund::PlotList& list);
+
 }  // namespace graph_reduziert

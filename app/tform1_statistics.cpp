@@ -1,0 +1,74 @@
+// The trust in a fit, beside the specified window: the statistics of the
+// shown result in LabelStatistik, and residual lines in the plot on demand.
+// The numbers and their text come from fitstatistics; this only wires them
+// to the window.
+
+#include <QAction>
+#include <QLabel>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/fitstatistics.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+
+namespace app {
+
+namespace {
+
+// The place kept free for the label below the bound on |b|.
+const QRect kStatisticsPlace(10, 602, 229, 105);
+
+}  // namespace
+
+void TForm1::BuildStatistics(QWidget* panel) {
+  LabelStatistik = new QLabel(panel);
+  LabelStatistik->setObjectName(QStringLiteral("LabelStatistik"));
+  LabelStatistik->setGeometry(kStatisticsPlace);
+  LabelStatistik->setTextFormat(Qt::PlainText);
+  LabelStatistik->setAlignment(Qt::AlignLeft | Qt::AlignTop);
+  LabelStatistik->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
+  // Selectable by keyboard once clicked, but kept out of the Tab order.
+  LabelStatistik->setFocusPolicy(Qt::ClickFocus);
+  LabelStatistik->setToolTip(
+      QStringLiteral("Standardfehler der Parameter, Bestimmtheitsmaß R² und mittlerer Fehler "
+                     "(RMSE) des angezeigten Ergebnisses"));
+
+  actionShowResiduals = new QAction(QStringLiteral("Residuen anzeigen"), this);
+  actionShowResiduals->setObjectName(QStringLiteral("actionShowResiduals"));
+  actionShowResiduals->setCheckable(true);
+  actionShowResiduals->setToolTip(
+      QStringLiteral("Zeichnet von jedem Datenpunkt eine Linie senkrecht zur Kurve"));
+  connect(actionShowResiduals, &QAction::toggled, this, [this] { PB4Paint(); });
+  auto* separator = new QAction(this);
+  separator->setObjectName(QStringLiteral("separatorResiduals"));
+  separator->setSeparator(true);
+  PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
+  PB4->addAction(separator);
+  PB4->addAction(actionShowResiduals);
+
+  // Statistics belong to the pairs they were computed from: a change of an x
+  // or y cell (typing, pasting, "B", "x") makes them stale.
+  connect(SG4, &QTableWidget::cellChanged, this, [this](int, int column) {
+    if (column < 2) ClearStatistics();
+  });
+}
+
+void TForm1::ShowStatistics(const std::string& entry, const std::vector<double>& x,
+                            const std::vector<double>& y) {
+  const ResultRecord* record = FindResultRecord(entry);
+  if (record == nullptr || LabelStatistik == nullptr) {
+    ClearStatistics();
+    return;
+  }
+  const FitStatistics statistics = ComputeFitStatistics(record->mode, record->parameters, x, y);
+  LabelStatistik->setText(
+      QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics)));
+}
+
+void TForm1::ClearStatistics() {
+  if (LabelStatistik != nullptr) LabelStatistik->clear();
+}
+
+}  // namespace app
