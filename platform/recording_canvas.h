@@ -68,7 +68,7 @@ class RecordingCanvas : public Canvas {
   template <typename... Ints>
   void Record(const char* name, Ints... values) {
     std::string line = name;
-    ((line += " " + std::to_string(values)), ...);
+    ((line += ' ', line += std::to_string(values)), ...);  // piecewise, as in Polygon
     calls_.push_back(std::move(line));
   }
 
