@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include <array>
+#include <clocale>
 #include <cmath>
 #include <limits>
 #include <numbers>
@@ -212,7 +213,15 @@ TEST(FitStatistics, UndeterminedCasesGiveNaN) {
   EXPECT_FALSE(AllNaN(flat));
 }
 
-TEST(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
+// The texts are the same whatever the process locale: run under a German
+// one, where the C library would write a decimal comma itself.
+class FitStatisticsText : public testing::Test {
+ protected:
+  void SetUp() override { ASSERT_NE(std::setlocale(LC_ALL, "de_DE.UTF-8"), nullptr); }
+  void TearDown() override { std::setlocale(LC_ALL, "C"); }
+};
+
+TEST_F(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
   const std::pair<std::pair<double, double>, const char*> cases[] = {
       {{9.8456, 0.31}, "9,85 ± 0,31"},
       {{0.52487, 0.0021}, "0,5249 ± 0,0021"},
@@ -230,7 +239,7 @@ TEST(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
     EXPECT_EQ(app::FormatValueWithError(input.first, input.second), expected);
 }
 
-TEST(FitStatisticsText, ShowsEveryLineAndMarksTheHeldAndTheUndetermined) {
+TEST_F(FitStatisticsText, ShowsEveryLineAndMarksTheHeldAndTheUndetermined) {
   FitStatistics s;
   s.n = 12;
   s.freeParameters = 4;
