@@ -229,11 +229,11 @@ std::string FormatValueWithError(double value, double error) {
   int decimals = 1 - magnitude;
   // Rounding the error may carry into a third digit (0,0996 → 0,100).
   if (decimals <= 300 && std::nearbyint(error * std::pow(10.0, decimals)) >= 100) --decimals;
-  if (decimals > 9 || std::fabs(value) >= 1e15 || error >= 1e15) {
-    // Too many places for fixed notation: the value with the digits the
-    // error supports (at most 10), the error in exponent notation.
-    const int valueMagnitude =
-        value == 0 ? magnitude : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  const int valueMagnitude =
+      value == 0 ? magnitude : static_cast<int>(std::floor(std::log10(std::fabs(value))));
+  if (decimals > 9 || std::fabs(value) >= 1e9 || error >= 1e9 || valueMagnitude - magnitude > 10) {
+    // Too many places for fixed notation in a narrow label: the value with
+    // the digits the error supports (at most 10), the error with exponent.
     const int digits = std::clamp(valueMagnitude - magnitude + 2, 1, 10);
     return Significant(value, digits, true) + " ± " + Scientific(error, 2);
   }

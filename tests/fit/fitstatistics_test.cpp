@@ -230,6 +230,7 @@ TEST_F(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
       {{123456, 1234}, "123500 ± 1200"},
       {{-0.0004, 0.31}, "0,00 ± 0,31"},
       {{1.5, 3.1e-16}, "1,5 ± 3,1E-16"},
+      {{987654321.25, 0.0042}, "987654321,2 ± 4,2E-3"},
       {{12, 0}, "12 ± 0"},
       {{1.5, kNaN}, "1,5 ± –"},
       {{0.1234567, INFINITY}, "0,123457 ± –"},
@@ -237,6 +238,22 @@ TEST_F(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
   };
   for (const auto& [input, expected] : cases)
     EXPECT_EQ(app::FormatValueWithError(input.first, input.second), expected);
+}
+
+TEST_F(FitStatisticsText, ExtremeNumbersGiveShortTexts) {
+  const double extremes[] = {0.0,  -0.0,  1e-320,  -2.2e-308, 1e-9, 0.5,
+                             7e14, -1e15, 1.7e308, -INFINITY, kNaN};
+  for (const double v : extremes) {
+    for (const double e : extremes) {
+      SCOPED_TRACE(testing::Message() << v << " ± " << e);
+      EXPECT_LT(app::FormatValueWithError(v, e).size(), 28u);
+      FitStatistics s;
+      s.standardError = {e, e, e, e};
+      s.rmse = e;
+      s.rSquared = v;
+      EXPECT_LT(app::FormatFitStatistics(FitMode::kAllFree, {v, v, v, v}, s).size(), 250u);
+    }
+  }
 }
 
 TEST_F(FitStatisticsText, ShowsEveryLineAndMarksTheHeldAndTheUndetermined) {
