@@ -1,5 +1,6 @@
-// DrawPlotList on arbitrary plot lists, drawn onto the recording canvas
-// after BeginPlot(783, 499, 8, -8) as the window draws it. The first byte
+// DrawPlotList (and DrawResidualLines before it) on arbitrary plot lists,
+// drawn onto the recording canvas after BeginPlot(783, 499, 8, -8) as the
+// window draws it. The first byte
 // sets the cursor the list starts with; the rest, split at line breaks, are
 // the entries.
 //
@@ -73,6 +74,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   platform::RecordingCanvas canvas;
 
   const fuzz::InputTimer timer(1 + curveTags);
+  // The residual lines first, as the window draws them: they leave the list
+  // and its cursor alone and draw at most one line per pair.
+  platform::RecordingCanvas residualCanvas;
+  graph_reduziert::DrawResidualLines(residualCanvas, list);
+  FUZZ_CHECK(list.PlotCursor == cursor && list.Entries == entries);
+  FUZZ_CHECK(residualCanvas.Calls().size() <= 2 + entries.size());
   graph_reduziert::DrawPlotList(canvas, list);
   timer.Check();
 
