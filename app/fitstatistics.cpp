@@ -46,7 +46,7 @@ bool InverseNormalDiagonal(std::array<std::vector<Extended>, 4>& columns, int m,
     for (Extended& v : columns[k]) v /= norm[k];
   }
 
-  // Householder QR in place; R's diagonal is kept apart.
+  // Householder QR: R goes to r, the columns end up holding the reflectors.
   std::array<std::array<Extended, 4>, 4> r{};
   for (int k = 0; k < m; ++k) {
     std::vector<Extended>& a = columns[k];
@@ -54,8 +54,8 @@ bool InverseNormalDiagonal(std::array<std::vector<Extended>, 4>& columns, int m,
     for (std::size_t i = k; i < n; ++i) sum += a[i] * a[i];
     const Extended alpha = a[k] > 0 ? -std::sqrt(sum) : std::sqrt(sum);
     if (alpha == 0) return false;
-    a[k] -= alpha;  // a[k..n) is now the reflector v, vᵀv = 2·alpha·(alpha − a_kk)
-    const Extended vv = -alpha * a[k];
+    a[k] -= alpha;                      // a[k..n) is now the reflector v
+    const Extended vv = -alpha * a[k];  // vᵀv / 2 = alpha·(alpha − a_kk)
     for (int j = k + 1; j < m; ++j) {
       std::vector<Extended>& b = columns[j];
       Extended dot = 0;
