@@ -59,8 +59,12 @@ TEST(PlotViewTest, FittedViewsHoldEveryPairWithAMarginAndNoDegenerateRange) {
       yLo = std::min(yLo, p.y), yHi = std::max(yHi, p.y);
     }
     // The pairs fill most of a spread axis.
-    if (xHi > xLo) EXPECT_GT((xHi - xLo) / (view->XMax - view->XMin), 0.8);
-    if (yHi > yLo) EXPECT_GT((yHi - yLo) / (view->YMax - view->YMin), 0.8);
+    if (xHi > xLo) {
+      EXPECT_GT((xHi - xLo) / (view->XMax - view->XMin), 0.8);
+    }
+    if (yHi > yLo) {
+      EXPECT_GT((yHi - yLo) / (view->YMax - view->YMin), 0.8);
+    }
   }
 }
 
