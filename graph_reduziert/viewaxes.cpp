@@ -24,7 +24,8 @@ constexpr int kYLabelGap = 10;
 constexpr int kTickHalf = 6;
 // Numbers keep clear of the corners where the axis letters stand.
 constexpr int kArrowZone = 26;
-constexpr int kEdgeInset = 2;  // numbers keep this far inside the area
+constexpr int kEdgeInset = 2;    // numbers keep this far inside the area
+constexpr int kLetterZone = 22;  // x numbers end this far left of the right edge
 
 constexpr platform::Color kHintInk{80, 80, 80};
 constexpr platform::Color kHintRim{160, 160, 160};
@@ -105,7 +106,8 @@ void DrawXTicks(Canvas& canvas, const AxisPlaces& a, const AxisTicks& t) {
     const std::string label = TickLabel(value, t.decimals);
     const int width = canvas.TextWidth(label);
     const int left = atOrigin ? column - 3 - width : column - width / 2;
-    if (left < kEdgeInset || left + width > w - kEdgeInset) continue;
+    // Clear of the edges and of the letter "x" at the right end.
+    if (left < kEdgeInset || left + width > w - kLetterZone) continue;
     canvas.TextOut(left, top, label);
   }
 }
