@@ -242,3 +242,33 @@ TEST(PlotViewTest, ViewAxesStandAlongTheEdgesWhenTheOriginIsOutOfView) {
 }
 
 }  // namespace
+
+namespace {
+
+// Views at the limits draw a bounded picture without faults.
+TEST(PlotViewTest, ViewsAtTheLimitsDrawQuickly) {
+  const double tinyAt5 = 6 * gr::kMinViewSpanRelative;
+  const std::vector<gr::PlotView> views = {
+      {-gr::kViewLimit, gr::kViewLimit, -gr::kViewLimit, gr::kViewLimit},
+      {5, 5 + tinyAt5, -gr::kMinViewSpan, 0},
+      {1.7e9, 1.7e9 + 2, 1e14, 1e14 + 2e5},
+      {-1e-3, 1e-3, 1e-300, 2e-12},
+  };
+  grund::PlotList list;
+  grund::AddPlotTerm(list, "TAN(X)");
+  grund::AddPlotTerm(list, "1/X");
+  for (const char* e : {"#m", "...", "5", "0", "1e300", "-1e300", "..."})
+    grund::AddPlotEntry(list, e);
+  for (const gr::PlotView& v : views) {
+    ASSERT_TRUE(gr::ViewIsUsable(v));
+    platform::RecordingCanvas canvas;
+    gr::BeginPlotRanges(kW, kH, v);
+    gr::DrawViewAxes(canvas);
+    gr::DrawPlotList(canvas, list);
+    gr::DrawOutsideHint(canvas, 2);
+    gr::EndPlot();
+    EXPECT_LT(canvas.Calls().size(), 20000u);
+  }
+}
+
+}  // namespace
