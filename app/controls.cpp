@@ -2,9 +2,11 @@
 
 #include <QApplication>
 #include <QKeyEvent>
+#include <QMouseEvent>
 #include <QPainter>
 #include <QScopedValueRollback>
 #include <QTextOption>
+#include <QWheelEvent>
 #include <utility>
 
 namespace app {
@@ -17,6 +19,35 @@ PlotBox::PlotBox(QWidget* parent, std::function<void()> paint)
 void PlotBox::paintEvent(QPaintEvent*) {
   const QScopedValueRollback<bool> inPaint(inPaintEvent_, true);
   if (paint_) paint_();
+}
+
+void PlotBox::wheelEvent(QWheelEvent* event) {
+  const double notches = event->angleDelta().y() / 120.0;
+  if (notches != 0) emit WheelTurned(event->position(), notches);
+  event->accept();
+}
+
+void PlotBox::mousePressEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mousePressEvent(event);
+  dragging_ = true;
+  setCursor(Qt::ClosedHandCursor);
+  emit DragStarted(event->position());
+}
+
+void PlotBox::mouseMoveEvent(QMouseEvent* event) {
+  if (dragging_ && (event->buttons() & Qt::LeftButton)) emit Dragged(event->position());
+}
+
+void PlotBox::mouseReleaseEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton || !dragging_) return QWidget::mouseReleaseEvent(event);
+  dragging_ = false;
+  unsetCursor();
+  emit DragEnded();
+}
+
+void PlotBox::mouseDoubleClickEvent(QMouseEvent* event) {
+  if (event->button() != Qt::LeftButton) return QWidget::mouseDoubleClickEvent(event);
+  emit DoubleClicked(event->position());
 }
 
 ResultListBox::ResultListBox(QWidget* parent) : QListWidget(parent) {

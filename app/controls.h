@@ -11,6 +11,8 @@ namespace app {
 
 // The plot area PB4. It owns no picture of its own: every paint event runs
 // the given handler (the window's PB4Paint), which paints the whole area anew.
+// It reports the mouse gestures that change the view: the wheel, dragging
+// with the left button, and a double click.
 class PlotBox : public QWidget {
   Q_OBJECT
  public:
@@ -19,12 +21,26 @@ class PlotBox : public QWidget {
   // time a QPainter may draw on the widget.
   bool InPaintEvent() const { return inPaintEvent_; }
 
+ signals:
+  // Wheel turned by `notches` (120 eighths of a degree each, upwards > 0).
+  void WheelTurned(QPointF position, double notches);
+  void DragStarted(QPointF position);
+  void Dragged(QPointF position);
+  void DragEnded();
+  void DoubleClicked(QPointF position);
+
  protected:
   void paintEvent(QPaintEvent* event) override;
+  void wheelEvent(QWheelEvent* event) override;
+  void mousePressEvent(QMouseEvent* event) override;
+  void mouseMoveEvent(QMouseEvent* event) override;
+  void mouseReleaseEvent(QMouseEvent* event) override;
+  void mouseDoubleClickEvent(QMouseEvent* event) override;
 
  private:
   std::function<void()> paint_;
   bool inPaintEvent_ = false;
+  bool dragging_ = false;
 };
 
 // The result list Listbox1: a list box that reports the user's choice of an

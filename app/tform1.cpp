@@ -190,6 +190,7 @@ void TForm1::BuildLeftColumn(QWidget* panel) {
 void TForm1::BuildRightSide() {
   PB4 = Named(new PlotBox(this, [this] { PB4Paint(); }), "PB4");
   PB4->setGeometry(kLeftWidth, 0, kRightWidth, kPlotHeight);
+  BuildViewActions();
 
   auto* bottomPanel = new QWidget(this);
   bottomPanel->setGeometry(kLeftWidth, kPlotHeight, kRightWidth, kBottomHeight);
@@ -284,10 +285,16 @@ void TForm1::PB4Paint() {
 }
 
 void TForm1::PaintPlot(platform::Canvas& canvas) {
-  graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
+  if (userView_)
+    graph_reduziert::BeginPlotRanges(PB4->width(), PB4->height(), *userView_);
+  else
+    graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
   canvas.SetTransparentTextBackground();
   canvas.SetFont("Verdana", 9);
-  graph_reduziert::DrawAxes(canvas);
+  if (userView_)
+    graph_reduziert::DrawViewAxes(canvas);
+  else
+    graph_reduziert::DrawAxes(canvas);
   // A closed window has released its list: the frame alone.
   if (grund::PlotList* list = PlotList()) {
     // Under the curve and the marks, so both stay whole.
@@ -295,6 +302,7 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
       graph_reduziert::DrawResidualLines(canvas, *list);
     graph_reduziert::DrawPlotList(canvas, *list);
   }
+  DrawViewHint(canvas);
   graph_reduziert::EndPlot();
 }
 

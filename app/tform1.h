@@ -6,15 +6,18 @@
 // their short names, so that the handlers of the fit and of the result list
 // reach them as SG4, Listbox1, Edit5 and so on.
 
+#include <QPointF>
 #include <QWidget>
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "_grund/grund.h"
 #include "app/normalsystem.h"
+#include "graph_reduziert/graph_reduziert.h"
 
 class QAction;
 class QButtonGroup;
@@ -108,8 +111,19 @@ class TForm1 : public QWidget {
 
  public:
   // Draws the whole plot (frame, then the plot list) onto a canvas the size
-  // of PB4 that starts out white.
+  // of PB4 that starts out white, in the current view.
   void PaintPlot(platform::Canvas& canvas);
+
+  // The view (tform1_view.cpp). Until the user changes it, the plot shows x
+  // from -8 to 8 at one scale on both axes; the user's view is kept across
+  // computations and result choices until the default view is asked for.
+  bool HasUserView() const { return userView_.has_value(); }
+  // The bounds shown now (those of the default view when there is no user view).
+  graph_reduziert::PlotView CurrentView() const;
+  void FitViewToData();    // "An Daten anpassen", double click
+  void ShowDefaultView();  // "Standardansicht"
+  // Zooms about a point of PB4 by wheel notches (upwards zooms in).
+  void ZoomViewAt(QPointF position, double notches);
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -130,9 +144,21 @@ class TForm1 : public QWidget {
                       const std::vector<double>& y);
   void ClearStatistics();
 
+  // The view (tform1_view.cpp).
+  void BuildViewActions();
+  void SetUserView(const graph_reduziert::PlotView& view);
+  void DrawViewHint(platform::Canvas& canvas) const;
+  void StartDrag(QPointF position);
+  void DragTo(QPointF position);
+  QAction* actionFitView_ = nullptr;
+  QAction* actionDefaultView_ = nullptr;
+  std::optional<graph_reduziert::PlotView> userView_;
+  std::optional<graph_reduziert::PlotView> dragStartView_;
+  QPointF dragStart_;
+
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
-  bool closed_ = false;  // closed and not shown again since
+  bool closed_ = false;                                // closed and not shown again since
 };
 
 }  // namespace app

@@ -4,6 +4,11 @@
 // (curves of terms and disc marks for data points).
 
 #include <cstdint>
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
 
 namespace platform {
 class Canvas;
@@ -25,6 +30,9 @@ struct PlotFrame {
   std::int32_t OriginRow = 0;     // pixel row of y = 0
   // The bounds before the last BeginPlot (one level).
   double SavedXMax = 0, SavedXMin = 0, SavedYMax = 0, SavedYMin = 0;
+  // Set by BeginPlotRanges: the mappings then measure from the edges in
+  // doubles, so views far from 0 keep their precision; BeginPlot clears it.
+  bool Ranged = false;
 };
 extern PlotFrame Frame;
 
@@ -35,6 +43,10 @@ extern double CurveXMax;
 // Starts a plot of width x height pixels spanning x from xMin to xMax; the y
 // bounds follow from the aspect ratio.
 void BeginPlot(int width, int height, double xMax, double xMin);
+// Starts a plot showing exactly the given bounds, each axis with its own
+// scale. Fills the same frame, so the mappings and DrawPlotList serve it.
+struct PlotView;
+void BeginPlotRanges(int width, int height, const PlotView& view);
 // Restores the bounds saved by BeginPlot.
 void EndPlot();
 
@@ -58,5 +70,83 @@ void DrawPlotList(platform::Canvas& canvas, grund::PlotList& list);
 // Reads the entries without moving the list's cursor; marks with no curve
 // before them, or where the curve's term fails, get no line.
 void DrawResidualLines(platform::Canvas& canvas, const grund::PlotList& list);
+
+// ---------------------------------------------------------------------------
+// Views the user chooses (plotview.cpp, viewaxes.cpp).
+
+// The world bounds at the four edges of the area.
+struct PlotView {
+  double XMin = 0, XMax = 0, YMin = 0, YMax = 0;
+  friend bool operator==(const PlotView&, const PlotView&) = default;
+};
+
+// Every view stays within +-kViewLimit and is at least kMinViewSpanRelative
+// of its largest bound (and kMinViewSpan) wide, so that its ticks and
+// pixels stay distinct in doubles.
+inline constexpr double kViewLimit = 1e15;
+inline constexpr double kMinViewSpan = 1e-12;
+inline constexpr double kMinViewSpanRelative = 1e-9;
+
+// What BeginPlot(width, height, 8, -8) shows.
+PlotView DefaultView(int width, int height);
+// True when the view is finite, ordered and within the limits above.
+bool ViewIsUsable(const PlotView& view);
+
+struct PlotPair {
+  double x = 0, y = 0;
+};
+// The pairs of the "#m" sections and the terms of the "#F" sections, read
+// as DrawPlotList reads them but without moving the list's cursor.
+struct PlotContents {
+  std::vector<PlotPair> pairs;
+  std::vector<std::string> terms;
+};
+PlotContents ReadPlotContents(const grund::PlotList& list);
+
+// The view that shows every pair and the curves over the pairs' x range,
+// with a margin; nullopt without a usable pair. Curves add their values
+// only up to twice the pairs' height beyond them, so poles do not flatten
+// the picture. One pair or equal values get a range around them.
+std::optional<PlotView> FitView(const PlotContents& contents, int width);
+
+// The view scaled by `factor` (below 1 zooms in) about the pixel (column,
+// row), which keeps showing the same world point. The view as it was when
+// the result would leave the limits.
+PlotView ZoomView(const PlotView& view, int width, int height, double column, double row,
+                  double factor);
+// The view moved so that its contents follow the mouse by (dx, dy) pixels.
+PlotView PanView(const PlotView& view, int width, int height, double dx, double dy);
+
+// Pairs of the list outside the current frame's bounds (or not numbers).
+int CountPairsOutside(const PlotContents& contents);
+
+// Ticks at first*step, (first+1)*step, ... for `count` values; labels carry
+// `decimals` digits after the comma.
+struct AxisTicks {
+  double step = 0;
+  double mantissa = 1;  // 1, 2 or 5
+  int exponent = 0;     // step = mantissa * 10^exponent
+  std::int64_t first = 0;
+  int count = 0;
+  int decimals = 0;
+  double Value(int i) const;
+};
+// Text extent of a label along its axis, in pixels.
+using LabelExtent = std::function<int(std::string_view)>;
+// The smallest step of 1, 2 or 5 * 10^k between lo and hi that puts ticks at
+// least minSpacing pixels apart and leaves every label `gap` pixels free.
+AxisTicks ChooseTicks(double lo, double hi, int pixels, int minSpacing, int gap,
+                      const LabelExtent& extent);
+// A tick number with the decimal comma and exactly `decimals` decimals;
+// never "-0".
+std::string TickLabel(double value, int decimals);
+
+// Grid, axes, tick marks and numbers of a frame begun by BeginPlotRanges.
+// Axes stand at 0 where 0 is in view, else along the bottom and left edges.
+void DrawViewAxes(platform::Canvas& canvas);
+// A small boxed note in the top right corner that `count` pairs are out of
+// view and a double click fits the view.
+void DrawOutsideHint(platform::Canvas& canvas, int count);
+std::string OutsideHintText(int count);
 
 }  // namespace graph_reduziert

@@ -14,6 +14,7 @@ void BeginPlot(int width, int height, double xMax, double xMin) {
   f.SavedYMax = f.YMax;
   f.SavedYMin = f.YMin;
 
+  f.Ranged = false;
   f.PlotWidth = width;
   f.PlotHeight = height;
   const double w = width;
@@ -33,6 +34,32 @@ void BeginPlot(int width, int height, double xMax, double xMin) {
   f.OriginRow = Nearest(h * f.YMin / f.YRange + h);
 }
 
+void BeginPlotRanges(int width, int height, const PlotView& view) {
+  PlotFrame& f = Frame;
+  f.SavedXMax = f.XMax;
+  f.SavedXMin = f.XMin;
+  f.SavedYMax = f.YMax;
+  f.SavedYMin = f.YMin;
+
+  f.Ranged = true;
+  f.PlotWidth = width;
+  f.PlotHeight = height;
+  const double w = width;
+  const double h = height;
+  f.XMin = view.XMin;
+  f.XMax = view.XMax;
+  f.YMin = view.YMin;
+  f.YMax = view.YMax;
+  f.XRange = f.XMax - f.XMin;
+  f.YRange = f.YMax - f.YMin;
+  f.XScale = w / f.XRange;
+  f.YScale = h / f.YRange;
+  // Kept for callers that read the origin; far views clamp it, which is why
+  // the mappings below do not use it.
+  f.OriginColumn = Nearest(-f.XMin * f.XScale);
+  f.OriginRow = Nearest(f.YMax * f.YScale);
+}
+
 void EndPlot() {
   PlotFrame& f = Frame;
   f.XMax = f.SavedXMax;
@@ -41,12 +68,19 @@ void EndPlot() {
   f.YMin = f.SavedYMin;
 }
 
-double XToColumnF(double x) { return x * Frame.XScale + Frame.OriginColumn; }
-double YToRowF(double y) { return -y * Frame.YScale + Frame.OriginRow; }
+double XToColumnF(double x) {
+  if (Frame.Ranged) return (x - Frame.XMin) * Frame.XScale;
+  return x * Frame.XScale + Frame.OriginColumn;
+}
+double YToRowF(double y) {
+  if (Frame.Ranged) return (Frame.YMax - y) * Frame.YScale;
+  return -y * Frame.YScale + Frame.OriginRow;
+}
 int XToColumn(double x) { return Nearest(XToColumnF(x)); }
 int YToRow(double y) { return Nearest(YToRowF(y)); }
 
 double ColumnToX(int column) {
+  if (Frame.Ranged) return Frame.XMin + column / Frame.XScale;
   return static_cast<double>(std::int64_t{column} - Frame.OriginColumn) / Frame.XScale;
 }
 

@@ -1,5 +1,6 @@
 #include <cmath>
 #include <cstdint>
+#include <limits>
 #include <string>
 #include <string_view>
 
@@ -45,6 +46,7 @@ struct CurveState {
 // Columns are 64 bits wide here so that stepping past the widest frame
 // cannot overflow.
 double ColumnX(std::int64_t column) {
+  if (Frame.Ranged) return Frame.XMin + static_cast<double>(column) / Frame.XScale;
   return static_cast<double>(column - Frame.OriginColumn) / Frame.XScale;
 }
 
@@ -130,6 +132,10 @@ void DrawCurve(Canvas& canvas, std::string_view term) {
 void DrawMark(Canvas& canvas, double x, double y) {
   const std::int64_t column = Nearest(XToColumnF(x));
   const std::int64_t row = Nearest(YToRowF(y));
+  // A chosen view may leave most marks far outside: they cost nothing.
+  if (Frame.Ranged &&
+      (column + 4 < 0 || row + 4 < 0 || column - 3 > Frame.PlotWidth || row - 3 > Frame.PlotHeight))
+    return;
   canvas.Ellipse(ClampPixel(column - 3), ClampPixel(row - 3), ClampPixel(column + 4),
                  ClampPixel(row + 4));
 }
@@ -156,6 +162,11 @@ void DrawMarks(Canvas& canvas, grund::PlotList& list) {
 void DrawPlotList(Canvas& canvas, grund::PlotList& list) {
   CurveXMin = -10000;
   CurveXMax = 10000;
+  // A chosen view may lie anywhere: its curves are sampled wherever it is.
+  if (Frame.Ranged) {
+    CurveXMin = -std::numeric_limits<double>::infinity();
+    CurveXMax = std::numeric_limits<double>::infinity();
+  }
   if (list.Entries.empty()) return;
   grund::RewindPlotList(list);
   // Every pass reads at least the tag, so the walk ends with the list.
