@@ -8,10 +8,12 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QToolButton>
 #include <QUrl>
 #include <QtTest>
+#include <climits>
 #include <memory>
 
 #include "_grund/grund.h"
@@ -19,6 +21,7 @@
 #include "app/resulttext.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "platform/qtcanvas.h"
 #include "wertedatei/wertedatei.h"
 
 using app::ValueTable;
@@ -278,6 +281,29 @@ class FilesTest : public QObject {
     QCOMPARE(value(fields[0]), record->error);
     QCOMPARE(value(fields[1]), record->parameters.a);
     QVERIFY(lines[1].endsWith(first.mid(first.indexOf('\t') + 1).toLatin1()));
+  }
+
+  // On a vector device joined lines become one polyline through the pixel
+  // centres, cut at the picture's edge however far away their ends lie.
+  void vectorLinesJoinAndStayInsideThePicture() {
+    QBuffer buffer;
+    buffer.open(QIODevice::WriteOnly);
+    {
+      QSvgGenerator svg;
+      svg.setOutputDevice(&buffer);
+      svg.setSize(QSize(20, 10));
+      platform::QtCanvas canvas(svg, QSize(20, 10));
+      canvas.MoveTo(0, 0);
+      canvas.LineTo(10, 0);
+      canvas.LineTo(10, 5);
+      canvas.LineTo(INT_MAX, 5);
+      canvas.MoveTo(INT_MIN, INT_MIN);
+      canvas.LineTo(INT_MAX, INT_MAX);
+    }
+    const QByteArray text = buffer.data();
+    QCOMPARE(text.count("<polyline"), 2);
+    QVERIFY2(text.contains("points=\"0,0 10,0 10,5 21.5,5 \""), text.constData());
+    QVERIFY(!text.contains("e+") && !text.contains("2147483"));
   }
 
   void aDroppedFileOpens() {
