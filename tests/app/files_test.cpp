@@ -5,9 +5,11 @@
 #include <QAction>
 #include <QApplication>
 #include <QClipboard>
+#include <QComboBox>
 #include <QLabel>
 #include <QLineEdit>
 #include <QMimeData>
+#include <QPlainTextEdit>
 #include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QToolButton>
@@ -17,6 +19,7 @@
 #include <memory>
 
 #include "_grund/grund.h"
+#include "app/columnchoicedialog.h"
 #include "app/controls.h"
 #include "app/resulttext.h"
 #include "app/tform1.h"
@@ -181,6 +184,25 @@ class FilesTest : public QObject {
         [](const wertedatei::PairFile&, wertedatei::ColumnChoice&) { return false; });
     QVERIFY(!form_->OpenPairFile(path));
     QCOMPARE(DataCells(*form_->SG4), before);
+  }
+
+  void theColumnDialogOffersEveryColumnAndStartsAtTheFirstTwo() {
+    wertedatei::PairFile file;
+    file.ok = true;
+    file.columnCount = 3;
+    file.headings = {"Zeit", "Spannung [\xb5V]", "Strom"};
+    file.previewLines = {"Zeit;Spannung [\xb5V];Strom", "1;2;3"};
+    app::ColumnChoiceDialog dialog(file, QStringLiteral("drei.csv"));
+    QCOMPARE(dialog.XColumn(), 0);
+    QCOMPARE(dialog.YColumn(), 1);
+    const QList<QComboBox*> boxes = dialog.findChildren<QComboBox*>();
+    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes[0]->count(), 3);
+    QCOMPARE(boxes[1]->itemText(1), QStringLiteral("Spalte 2: Spannung [µV]"));
+    boxes[1]->setCurrentIndex(2);
+    QCOMPARE(dialog.YColumn(), 2);
+    const auto* preview = dialog.findChild<QPlainTextEdit*>();
+    QVERIFY(preview->toPlainText().startsWith(QStringLiteral("Zeit;Spannung [µV];Strom\n1;2;3")));
   }
 
   void savedPairsOpenAsTheSameCells_data() {
