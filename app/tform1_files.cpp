@@ -211,24 +211,23 @@ bool TForm1::OpenPairFile(const QString& path) {
     ShowMessage(QStringLiteral("%1 ist keine Datei mit Wertepaaren.").arg(name));
     return false;
   }
-  QFile file(path);
-  if (!file.open(QIODevice::ReadOnly)) {
-    ShowMessage(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2")
-                    .arg(name, file.errorString()));
-    return false;
-  }
-  const QByteArray bytes = file.read(kMaxFileBytes + 1);
-  if (bytes.size() > kMaxFileBytes) {
+  const auto tooLarge = [&] {
     ShowMessage(QStringLiteral("Die Datei %1 ist zu groß für eine Tabelle von Wertepaaren "
                                "(mehr als 64 MB).")
                     .arg(name));
     return false;
-  }
-  if (file.error() != QFileDevice::NoError) {
+  };
+  if (info.size() > kMaxFileBytes) return tooLarge();
+  QFile file(path);
+  const auto cannotRead = [&] {
     ShowMessage(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2")
                     .arg(name, file.errorString()));
     return false;
-  }
+  };
+  if (!file.open(QIODevice::ReadOnly)) return cannotRead();
+  const QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) return cannotRead();
+  if (bytes.size() > kMaxFileBytes) return tooLarge();  // it grew meanwhile
 
   const std::string_view content(bytes.constData(), static_cast<std::size_t>(bytes.size()));
   wertedatei::PairFile pairs = wertedatei::ReadPairFile(content);
