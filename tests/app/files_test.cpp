@@ -214,8 +214,8 @@ class FilesTest : public QObject {
   void savedPairsOpenAsTheSameCells() {
     QFETCH(QString, name);
     QFETCH(char, separator);
-    const char* const texts[][2] = {{"1,5", "-2.25"}, {"1e-3", "+3"},   {"-0,125", "1000000"},
-                                    {"0", "0,1"},     {"1.234,5", "7"}, {"2,5E2", "-1e+2"}};
+    const char* const texts[][2] = {{"1,5", "-2.25"}, {"1e-3", "+3"},  {"-0,125", "1000000"},
+                                    {"0", "0,1"},     {"1234,5", "7"}, {"2,5E2", "-1e+2"}};
     ValueTable& t = *form_->SG4;
     for (int i = 0; i < 6; ++i) {
       t.SetCellLatin1(i + 1, 0, texts[i][0]);
