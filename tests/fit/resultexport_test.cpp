@@ -1,5 +1,5 @@
 // The texts of the exported result list: full-precision numbers with a
-// decimal comma, the CSV and the copied lines.
+// decimal comma and the CSV (the copied lines are tested with the window).
 
 #include "app/resultexport.h"
 
@@ -64,13 +64,6 @@ TEST(ResultsCsv, HeadingThenOneLinePerResult) {
             "0,5;1;3;0,3333333333333333;0;b;Y = 1*SIN(3*X+0)+0\n"
             "7,25;;;;;;\"Y = ;odd\"\n");
   EXPECT_EQ(app::ResultsCsv({}), "Summe der Fehlerquadrate;a;b;c;d;fest;Funktion\n");
-}
-
-TEST(CopiedResultLines, TheLinesAsTheListShowsThem) {
-  const std::vector<app::ExportedResult> results = {
-      Result("0,5\tY = 1*SIN(3*X+0)+0", 0.5, {1, 3, 0, 0}, app::FitMode::kAllFree),
-      {"1\tY = 2", false, {}, {}, 0}};
-  EXPECT_EQ(app::CopiedResultLines(results), "0,5\tY = 1*SIN(3*X+0)+0\n1\tY = 2\n");
 }
 
 }  // namespace
