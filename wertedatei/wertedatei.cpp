@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstddef>
 #include <optional>
+#include <tuple>
 
 #include "_grund/grund.h"
 #include "wertedatei/numberfield.h"
@@ -207,8 +208,7 @@ bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
   return lone;
 }
 
-// The separator under which most sample lines are numbers only (at least two),
-// then most lines hold two numbers at all; then the decimal mark by the
+// The separator that fits the sample best, then the decimal mark by the
 // fields that only one mark reads.
 Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<char> hint) {
   Format format;
@@ -216,19 +216,22 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
   if (hint) {
     format.separator = *hint;
   } else {
-    long best = -1;
+    // Most lines of numbers only, then most lines with two numbers; then the
+    // fewest numbers on the lines of numbers only: "1,5 ,5" splits at ","
+    // into three numbers, at blanks into two.
+    std::tuple<long, long, long> best{-1, -1, 0};
     for (const char separator : kSeparators) {
-      long full = 0, some = 0;
+      long full = 0, some = 0, fullNumbers = 0;
       for (const std::string_view line : sample) {
         SplitLine(line, separator, fields);
         int nonNumbers = 0;
         const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
         if (numbers >= 2) {
           ++some;
-          if (nonNumbers == 0) ++full;
+          if (nonNumbers == 0) ++full, fullNumbers += numbers;
         }
       }
-      const long score = full * (static_cast<long>(kSampleLines) + 1) + some;
+      const std::tuple<long, long, long> score{full, some, -fullNumbers};
       if (score > best) {
         best = score;
         format.separator = separator;
@@ -421,7 +424,13 @@ void WriteCell(std::string_view text, char separator, std::string& out) {
     // One decimal mark for the whole file, so that a reader never takes one
     // for a thousands mark: a point beside commas, a comma elsewhere.
     const char mark = separator == ',' ? '.' : ',';
-    for (const char c : *number) out += c == ',' || c == '.' ? mark : c;
+    // ",5" becomes "0,5": in "1 ,5" the comma could be taken to separate.
+    const std::size_t sign = number->front() == '+' || number->front() == '-' ? 1 : 0;
+    for (std::size_t k = 0; k < number->size(); ++k) {
+      const char c = (*number)[k];
+      if (k == sign && (c == ',' || c == '.')) out += '0';
+      out += c == ',' || c == '.' ? mark : c;
+    }
     return;
   }
   // Other text as it stands, in quotes; a line end would split the line.

@@ -64,6 +64,7 @@ TEST(ReadPairFile, ReadsTheFilesUsersHave) {
        {2, -3.25, 400},
        -1,
        2},
+      {"blank-separated, decimal commas", "1000,25 ,5\n", {1000.25}, {0.5}, -1, 2},
       {"CSV, points, quoted fields",
        "\"x\",\"y\"\n\"1.5\",\"2.5\"\n3, \"4.75\" \n\"1,234.5\",6\n",
        {1.5, 3, 1234.5},
@@ -185,6 +186,7 @@ TEST(WritePairFile, WritesHeadingOneMarkAndQuotedText) {
             "x;y\r\n1,5;-3\r\n2,25;1e-3\r\n\"abc\";\"x;\"\"y\"\"\"\r\n7;\r\n;9\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2.5"}, ','), "x,y\r\n1.5,2.5\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2"}, '\t'), "x\ty\r\n1,5\t2\r\n");
+  EXPECT_EQ(WritePairFile({"1000"}, {",5"}, ' '), "x y\r\n1000 0,5\r\n");
 
   // Lines of text, an empty y and an empty x are not pairs: the reader says so.
   const PairFile back = ReadPairFile(WritePairFile(x, y, ';'));
