@@ -31,9 +31,10 @@ constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
 
-// Blanks around fields; a tab is a blank unless it separates.
+// Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
+// DOS text files.
 bool IsBlank(char c, char separator) {
-  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' ||
+  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' || c == '\x1A' ||
          (c == '\t' && separator != '\t');
 }
 
@@ -198,8 +199,9 @@ int CountNumbers(const std::vector<Field>& fields, DecimalMark mark, int* nonNum
 }
 
 // "1,5" is two integers under "," and one number with a decimal comma. When
-// the sample also holds lines of one number without a comma, and every line
-// that "," splits is such a number as a whole, the file is one column.
+// the sample also holds lines of one number without a comma, every line
+// that "," splits is such a number as a whole and no line of text is split by
+// ",", the file is one column.
 bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
   std::vector<Field> fields;
   bool lone = false;
@@ -207,6 +209,7 @@ bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
     SplitLine(line, ',', fields);
     int nonNumbers = 0;
     const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
+    if (numbers == 0 && fields.size() >= 2) return false;  // a heading such as "x,y"
     if (numbers == 0) continue;
     SplitLine(line, ';', fields);
     if (fields.size() != 1 || !ReadField(fields[0], DecimalMark::kComma, nullptr)) return false;
@@ -247,12 +250,14 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
     format.singleColumn = format.separator == ',' && LooksLikeOneColumn(sample);
   }
 
+  // The default columns: the first two numbers of the first line of numbers
+  // only, else of the first line with two numbers.
   long comma = 0, point = 0;
-  bool columnsFound = false;
+  bool columnsFound = false, fullFound = false;
   for (const std::string_view line : sample) {
     SplitLine(line, format.separator, fields);
-    int numbers = 0;
-    int first = -1, second = -1;
+    int numbers = 0, first = -1, second = -1;
+    bool text = false;
     for (std::size_t k = 0; k < fields.size(); ++k) {
       const bool byComma = ReadField(fields[k], DecimalMark::kComma, nullptr);
       const bool byPoint = ReadField(fields[k], DecimalMark::kPoint, nullptr);
@@ -265,11 +270,14 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
         } else if (second < 0) {
           second = static_cast<int>(k);
         }
+      } else {
+        text |= !fields[k].text.empty();
       }
     }
-    if (!columnsFound && numbers >= 2) {
+    if (numbers >= 2 && !fullFound && (!columnsFound || !text)) {
       format.columns = {first, second};
       columnsFound = true;
+      fullFound = !text;
     }
   }
   format.mark = comma > point   ? DecimalMark::kComma
@@ -352,7 +360,7 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   }
   const ColumnChoice columns = choice.value_or(format.columns);
   if (columns.x < 0 || columns.y < 0) {
-    file.message = "Diese Spalte gibt es nicht.";
+    file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
     return file;
   }
   const auto cx = static_cast<std::size_t>(columns.x);
@@ -383,25 +391,26 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
         file.y.pop_back();
       }
     }
-    int numbers = -1;
+    int numbers = 0, last = -1;
+    bool text = false;
     if (!pair || fields.size() > static_cast<std::size_t>(file.columnCount)) {
-      numbers = 0;
-      int last = -1;
       for (std::size_t k = 0; k < fields.size(); ++k) {
         if (ReadField(fields[k], format.mark, nullptr)) {
           ++numbers;
           last = static_cast<int>(k);
+        } else {
+          text |= !fields[k].text.empty();
         }
       }
-      if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
     }
-    if (pair) continue;
-    // Lines of text above the first pair are headings and titles; anything
-    // else that holds no pair is reported.
-    if (file.x.empty() && numbers == 0) {
-      if (fields.size() >= 2 || headingLine.empty()) headingLine = line;
+    // Lines with text above the first pair are headings and titles ("Logger
+    // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
+    if (!pair && file.x.empty() && (text || numbers == 0)) {
+      if (numbers == 0 && (fields.size() >= 2 || headingLine.empty())) headingLine = line;
       continue;
     }
+    if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
+    if (pair) continue;
     ++skipped;
     if (skippedLines.size() < kListedLines) skippedLines.push_back(reader.Number());
   }
@@ -409,7 +418,7 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   if (!headingLine.empty()) file.headings = Headings(headingLine, format.separator);
   file.ok = !file.x.empty();
   if (!file.ok) {
-    file.message = file.columnCount >= 2
+    file.message = choice && file.columnCount >= 2
                        ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
                        : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
   } else if (skipped > 0) {
