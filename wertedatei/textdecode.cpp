@@ -1,5 +1,6 @@
 #include "wertedatei/textdecode.h"
 
+#include <algorithm>
 #include <cstddef>
 #include <cstdint>
 
@@ -114,10 +115,41 @@ bool IsLineSpace(unsigned char c) {
   return c == ' ' || c == '\t' || c == '\r' || c == '\n' || c == '\f' || c == '\v' || c == 0xA0;
 }
 
+struct ByteCounts {
+  std::size_t controls = 0;  // other than tabs, line ends and the end-of-file mark
+  std::size_t zeros = 0;
+  std::size_t high = 0;  // 128 and above
+};
+
+// Plain comparisons summed in 32 bits over blocks: the compiler runs the loop
+// on vectors.
+ByteCounts CountBytes(std::string_view text) {
+  ByteCounts counts;
+  for (std::size_t block = 0; block < text.size(); block += 1 << 20) {
+    const std::size_t end = std::min(text.size(), block + (1 << 20));
+    std::uint32_t low = 0, allowed = 0, zero = 0, high = 0;
+    for (std::size_t i = block; i < end; ++i) {
+      const unsigned char b = static_cast<unsigned char>(text[i]);
+      low += b < 0x20;
+      allowed += static_cast<unsigned char>(b - 9) < 5;  // tab to carriage return
+      allowed += b == 0x1A;
+      zero += b == 0;
+      high += b >= 0x80;
+    }
+    counts.controls += low - allowed - zero;
+    counts.zeros += zero;
+    counts.high += high;
+  }
+  return counts;
+}
+
 }  // namespace
 
 DecodedText DecodeToLatin1(std::string_view bytes, std::string& storage) {
   DecodedText decoded;
+  // Counted on the input when it is ASCII, else on the converted text.
+  ByteCounts bytesCounts;
+  bool high = true;
   const int utf16 = StartsWith(bytes, "\xFF\xFE") ? 1 : StartsWith(bytes, "\xFE\xFF") ? 2 : 0;
   if (utf16 != 0) {
     DecodeUtf16(bytes.substr(2), utf16 == 2, storage);
@@ -131,8 +163,8 @@ DecodedText DecodeToLatin1(std::string_view bytes, std::string& storage) {
   } else {
     // Some loggers pad their files with zero bytes after the last line.
     while (!bytes.empty() && bytes.back() == '\0') bytes.remove_suffix(1);
-    bool high = false;
-    for (const char c : bytes) high |= static_cast<unsigned char>(c) >= 0x80;
+    bytesCounts = CountBytes(bytes);
+    high = bytesCounts.high > 0;
     if (!high) {
       decoded.text = bytes;
     } else if (IsValidUtf8(bytes)) {
@@ -144,16 +176,15 @@ DecodedText DecodeToLatin1(std::string_view bytes, std::string& storage) {
     }
   }
 
-  std::size_t controls = 0;
-  bool zero = false, content = false;
+  const ByteCounts counts = high ? CountBytes(decoded.text) : bytesCounts;
+  bool content = false;
   for (const char c : decoded.text) {
-    const unsigned char b = static_cast<unsigned char>(c);
-    zero |= b == 0;
-    content |= !IsLineSpace(b);
-    // Tabs, line ends, form feeds and the old end-of-file mark belong in text.
-    controls += b < 0x20 && !IsLineSpace(b) && b != 0x1A;
+    if (!IsLineSpace(static_cast<unsigned char>(c))) {
+      content = true;
+      break;
+    }
   }
-  if (zero || controls * 16 > decoded.text.size()) {
+  if (counts.zeros > 0 || counts.controls * 16 > decoded.text.size()) {
     decoded.kind = TextKind::kBinary;
   } else {
     decoded.kind = content ? TextKind::kText : TextKind::kEmpty;

@@ -8,6 +8,7 @@
 #include <charconv>
 #include <cstddef>
 #include <optional>
+#include <tuple>
 
 #include "_grund/grund.h"
 #include "wertedatei/numberfield.h"
@@ -30,9 +31,10 @@ constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
 
-// Blanks around fields; a tab is a blank unless it separates.
+// Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
+// DOS text files.
 bool IsBlank(char c, char separator) {
-  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' ||
+  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' || c == '\x1A' ||
          (c == '\t' && separator != '\t');
 }
 
@@ -72,6 +74,13 @@ std::size_t ReadQuoted(std::string_view line, std::size_t pos, Field& field) {
   return std::min(j + 1, line.size());
 }
 
+// The position of the first `c` from pos on, or the line's end. Fields are
+// short: a plain loop beats a library search call.
+std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
+  while (pos < line.size() && line[pos] != c) ++pos;
+  return pos;
+}
+
 // The fields of a line. With a separator character, fields lie between
 // separators (a quoted field may hold it); with 0, runs of blanks separate.
 void SplitLine(std::string_view line, char separator, std::vector<Field>& fields) {
@@ -100,12 +109,12 @@ void SplitLine(std::string_view line, char separator, std::vector<Field>& fields
     std::size_t end;
     if (pos < n && line[pos] == '"') {
       pos = ReadQuoted(line, pos, field);
-      end = std::min(line.find(separator, pos), n);
+      end = FindOrEnd(line, separator, pos);
       for (std::size_t k = pos; k < end; ++k) {
         if (!IsBlank(line[k], separator)) field.clean = false;
       }
     } else {
-      end = std::min(line.find(separator, pos), n);
+      end = FindOrEnd(line, separator, pos);
       std::size_t last = end;
       while (last > pos && IsBlank(line[last - 1], separator)) --last;
       field.text = line.substr(pos, last - pos);
@@ -190,8 +199,9 @@ int CountNumbers(const std::vector<Field>& fields, DecimalMark mark, int* nonNum
 }
 
 // "1,5" is two integers under "," and one number with a decimal comma. When
-// the sample also holds lines of one number without a comma, and every line
-// that "," splits is such a number as a whole, the file is one column.
+// the sample also holds lines of one number without a comma, every line
+// that "," splits is such a number as a whole and no line of text is split by
+// ",", the file is one column.
 bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
   std::vector<Field> fields;
   bool lone = false;
@@ -199,6 +209,7 @@ bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
     SplitLine(line, ',', fields);
     int nonNumbers = 0;
     const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
+    if (numbers == 0 && fields.size() >= 2) return false;  // a heading such as "x,y"
     if (numbers == 0) continue;
     SplitLine(line, ';', fields);
     if (fields.size() != 1 || !ReadField(fields[0], DecimalMark::kComma, nullptr)) return false;
@@ -207,8 +218,7 @@ bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
   return lone;
 }
 
-// The separator under which most sample lines are numbers only (at least two),
-// then most lines hold two numbers at all; then the decimal mark by the
+// The separator that fits the sample best, then the decimal mark by the
 // fields that only one mark reads.
 Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<char> hint) {
   Format format;
@@ -216,19 +226,22 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
   if (hint) {
     format.separator = *hint;
   } else {
-    long best = -1;
+    // Most lines of numbers only, then most lines with two numbers; then the
+    // fewest numbers on the lines of numbers only: "1,5 ,5" splits at ","
+    // into three numbers, at blanks into two.
+    std::tuple<long, long, long> best{-1, -1, 0};
     for (const char separator : kSeparators) {
-      long full = 0, some = 0;
+      long full = 0, some = 0, fullNumbers = 0;
       for (const std::string_view line : sample) {
         SplitLine(line, separator, fields);
         int nonNumbers = 0;
         const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
         if (numbers >= 2) {
           ++some;
-          if (nonNumbers == 0) ++full;
+          if (nonNumbers == 0) ++full, fullNumbers += numbers;
         }
       }
-      const long score = full * (static_cast<long>(kSampleLines) + 1) + some;
+      const std::tuple<long, long, long> score{full, some, -fullNumbers};
       if (score > best) {
         best = score;
         format.separator = separator;
@@ -237,12 +250,14 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
     format.singleColumn = format.separator == ',' && LooksLikeOneColumn(sample);
   }
 
+  // The default columns: the first two numbers of the first line of numbers
+  // only, else of the first line with two numbers.
   long comma = 0, point = 0;
-  bool columnsFound = false;
+  bool columnsFound = false, fullFound = false;
   for (const std::string_view line : sample) {
     SplitLine(line, format.separator, fields);
-    int numbers = 0;
-    int first = -1, second = -1;
+    int numbers = 0, first = -1, second = -1;
+    bool text = false;
     for (std::size_t k = 0; k < fields.size(); ++k) {
       const bool byComma = ReadField(fields[k], DecimalMark::kComma, nullptr);
       const bool byPoint = ReadField(fields[k], DecimalMark::kPoint, nullptr);
@@ -255,11 +270,14 @@ Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<c
         } else if (second < 0) {
           second = static_cast<int>(k);
         }
+      } else {
+        text |= !fields[k].text.empty();
       }
     }
-    if (!columnsFound && numbers >= 2) {
+    if (numbers >= 2 && !fullFound && (!columnsFound || !text)) {
       format.columns = {first, second};
       columnsFound = true;
+      fullFound = !text;
     }
   }
   format.mark = comma > point   ? DecimalMark::kComma
@@ -342,16 +360,16 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   }
   const ColumnChoice columns = choice.value_or(format.columns);
   if (columns.x < 0 || columns.y < 0) {
-    file.message = "Diese Spalte gibt es nicht.";
+    file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
     return file;
   }
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
 
-  const char lineEnd = text.find('\n') != std::string_view::npos ? '\n' : '\r';
-  const auto lines = static_cast<std::size_t>(std::count(text.begin(), text.end(), lineEnd)) + 1;
-  file.x.reserve(std::min<std::size_t>(lines, 1 << 16));
-  file.y.reserve(std::min<std::size_t>(lines, 1 << 16));
+  // A pair needs four bytes ("1;2" and a line end); pages reserved beyond
+  // the pairs found are never touched.
+  file.x.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
+  file.y.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
 
   std::vector<Field> fields;
   std::string_view headingLine;
@@ -373,25 +391,26 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
         file.y.pop_back();
       }
     }
-    int numbers = -1;
+    int numbers = 0, last = -1;
+    bool text = false;
     if (!pair || fields.size() > static_cast<std::size_t>(file.columnCount)) {
-      numbers = 0;
-      int last = -1;
       for (std::size_t k = 0; k < fields.size(); ++k) {
         if (ReadField(fields[k], format.mark, nullptr)) {
           ++numbers;
           last = static_cast<int>(k);
+        } else {
+          text |= !fields[k].text.empty();
         }
       }
-      if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
     }
-    if (pair) continue;
-    // Lines of text above the first pair are headings and titles; anything
-    // else that holds no pair is reported.
-    if (file.x.empty() && numbers == 0) {
-      if (fields.size() >= 2 || headingLine.empty()) headingLine = line;
+    // Lines with text above the first pair are headings and titles ("Logger
+    // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
+    if (!pair && file.x.empty() && (text || numbers == 0)) {
+      if (numbers == 0 && (fields.size() >= 2 || headingLine.empty())) headingLine = line;
       continue;
     }
+    if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
+    if (pair) continue;
     ++skipped;
     if (skippedLines.size() < kListedLines) skippedLines.push_back(reader.Number());
   }
@@ -399,7 +418,7 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   if (!headingLine.empty()) file.headings = Headings(headingLine, format.separator);
   file.ok = !file.x.empty();
   if (!file.ok) {
-    file.message = file.columnCount >= 2
+    file.message = choice && file.columnCount >= 2
                        ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
                        : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
   } else if (skipped > 0) {
@@ -421,7 +440,13 @@ void WriteCell(std::string_view text, char separator, std::string& out) {
     // One decimal mark for the whole file, so that a reader never takes one
     // for a thousands mark: a point beside commas, a comma elsewhere.
     const char mark = separator == ',' ? '.' : ',';
-    for (const char c : *number) out += c == ',' || c == '.' ? mark : c;
+    // ",5" becomes "0,5": in "1 ,5" the comma could be taken to separate.
+    const std::size_t sign = number->front() == '+' || number->front() == '-' ? 1 : 0;
+    for (std::size_t k = 0; k < number->size(); ++k) {
+      const char c = (*number)[k];
+      if (k == sign && (c == ',' || c == '.')) out += '0';
+      out += c == ',' || c == '.' ? mark : c;
+    }
     return;
   }
   // Other text as it stands, in quotes; a line end would split the line.
@@ -444,7 +469,12 @@ std::string WritePairFile(const std::vector<std::string>& x, const std::vector<s
   if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
     separator = ';';
   }
-  std::string out = "x";
+  std::string out;
+  std::size_t size = 8;
+  for (const std::string& text : x) size += text.size() + 4;
+  for (const std::string& text : y) size += text.size() + 4;
+  out.reserve(size);
+  out += 'x';
   out += separator;
   out += "y\r\n";
   const std::size_t n = std::max(x.size(), y.size());

@@ -64,6 +64,7 @@ TEST(ReadPairFile, ReadsTheFilesUsersHave) {
        {2, -3.25, 400},
        -1,
        2},
+      {"blank-separated, decimal commas", "1000,25 ,5\n", {1000.25}, {0.5}, -1, 2},
       {"CSV, points, quoted fields",
        "\"x\",\"y\"\n\"1.5\",\"2.5\"\n3, \"4.75\" \n\"1,234.5\",6\n",
        {1.5, 3, 1234.5},
@@ -115,6 +116,9 @@ TEST(ReadPairFile, ReadsTheFilesUsersHave) {
       {"text column in front", "12:00:01;1,5;2\n12:00:02;2,5;3\n", {1.5, 2.5}, {2, 3}, -1, 3},
       {"stray lines are counted", "x;y\n1;2\nFehler\n3;\n5;6\n7;abc\n", {1, 5}, {2, 6}, 3, 2},
       {"integer pairs, comma-separated", "1,5\n2,7\n", {1, 2}, {5, 7}, -1, 2},
+      {"comma heading, integer pairs, one broken", "x,y\n1,5\n2,7\n3\n", {1, 2}, {5, 7}, 1, 2},
+      {"title lines above the pairs", "Logger 7\nKanal;1;2\n1;2\n", {1}, {2}, -1, 2},
+      {"DOS end-of-file mark", "1;2\r\n\x1a", {1}, {2}, -1, 2},
       {"separator named in the first line", "sep=,\n1.5,2\n", {1.5}, {2}, -1, 2},
       {"huge and tiny exponents", "1e308;1e-400\n1e309;1\n", {1e308}, {0}, 1, 2},
   };
@@ -185,6 +189,7 @@ TEST(WritePairFile, WritesHeadingOneMarkAndQuotedText) {
             "x;y\r\n1,5;-3\r\n2,25;1e-3\r\n\"abc\";\"x;\"\"y\"\"\"\r\n7;\r\n;9\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2.5"}, ','), "x,y\r\n1.5,2.5\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2"}, '\t'), "x\ty\r\n1,5\t2\r\n");
+  EXPECT_EQ(WritePairFile({"1000"}, {",5"}, ' '), "x y\r\n1000 0,5\r\n");
 
   // Lines of text, an empty y and an empty x are not pairs: the reader says so.
   const PairFile back = ReadPairFile(WritePairFile(x, y, ';'));
