@@ -125,6 +125,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);
   connect(Button1, &QPushButton::clicked, this, &TForm1::D18C);
   connect(Listbox1, &ResultListBox::EntryChosen, this, &TForm1::Listbox1Click);
+  CreateFileActions();
 
   FormCreate();
 }

@@ -7,12 +7,15 @@
 // reach them as SG4, Listbox1, Edit5 and so on.
 
 #include <QPointF>
+#include <QString>
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include "_grund/grund.h"
@@ -21,6 +24,7 @@
 
 class QAction;
 class QButtonGroup;
+class QImage;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +34,10 @@ class QToolButton;
 namespace platform {
 class Canvas;
 }
+namespace wertedatei {
+struct ColumnChoice;
+struct PairFile;
+}  // namespace wertedatei
 
 namespace app {
 
@@ -64,6 +72,36 @@ class TForm1 : public QWidget {
   // The record of a result line (its exact text, Latin-1), or nullptr for a
   // text the last computation did not list.
   const ResultRecord* FindResultRecord(const std::string& entry) const;
+
+  // Files (tform1_files.cpp). Each works without a file dialog, reports a
+  // problem in a German message box and then returns false.
+  // Reads pairs into rows 1 .. n and empties the rest of the table; a file
+  // that yields no pair leaves the table as it was.
+  bool OpenPairFile(const QString& path);
+  // Writes the table's pairs, ";"-separated (tab-separated for *.tsv, *.txt).
+  bool SavePairFile(const QString& path);
+  bool SavePairFile(const QString& path, char separator);
+  // The plot at PB4's size as PNG, SVG or PDF, by the name's suffix.
+  bool ExportPlot(const QString& path);
+  // The result list as CSV: the error sum and a, b, c, d in full precision.
+  bool SaveResults(const QString& path);
+  // Messages go to LastMessage() instead of a modal box while collected
+  // (for tests and scripted use).
+  void CollectMessages(bool collect) { collectMessages_ = collect; }
+  const QString& LastMessage() const { return lastMessage_; }
+  // Asks which columns of a file with more than two become x and y; false
+  // cancels the opening. Replaces the dialog (for tests).
+  using ColumnChooser = std::function<bool(const wertedatei::PairFile&, wertedatei::ColumnChoice&)>;
+  void SetColumnChooser(ColumnChooser chooser) { columnChooser_ = std::move(chooser); }
+
+  QAction* actionOpenPairs = nullptr;    // "Öffnen…", Ctrl+O
+  QAction* actionSavePairs = nullptr;    // "Speichern…", Ctrl+S
+  QAction* actionExportPlot = nullptr;   // "Bild speichern…"
+  QAction* actionCopyPlot = nullptr;     // "Bild kopieren"
+  QAction* actionCopyResults = nullptr;  // "Kopieren" in the result list
+  QAction* actionSaveResults = nullptr;  // "Ergebnisse speichern…"
+  QToolButton* ButtonOpenPairs = nullptr;
+  QToolButton* ButtonSavePairs = nullptr;
 
   // The left column.
   QLabel* Label6 = nullptr;        // "Wertepaare"
@@ -108,6 +146,13 @@ class TForm1 : public QWidget {
   // else (the fit, the result list) asks PB4 for an immediate repaint, which
   // comes back here before the call returns.
   void PB4Paint();
+  // The file actions with their dialogs (tform1_files.cpp).
+  void OpenPairFileDialog();
+  void SavePairFileDialog();
+  void ExportPlotDialog();
+  void CopyPlot();
+  void CopyResults();
+  void SaveResultsDialog();
 
  public:
   // Draws the whole plot (frame, then the plot list) onto a canvas the size
@@ -128,6 +173,9 @@ class TForm1 : public QWidget {
  protected:
   void showEvent(QShowEvent* event) override;
   void closeEvent(QCloseEvent* event) override;
+  void dragEnterEvent(QDragEnterEvent* event) override;
+  void dropEvent(QDropEvent* event) override;
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   void BuildLeftColumn(QWidget* panel);
@@ -156,9 +204,20 @@ class TForm1 : public QWidget {
   std::optional<graph_reduziert::PlotView> dragStartView_;
   QPointF dragStart_;
 
+  // Files (tform1_files.cpp).
+  void CreateFileActions();
+  void ShowMessage(const QString& text, bool warning = true);
+  void ShowFileName(const QString& path);
+  QImage PlotImage();
+
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
-  bool closed_ = false;                                // closed and not shown again since
+  bool closed_ = false;  // closed and not shown again since
+
+  bool collectMessages_ = false;
+  QString lastMessage_;
+  QString lastFolder_;  // where the last file dialog ended
+  ColumnChooser columnChooser_;
 };
 
 }  // namespace app

@@ -76,6 +76,46 @@ PLOT_LISTS = [
 ]
 
 
+# Pair files: the reader's test files and a few more ways of writing pairs.
+PAIR_FILES = [
+    b"Zeit [s];Spannung [V]\r\n0;1,5\r\n0,25;-2,125\r\n1.234,5;+3\r\n",
+    b"# Logger 7\n% Kanal 1\n// Start\nt\tU\n1.5\t2.5\n#x\n2\t1e-3\n",
+    b"   1.0    2.0\n  10.5   -3.25  \n100     4E+02\n",
+    b'"x","y"\n"1.5","2.5"\n3, "4.75" \n"1,234.5",6\n',
+    b'"1,5","2,5"\n"3","-0,5"\n',
+    b"\xef\xbb\xbfZeit \xc2\xb5s;Wert\r1,5;2\r3;4,5\r",
+    "\ufeff1;2\n3;4\n".encode("utf-16-le"),
+    "1\t2\n3\t4\n".encode("utf-16-be"),
+    b"Betrag;Menge\n1.234.567,5;2\n1'000,25;,5\n",
+    b"t;a;b\n1;2;3\n4;5;6\n",
+    b"12:00:01;1,5;2\n12:00:02;2,5;3\n",
+    b"x;y\n1;2\nFehler\n3;\n5;6\n7;abc\n",
+    b"sep=,\n1.5,2\n",
+    b"1e308;1e-400\n1e309;1\n",
+    b"1,5\n2,5\n3\n",
+    b"1,5\n2,7\n",
+    b'x;y\r\n1,5;-3\r\n2,25;1e-3\r\n"abc";"x;""y"""\r\n7;\r\n;9\r\n',
+    b"Zeit;Spannung;Strom \x84A\x93\r\n0;1,5;7\r\n1;2,5;8\r\n",
+    b" 1,5\n-2.25e3\n+.5\n7.\n",
+    b"\x89PNG\r\n\x1a\n\0\0\0\rIHDR",
+    b"",
+]
+
+PAIR_FILE_WORDS = [
+    "\t", ";", ",", " ", "\r\n", "\r", "\"", '""', "#", "%", "//", "sep=", "'", ".",
+    "e-", "E+", "1.234,5", "1,234.5", "-0,5", "+.5", "1e308", "\xef\xbb\xbf", "\xff\xfe",
+    "\xfe\xff", "\xa0", "\x00",
+]
+
+
+def write_pair_file_dictionary():
+    def escape(word):
+        return "".join(c if (c.isascii() and c.isalnum()) or c in " ;,.#%/+-='" else f"\\x{ord(c):02X}"
+                       for c in word)
+    lines = [f'"{escape(word)}"' for word in PAIR_FILE_WORDS]
+    (HERE / "pair_file.dict").write_text("\n".join(lines) + "\n")
+
+
 # The built-in names, for the term dictionary.
 FUNCTION_NAMES = (
     "SQR SQRT EXP LN ABS SI SIN COS TAN ARCCOS LG ARCTAN SINH COSH TANH INT SGN F1 F2 F3 F4 "
@@ -110,6 +150,7 @@ def latin1(text):
 def main():
     shutil.rmtree(CORPUS, ignore_errors=True)
     write_dictionary()
+    write_pair_file_dictionary()
     for i, term in enumerate(TERMS):
         x = X_CHOICES[i % len(X_CHOICES)]
         write("evaluate_term", f"term_{i:03d}", x + latin1(term))
@@ -122,6 +163,8 @@ def main():
     for i, entries in enumerate(PLOT_LISTS):
         # The first byte sets the cursor the list starts with (0 here).
         write("draw_plot_list", f"list_{i:03d}", b"\0" + latin1("\n".join(entries)))
+    for i, data in enumerate(PAIR_FILES):
+        write("read_pair_file", f"file_{i:03d}", data)
 
 
 if __name__ == "__main__":

@@ -66,6 +66,34 @@ QVector<QPoint> LinePixels(Point from, Point to, int width, int height, int marg
   return pixels;
 }
 
+// The part of the segment from `a` to `b` inside `box` (Liang-Barsky), or
+// false when none of it is.
+bool ClipSegment(QPointF& a, QPointF& b, const QRectF& box) {
+  const double dx = b.x() - a.x(), dy = b.y() - a.y();
+  double t0 = 0, t1 = 1;
+  const double p[4] = {-dx, dx, -dy, dy};
+  const double q[4] = {a.x() - box.left(), box.right() - a.x(), a.y() - box.top(),
+                       box.bottom() - a.y()};
+  for (int i = 0; i < 4; ++i) {
+    if (p[i] == 0) {
+      if (q[i] < 0) return false;
+      continue;
+    }
+    const double t = q[i] / p[i];
+    if (p[i] < 0) {
+      if (t > t1) return false;
+      t0 = std::max(t0, t);
+    } else {
+      if (t < t0) return false;
+      t1 = std::min(t1, t);
+    }
+  }
+  const QPointF start = a;
+  if (t1 < 1) b = QPointF(start.x() + t1 * dx, start.y() + t1 * dy);
+  if (t0 > 0) a = QPointF(start.x() + t0 * dx, start.y() + t0 * dy);
+  return true;
+}
+
 }  // namespace
 
 QImage QtCanvas::NewBitmap(int width, int height) {
@@ -75,9 +103,23 @@ QImage QtCanvas::NewBitmap(int width, int height) {
   return image;
 }
 
-QtCanvas::QtCanvas(QImage& image) : image_(image) {
-  if (image_.isNull()) return;
-  painter_.begin(&image_);
+QtCanvas::QtCanvas(QImage& image) : image_(&image), bounds_(image.rect()) {
+  if (image.isNull()) return;
+  Begin(image);
+}
+
+QtCanvas::QtCanvas(QPaintDevice& device, QSize size) : bounds_(QPoint(0, 0), size) {
+  if (bounds_.isEmpty()) return;
+  Begin(device);
+  if (!painter_.isActive()) return;
+  painter_.fillRect(bounds_, Qt::white);  // as white as a fresh bitmap
+  painter_.setClipRect(bounds_);
+  // Integer coordinates name pixels; a vector line runs through their centres.
+  painter_.translate(0.5, 0.5);
+}
+
+void QtCanvas::Begin(QPaintDevice& device) {
+  painter_.begin(&device);
   painter_.setRenderHint(QPainter::Antialiasing, false);
   painter_.setRenderHint(QPainter::TextAntialiasing, false);
   painter_.setBackgroundMode(Qt::TransparentMode);
@@ -87,14 +129,46 @@ QtCanvas::QtCanvas(QImage& image) : image_(image) {
 }
 
 QtCanvas::~QtCanvas() {
+  FlushPolyline();
   if (painter_.isActive()) painter_.end();
 }
 
 void QtCanvas::ApplyOutlinePen() {
+  FlushPolyline();
   QPen pen(penColor_);
   pen.setWidth(penWidth_);
+  if (image_ == nullptr) {
+    // Square ends cover the pixels a bitmap line paints; dots one pixel long.
+    pen.setCapStyle(penStyle_ == PenStyle::Dotted ? Qt::FlatCap : Qt::SquareCap);
+    pen.setJoinStyle(Qt::MiterJoin);
+  }
   if (penStyle_ == PenStyle::Dotted) pen.setDashPattern({1.0, 1.0});
   painter_.setPen(pen);
+}
+
+void QtCanvas::FlushPolyline() {
+  if (polyline_.size() >= 2 && painter_.isActive()) {
+    painter_.save();
+    painter_.setBrush(Qt::NoBrush);
+    painter_.drawPolyline(polyline_);
+    painter_.restore();
+  }
+  polyline_.clear();
+}
+
+void QtCanvas::VectorLine(Point from, Point to) {
+  if (from == to) return;
+  QPointF a(from.x, from.y), b(to.x, to.y);
+  const double margin = penWidth_ / 2.0 + 1;
+  if (!ClipSegment(a, b, QRectF(bounds_).adjusted(-margin, -margin, margin, margin))) {
+    FlushPolyline();
+    return;
+  }
+  if (polyline_.isEmpty() || polyline_.back() != a) {
+    FlushPolyline();
+    polyline_.append(a);
+  }
+  polyline_.append(b);
 }
 
 void QtCanvas::MoveTo(int x, int y) { penPosition_ = {x, y}; }
@@ -103,8 +177,12 @@ void QtCanvas::LineTo(int x, int y) {
   const Point from = penPosition_;
   penPosition_ = {x, y};
   if (!painter_.isActive()) return;
+  if (image_ == nullptr) {
+    VectorLine(from, penPosition_);
+    return;
+  }
   const int margin = penWidth_ / 2 + 1;
-  const QVector<QPoint> pixels = LinePixels(from, penPosition_, image_.width(), image_.height(),
+  const QVector<QPoint> pixels = LinePixels(from, penPosition_, bounds_.width(), bounds_.height(),
                                             margin, penStyle_ == PenStyle::Dotted);
   if (penWidth_ == 1) {
     painter_.drawPoints(pixels.data(), static_cast<int>(pixels.size()));
@@ -118,6 +196,7 @@ void QtCanvas::LineTo(int x, int y) {
 
 void QtCanvas::Polygon(std::span<const Point> corners) {
   if (!painter_.isActive() || corners.empty()) return;
+  FlushPolyline();
   QVector<QPoint> points;
   points.reserve(static_cast<qsizetype>(corners.size()));
   for (const Point& c : corners) points.append(QPoint(ClampFar(c.x), ClampFar(c.y)));
@@ -129,13 +208,19 @@ void QtCanvas::Ellipse(int left, int top, int right, int bottom) {
   const int l = ClampFar(std::min(left, right)), r = ClampFar(std::max(left, right));
   const int t = ClampFar(std::min(top, bottom)), b = ClampFar(std::max(top, bottom));
   if (r - l < 1 || b - t < 1) return;
+  FlushPolyline();
   // Qt's outline of QRect(l, t, w, h) covers columns l .. l + w, so the box
   // with exclusive right and bottom edges is one pixel smaller.
   painter_.drawEllipse(QRect(l, t, r - l - 1, b - t - 1));
 }
 
 void QtCanvas::SetPixel(int x, int y, Color color) {
-  if (!painter_.isActive() || !image_.rect().contains(x, y)) return;
+  if (!painter_.isActive() || !bounds_.contains(x, y)) return;
+  FlushPolyline();
+  if (image_ == nullptr) {
+    painter_.fillRect(QRectF(x - 0.5, y - 0.5, 1, 1), ToQColor(color));
+    return;
+  }
   painter_.save();
   painter_.setPen(QPen(ToQColor(color), 1));
   painter_.drawPoint(x, y);
@@ -144,6 +229,7 @@ void QtCanvas::SetPixel(int x, int y, Color color) {
 
 void QtCanvas::TextOut(int x, int y, std::string_view text) {
   if (!painter_.isActive() || std::llabs(x) > kFar || std::llabs(y) > kFar) return;
+  FlushPolyline();
   painter_.save();
   painter_.setPen(fontColor_);
   painter_.drawText(QPoint(x, y + painter_.fontMetrics().ascent()), FromLatin1(text));

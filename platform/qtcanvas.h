@@ -6,11 +6,17 @@
 // line's end point being left unpainted (so a polyline paints every joint
 // once) and on dotted grid lines, and Qt's own thin lines paint the end point
 // or the start point depending on the direction.
+//
+// The same canvas also paints on a vector device (an SVG or PDF writer): there
+// lines stay lines, drawn through pixel centres, and a run of joined lines in
+// one pen becomes one polyline.
 
 #include <QColor>
 #include <QFont>
 #include <QImage>
 #include <QPainter>
+#include <QPolygonF>
+#include <QRect>
 
 #include "platform/canvas.h"
 
@@ -25,6 +31,10 @@ class QtCanvas : public Canvas {
   // Paints into `image` until the canvas is destroyed. Pen: black, width 1,
   // solid; brush: solid white; font: Verdana 9 points, black; antialiasing off.
   explicit QtCanvas(QImage& image);
+  // Paints as vectors on `device` (an SVG generator, a PDF writer) in pixel
+  // units over an area of `size`; nothing is drawn outside it. Same initial
+  // state as on a bitmap.
+  QtCanvas(QPaintDevice& device, QSize size);
   ~QtCanvas() override;
   QtCanvas(const QtCanvas&) = delete;
   QtCanvas& operator=(const QtCanvas&) = delete;
@@ -51,10 +61,17 @@ class QtCanvas : public Canvas {
   void SetTransparentTextBackground() override {}
 
  private:
+  void Begin(QPaintDevice& device);
   void ApplyOutlinePen();
+  void VectorLine(Point from, Point to);
+  // Draws the polyline collected from joined lines; called before anything
+  // else is drawn or the pen changes.
+  void FlushPolyline();
 
-  QImage& image_;
+  QImage* image_ = nullptr;  // the bitmap; nullptr on a vector device
+  QRect bounds_;             // the area drawn in
   QPainter painter_;
+  QPolygonF polyline_;
   Point penPosition_;
   QColor penColor_{Qt::black};
   Color penColorValue_ = kBlack;

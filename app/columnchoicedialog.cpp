@@ -1,0 +1,85 @@
+#include "app/columnchoicedialog.h"
+
+#include <QComboBox>
+#include <QDialogButtonBox>
+#include <QFontDatabase>
+#include <QFormLayout>
+#include <QLabel>
+#include <QPlainTextEdit>
+#include <QPushButton>
+#include <QStringDecoder>
+#include <QVBoxLayout>
+#include <algorithm>
+
+#include "wertedatei/wertedatei.h"
+
+namespace app {
+
+QString CoreText(const std::string& text) {
+  // Latin-1 text with a letter above 127 is almost never valid UTF-8.
+  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
+  const QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
+  if (!utf8.hasError()) return decoded;
+  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+namespace {
+
+// Enough columns to pick from without letting a broken count build a huge list.
+constexpr int kMaxOfferedColumns = 100;
+
+}  // namespace
+
+ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const QString& fileName,
+                                       QWidget* parent)
+    : QDialog(parent) {
+  setWindowTitle(QStringLiteral("Spalten wählen"));
+  auto* layout = new QVBoxLayout(this);
+  const int columns = std::clamp(file.columnCount, 2, kMaxOfferedColumns);
+  auto* intro = new QLabel(QStringLiteral("Die Datei „%1“ hat %2 Spalten mit Zahlen. "
+                                          "Welche sollen x und y werden?")
+                               .arg(fileName)
+                               .arg(columns),
+                           this);
+  intro->setWordWrap(true);
+  layout->addWidget(intro);
+
+  auto* preview = new QPlainTextEdit(this);
+  preview->setObjectName(QStringLiteral("Vorschau"));
+  preview->setReadOnly(true);
+  preview->setLineWrapMode(QPlainTextEdit::NoWrap);
+  preview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
+  QStringList lines;
+  for (const std::string& line : file.previewLines) lines << CoreText(line);
+  preview->setPlainText(lines.join(QLatin1Char('\n')));
+  preview->setMinimumSize(460, 160);
+  layout->addWidget(preview);
+
+  auto* form = new QFormLayout;
+  xColumn_ = new QComboBox(this);
+  yColumn_ = new QComboBox(this);
+  for (int i = 0; i < columns; ++i) {
+    QString caption = QStringLiteral("Spalte %1").arg(i + 1);
+    if (static_cast<std::size_t>(i) < file.headings.size() && !file.headings[i].empty())
+      caption += QStringLiteral(": ") + CoreText(file.headings[i]);
+    xColumn_->addItem(caption);
+    yColumn_->addItem(caption);
+  }
+  xColumn_->setCurrentIndex(0);
+  yColumn_->setCurrentIndex(1);
+  form->addRow(QStringLiteral("x-Werte aus:"), xColumn_);
+  form->addRow(QStringLiteral("y-Werte aus:"), yColumn_);
+  layout->addLayout(form);
+
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
+  buttons->button(QDialogButtonBox::Ok)->setText(QStringLiteral("Öffnen"));
+  buttons->button(QDialogButtonBox::Cancel)->setText(QStringLiteral("Abbrechen"));
+  connect(buttons, &QDialogButtonBox::accepted, this, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, this, &QDialog::reject);
+  layout->addWidget(buttons);
+}
+
+int ColumnChoiceDialog::XColumn() const { return xColumn_->currentIndex(); }
+int ColumnChoiceDialog::YColumn() const { return yColumn_->currentIndex(); }
+
+}  // namespace app

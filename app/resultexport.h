@@ -1,0 +1,48 @@
+#pragma once
+// The texts the result list is exported as: the lines copied to the
+// clipboard and the CSV file. Every column of the export is one entry of
+// ResultColumns(), so further columns (statistics of a fit) go there and
+// reach both the CSV and the copied lines.
+
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "app/normalsystem.h"
+
+namespace app {
+
+// One line of the result list: its text and, where the window kept them,
+// the values behind it in full precision.
+struct ExportedResult {
+  std::string entry;  // Latin-1, as the list shows it ("error<TAB>Y = term")
+  bool hasValues = false;
+  FitMode mode = FitMode::kAllFree;
+  ModelParameters parameters;
+  double error = 0;
+};
+
+// The shortest text that reads back as the same double, with a decimal
+// comma: "0,1", "-2", "1,5e-07"; "inf", "-inf" and "nan" as such.
+std::string FullPrecisionText(double value);
+
+struct ResultColumn {
+  std::string_view heading;
+  // The field of a result; empty where the result has no value for it.
+  std::string (*text)(const ExportedResult&);
+  // Whether the copied lines carry it after the entry's own text.
+  bool copied;
+};
+
+// The columns of the CSV, in order.
+std::span<const ResultColumn> ResultColumns();
+
+// The copied lines: each entry as the list shows it, followed by the copied
+// columns (tab-separated), one line per result, each ending in "\n".
+std::string CopiedResultLines(std::span<const ExportedResult> results);
+
+// The CSV: a heading line, then one line per result, ";" between fields,
+// decimal commas, fields with ";", quotes or line breaks quoted.
+std::string ResultsCsv(std::span<const ExportedResult> results);
+
+}  // namespace app

@@ -1,0 +1,107 @@
+// ReadPairFile on arbitrary bytes, and WritePairFile on the lines of the same
+// bytes taken as cell texts.
+//
+// Checked for the reader: x and y have one text per pair; ok exactly when
+// pairs were found, and a message whenever not; every cell reads through the
+// table's CommaToPoint and ParseNumber as a whole, finite number; the preview
+// stays small; a chosen pair of columns gives pairs of the same kind; writing
+// the pairs and reading them again gives the same values and no message.
+// For the writer: a table of the input's lines, two per pair, keeping the
+// pairs of texts that the table reads as numbers, reads back as the same
+// values.
+
+#include <cmath>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "_grund/grund.h"
+#include "fuzz/fuzz_support.h"
+#include "wertedatei/wertedatei.h"
+
+namespace {
+
+// The number the table reads from a cell that must be a number as a whole.
+double CellValue(const std::string& cell) {
+  const grund::ParsedNumber parsed = grund::ParseNumber(grund::CommaToPoint(cell));
+  FUZZ_CHECK(parsed.ok);
+  FUZZ_CHECK(std::isfinite(parsed.value));
+  return parsed.value;
+}
+
+void CheckFile(const wertedatei::PairFile& file) {
+  FUZZ_CHECK(file.x.size() == file.y.size());
+  FUZZ_CHECK(file.ok == !file.x.empty());
+  if (!file.ok) FUZZ_CHECK(!file.message.empty());
+  FUZZ_CHECK(file.previewLines.size() <= 10);
+  for (const std::string& line : file.previewLines) FUZZ_CHECK(line.size() <= 200);
+  FUZZ_CHECK(file.columnCount >= 0);
+  for (std::size_t i = 0; i < file.x.size(); ++i) {
+    CellValue(file.x[i]);
+    CellValue(file.y[i]);
+  }
+}
+
+// Writes the texts with each separator and reads them back: the values of
+// `x` and `y` in order, with no message.
+void CheckRoundTrip(const std::vector<std::string>& x, const std::vector<std::string>& y) {
+  for (const char separator : {';', '\t', ',', ' '}) {
+    const wertedatei::PairFile back =
+        wertedatei::ReadPairFile(wertedatei::WritePairFile(x, y, separator));
+    FUZZ_CHECK(back.ok == !x.empty());
+    FUZZ_CHECK(back.message.empty() == !x.empty());
+    FUZZ_CHECK(back.x.size() == x.size());
+    for (std::size_t i = 0; i < x.size(); ++i) {
+      FUZZ_CHECK(CellValue(back.x[i]) == grund::ParseNumber(grund::CommaToPoint(x[i])).value);
+      FUZZ_CHECK(CellValue(back.y[i]) == grund::ParseNumber(grund::CommaToPoint(y[i])).value);
+    }
+  }
+}
+
+// A text the table reads as a number, once the blanks around it are gone
+// (those the writer drops).
+bool IsNumberText(std::string_view text) {
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  return !text.empty() && grund::ParseNumber(grund::CommaToPoint(text)).ok;
+}
+
+void CheckWriter(std::string_view bytes) {
+  std::vector<std::string> lines;
+  std::size_t start = 0;
+  for (std::size_t i = 0; i <= bytes.size(); ++i) {
+    if (i == bytes.size() || bytes[i] == '\n') {
+      lines.emplace_back(bytes.substr(start, i - start));
+      start = i + 1;
+    }
+  }
+  std::vector<std::string> x, y;
+  for (std::size_t i = 0; i + 1 < lines.size(); i += 2) {
+    if (IsNumberText(lines[i]) && IsNumberText(lines[i + 1])) {
+      x.push_back(lines[i]);
+      y.push_back(lines[i + 1]);
+    }
+  }
+  CheckRoundTrip(x, y);
+}
+
+}  // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
+  const std::string_view bytes(reinterpret_cast<const char*>(data), size);
+  // Three readings and eight written files, each well within the limit.
+  const fuzz::InputTimer timer(4);
+
+  const wertedatei::PairFile file = wertedatei::ReadPairFile(bytes);
+  CheckFile(file);
+  CheckRoundTrip(file.x, file.y);
+
+  const int a = static_cast<int>(size % 4);
+  const int b = static_cast<int>(size / 4 % 4);
+  const wertedatei::PairFile chosen = wertedatei::ReadPairFile(bytes, {a, b});
+  CheckFile(chosen);
+
+  CheckWriter(bytes);
+  timer.Check();
+  return 0;
+}

@@ -1,0 +1,246 @@
+// Pair files: small files as spreadsheets, loggers and other programs write
+// them, each read and its cells checked through the table's own number
+// reading; then random tables written and read again.
+
+#include "wertedatei/wertedatei.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdint>
+#include <string>
+#include <vector>
+
+#include "_grund/grund.h"
+
+namespace {
+
+using wertedatei::ColumnChoice;
+using wertedatei::PairFile;
+using wertedatei::ReadPairFile;
+using wertedatei::WritePairFile;
+
+// What the table makes of a cell: CommaToPoint, then ParseNumber, which must
+// take the whole text.
+double TableValue(const std::string& cell) {
+  const grund::ParsedNumber parsed = grund::ParseNumber(grund::CommaToPoint(cell));
+  EXPECT_TRUE(parsed.ok) << "cell \"" << cell << "\" is no number for the table";
+  return parsed.value;
+}
+
+void ExpectPairs(const PairFile& file, const std::vector<double>& x, const std::vector<double>& y) {
+  ASSERT_EQ(file.x.size(), x.size()) << file.message;
+  ASSERT_EQ(file.y.size(), y.size());
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    EXPECT_EQ(TableValue(file.x[i]), x[i]) << "x of pair " << i << ": " << file.x[i];
+    EXPECT_EQ(TableValue(file.y[i]), y[i]) << "y of pair " << i << ": " << file.y[i];
+  }
+}
+
+struct FileCase {
+  const char* name;
+  std::string bytes;
+  std::vector<double> x, y;
+  int skipped;  // lines the message must count; -1: no message at all
+  int columns;
+};
+
+TEST(ReadPairFile, ReadsTheFilesUsersHave) {
+  const FileCase cases[] = {
+      {"spreadsheet export, Windows-1252, CRLF",
+       "Zeit [s];Spannung [V]\r\n0;1,5\r\n0,25;-2,125\r\n1.234,5;+3\r\n",
+       {0, 0.25, 1234.5},
+       {1.5, -2.125, 3},
+       -1,
+       2},
+      {"logger, tabs, comments",
+       "# Logger 7\n% Kanal 1\n// Start\nt\tU\n1.5\t2.5\n#x\n2\t1e-3\n",
+       {1.5, 2},
+       {2.5, 1e-3},
+       -1,
+       2},
+      {"blank-separated, aligned",
+       "   1.0    2.0\n  10.5   -3.25  \n100     4E+02\n",
+       {1, 10.5, 100},
+       {2, -3.25, 400},
+       -1,
+       2},
+      {"blank-separated, decimal commas", "1000,25 ,5\n", {1000.25}, {0.5}, -1, 2},
+      {"CSV, points, quoted fields",
+       "\"x\",\"y\"\n\"1.5\",\"2.5\"\n3, \"4.75\" \n\"1,234.5\",6\n",
+       {1.5, 3, 1234.5},
+       {2.5, 4.75, 6},
+       -1,
+       2},
+      {"CSV with quoted decimal commas",
+       "\"1,5\",\"2,5\"\n\"3\",\"-0,5\"\n",
+       {1.5, 3},
+       {2.5, -0.5},
+       -1,
+       2},
+      {"UTF-8 with BOM, CR only",
+       "\xEF\xBB\xBFZeit \xC2\xB5s;Wert\r1,5;2\r3;4,5\r",
+       {1.5, 3},
+       {2, 4.5},
+       -1,
+       2},
+      {"UTF-16 BE, no BOM",
+       std::string("\0"
+                   "1\0\t\0"
+                   "2\0\n\0"
+                   "3\0\t\0"
+                   "4",
+                   14),
+       {1, 3},
+       {2, 4},
+       -1,
+       2},
+      {"UTF-16 LE with BOM",
+       std::string("\xFF\xFE"
+                   "1\0;\0"
+                   "2\0\n\0"
+                   "3\0;\0"
+                   "4\0",
+                   16),
+       {1, 3},
+       {2, 4},
+       -1,
+       2},
+      {"thousands marks",
+       "Betrag;Menge\n1.234.567,5;2\n1'000,25;,5\n",
+       {1234567.5, 1000.25},
+       {2, 0.5},
+       -1,
+       2},
+      {"one mark alone reads as the table reads it", "1,234;5\n2;7\n", {1.234, 2}, {5, 7}, -1, 2},
+      {"three columns: the first two", "t;a;b\n1;2;3\n4;5;6\n", {1, 4}, {2, 5}, -1, 3},
+      {"text column in front", "12:00:01;1,5;2\n12:00:02;2,5;3\n", {1.5, 2.5}, {2, 3}, -1, 3},
+      {"stray lines are counted", "x;y\n1;2\nFehler\n3;\n5;6\n7;abc\n", {1, 5}, {2, 6}, 3, 2},
+      {"integer pairs, comma-separated", "1,5\n2,7\n", {1, 2}, {5, 7}, -1, 2},
+      {"comma heading, integer pairs, one broken", "x,y\n1,5\n2,7\n3\n", {1, 2}, {5, 7}, 1, 2},
+      {"title lines above the pairs", "Logger 7\nKanal;1;2\n1;2\n", {1}, {2}, -1, 2},
+      {"DOS end-of-file mark", "1;2\r\n\x1a", {1}, {2}, -1, 2},
+      {"separator named in the first line", "sep=,\n1.5,2\n", {1.5}, {2}, -1, 2},
+      {"huge and tiny exponents", "1e308;1e-400\n1e309;1\n", {1e308}, {0}, 1, 2},
+  };
+  for (const FileCase& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PairFile file = ReadPairFile(c.bytes);
+    EXPECT_TRUE(file.ok);
+    ExpectPairs(file, c.x, c.y);
+    EXPECT_EQ(file.columnCount, c.columns);
+    if (c.skipped < 0) {
+      EXPECT_EQ(file.message, "");
+    } else {
+      EXPECT_EQ(file.message.rfind(std::to_string(c.skipped) + " Zeile", 0), 0u) << file.message;
+    }
+  }
+}
+
+TEST(ReadPairFile, RefusesWhatHoldsNoPairs) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    const char* message;
+  } cases[] = {
+      {"empty", "", "Die Datei ist leer."},
+      {"blank lines", " \r\n\n\t\n", "Die Datei ist leer."},
+      {"binary", std::string("\x89PNG\r\n\x1a\n\0\0\0\rIHDR\1\2;\3\4", 22),
+       "Die Datei ist keine Textdatei: sie enth\xE4lt Steuerzeichen."},
+      {"one column", "1,5\n2,5\n3\n",
+       "Die Datei enth\xE4lt keine Wertepaare: nur eine Spalte von Zahlen."},
+      {"one column, points", "1.5\n-2\n",
+       "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen."},
+      {"text only", "Hallo Welt\nnoch eine Zeile;mit Text\n",
+       "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen."},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PairFile file = ReadPairFile(c.bytes);
+    EXPECT_FALSE(file.ok);
+    EXPECT_TRUE(file.x.empty() && file.y.empty());
+    EXPECT_EQ(file.message, c.message);
+  }
+}
+
+TEST(ReadPairFile, KeepsHeadingsPreviewAndChosenColumns) {
+  const std::string bytes =
+      "Zeit [s];Spannung [V];Strom \x84"
+      "A\x93\r\n0;1,5;7\r\n1;2,5;8\r\n";
+  const PairFile first = ReadPairFile(bytes);
+  EXPECT_EQ(first.headings, (std::vector<std::string>{"Zeit [s]", "Spannung [V]", "Strom ?A?"}));
+  EXPECT_EQ(first.previewLines,
+            (std::vector<std::string>{"Zeit [s];Spannung [V];Strom ?A?", "0;1,5;7", "1;2,5;8"}));
+  EXPECT_EQ(first.columnCount, 3);
+
+  const PairFile chosen = ReadPairFile(bytes, ColumnChoice{2, 1});
+  EXPECT_TRUE(chosen.ok);
+  ExpectPairs(chosen, {7, 8}, {1.5, 2.5});
+
+  const PairFile missing = ReadPairFile(bytes, ColumnChoice{0, 3});
+  EXPECT_FALSE(missing.ok);
+  EXPECT_NE(missing.message, "");
+  EXPECT_FALSE(ReadPairFile(bytes, ColumnChoice{-1, 1}).ok);
+}
+
+TEST(WritePairFile, WritesHeadingOneMarkAndQuotedText) {
+  const std::vector<std::string> x = {"1,5", " 2.25", "abc", "", "7", ""};
+  const std::vector<std::string> y = {"-3", "1e-3", "x;\"y\"", "", "", "9"};
+  EXPECT_EQ(WritePairFile(x, y, ';'),
+            "x;y\r\n1,5;-3\r\n2,25;1e-3\r\n\"abc\";\"x;\"\"y\"\"\"\r\n7;\r\n;9\r\n");
+  EXPECT_EQ(WritePairFile({"1,5"}, {"2.5"}, ','), "x,y\r\n1.5,2.5\r\n");
+  EXPECT_EQ(WritePairFile({"1,5"}, {"2"}, '\t'), "x\ty\r\n1,5\t2\r\n");
+  EXPECT_EQ(WritePairFile({"1000"}, {",5"}, ' '), "x y\r\n1000 0,5\r\n");
+
+  // Lines of text, an empty y and an empty x are not pairs: the reader says so.
+  const PairFile back = ReadPairFile(WritePairFile(x, y, ';'));
+  ExpectPairs(back, {1.5, 2.25}, {-3, 1e-3});
+  EXPECT_EQ(back.message.rfind("3 Zeilen", 0), 0u) << back.message;
+}
+
+// Texts as users type them: either decimal mark, signs, exponents, leading
+// zeros, blanks in front, integers.
+std::string TypedNumber(grund::RandomGenerator& random) {
+  std::string text(random.NextBelow(3) == 0 ? " " : "");
+  const std::uint32_t sign = random.NextBelow(4);
+  if (sign == 0) text += '-';
+  if (sign == 1) text += '+';
+  const std::uint32_t integerDigits = random.NextBelow(6);
+  for (std::uint32_t k = 0; k < integerDigits; ++k) text += char('0' + random.NextBelow(10));
+  const std::uint32_t fractionDigits = random.NextBelow(5);
+  if (fractionDigits > 0 || integerDigits == 0) {
+    text += random.NextBelow(2) == 0 ? ',' : '.';
+    for (std::uint32_t k = 0; k < fractionDigits + (integerDigits == 0); ++k) {
+      text += char('0' + random.NextBelow(10));
+    }
+  }
+  if (random.NextBelow(5) == 0) {
+    text += random.NextBelow(2) == 0 ? 'e' : 'E';
+    if (random.NextBelow(2) == 0) text += '-';
+    text += std::to_string(random.NextBelow(40));
+  }
+  return text;
+}
+
+TEST(WritePairFile, RandomTablesReadBackAsTheSameValues) {
+  grund::RandomGenerator random;
+  for (int table = 0; table < 300; ++table) {
+    const char separator = ";\t, "[table % 4];
+    std::vector<std::string> x, y;
+    std::vector<double> xValues, yValues;
+    const std::uint32_t n = 1 + random.NextBelow(200);
+    for (std::uint32_t i = 0; i < n; ++i) {
+      x.push_back(TypedNumber(random));
+      y.push_back(TypedNumber(random));
+      xValues.push_back(grund::ParseNumber(grund::CommaToPoint(x.back())).value);
+      yValues.push_back(grund::ParseNumber(grund::CommaToPoint(y.back())).value);
+    }
+    SCOPED_TRACE(WritePairFile(x, y, separator));
+    const PairFile file = ReadPairFile(WritePairFile(x, y, separator));
+    EXPECT_TRUE(file.ok);
+    EXPECT_EQ(file.message, "");
+    ExpectPairs(file, xValues, yValues);
+    if (testing::Test::HasFailure()) break;
+  }
+}
+
+}  // namespace

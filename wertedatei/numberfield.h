@@ -1,0 +1,23 @@
+#pragma once
+// One field of a pair file read as a number, and written as a cell text that
+// the table reads back (CommaToPoint, then ParseNumber) as the same value.
+
+#include <string>
+#include <string_view>
+
+namespace wertedatei {
+
+// A sign, digits, optionally grouped in threes by a thousands mark (the other
+// one of "," and ".", or "'"), a decimal mark with further digits, and an
+// exponent ("e" or "E", a sign, digits): "1.234,5", "+3", ",5", "1e-3".
+// The field must hold nothing else. On success `cell` (when given) receives
+// the number without thousands marks, with `decimalMark` as its decimal mark;
+// everything else stays as written. Values beyond the range of a double are
+// no number.
+bool ReadNumber(std::string_view field, char decimalMark, std::string* cell);
+
+// For files whose decimal mark is not known: the last "," or "." of the field
+// is the decimal mark, unless only the other reading is a number.
+bool ReadNumberEitherMark(std::string_view field, std::string* cell);
+
+}  // namespace wertedatei

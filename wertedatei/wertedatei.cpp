@@ -1,0 +1,493 @@
+// Reading: the bytes become Latin-1 text, a sample of the first lines decides
+// the separator and the decimal mark, then one pass over the lines takes the
+// pairs. Every step is linear in the length of the input.
+
+#include "wertedatei/wertedatei.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cstddef>
+#include <optional>
+#include <tuple>
+
+#include "_grund/grund.h"
+#include "wertedatei/numberfield.h"
+#include "wertedatei/textdecode.h"
+
+namespace wertedatei {
+
+namespace {
+
+// Separators in the order that wins a tie; 0 stands for runs of blanks.
+constexpr char kSeparators[] = {'\t', ';', ',', 0};
+
+enum class DecimalMark { kComma, kPoint, kEither };
+
+// The sample that decides the separator and decimal mark.
+constexpr std::size_t kSampleLines = 200;
+constexpr std::size_t kSampleBytes = 32 * 1024;
+
+constexpr std::size_t kPreviewLines = 10;
+constexpr std::size_t kPreviewWidth = 200;
+constexpr std::size_t kListedLines = 5;
+
+// Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
+// DOS text files.
+bool IsBlank(char c, char separator) {
+  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' || c == '\x1A' ||
+         (c == '\t' && separator != '\t');
+}
+
+struct Field {
+  std::string_view text;  // without blanks around it, inside the quotes
+  bool quoted = false;
+  bool escapes = false;  // holds doubled quotes
+  bool clean = true;     // a quoted field: closed, nothing but blanks behind
+};
+
+std::string_view TrimSpaces(std::string_view text) {
+  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
+  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
+  return text;
+}
+
+// A quoted field starting at line[pos] == '"'; returns the position behind
+// its closing quote (or the line's end when it is not closed).
+std::size_t ReadQuoted(std::string_view line, std::size_t pos, Field& field) {
+  std::size_t j = pos + 1;
+  while (j < line.size()) {
+    if (line[j] == '"') {
+      if (j + 1 < line.size() && line[j + 1] == '"') {
+        field.escapes = true;
+        j += 2;
+        continue;
+      }
+      break;
+    }
+    ++j;
+  }
+  field.quoted = true;
+  field.clean = j < line.size();
+  // Only plain blanks are trimmed inside quotes: what the writer quotes is
+  // text the table does not read as a number, and it must stay so.
+  field.text = TrimSpaces(line.substr(pos + 1, j - pos - 1));
+  return std::min(j + 1, line.size());
+}
+
+// The position of the first `c` from pos on, or the line's end. Fields are
+// short: a plain loop beats a library search call.
+std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
+  while (pos < line.size() && line[pos] != c) ++pos;
+  return pos;
+}
+
+// The fields of a line. With a separator character, fields lie between
+// separators (a quoted field may hold it); with 0, runs of blanks separate.
+void SplitLine(std::string_view line, char separator, std::vector<Field>& fields) {
+  fields.clear();
+  const std::size_t n = line.size();
+  std::size_t pos = 0;
+  if (separator == 0) {
+    while (true) {
+      while (pos < n && IsBlank(line[pos], 0)) ++pos;
+      if (pos == n) return;
+      Field& field = fields.emplace_back();
+      if (line[pos] == '"') {
+        pos = ReadQuoted(line, pos, field);
+        if (pos < n && !IsBlank(line[pos], 0)) field.clean = false;
+      } else {
+        const std::size_t start = pos;
+        while (pos < n && !IsBlank(line[pos], 0)) ++pos;
+        field.text = line.substr(start, pos - start);
+      }
+      while (pos < n && !IsBlank(line[pos], 0)) ++pos;  // behind a closing quote
+    }
+  }
+  while (true) {
+    while (pos < n && IsBlank(line[pos], separator)) ++pos;
+    Field& field = fields.emplace_back();
+    std::size_t end;
+    if (pos < n && line[pos] == '"') {
+      pos = ReadQuoted(line, pos, field);
+      end = FindOrEnd(line, separator, pos);
+      for (std::size_t k = pos; k < end; ++k) {
+        if (!IsBlank(line[k], separator)) field.clean = false;
+      }
+    } else {
+      end = FindOrEnd(line, separator, pos);
+      std::size_t last = end;
+      while (last > pos && IsBlank(line[last - 1], separator)) --last;
+      field.text = line.substr(pos, last - pos);
+    }
+    if (end == n) return;
+    pos = end + 1;
+  }
+}
+
+bool ReadField(const Field& field, DecimalMark mark, std::string* cell) {
+  if (!field.clean || field.escapes || field.text.empty()) return false;
+  switch (mark) {
+    case DecimalMark::kComma:
+      return ReadNumber(field.text, ',', cell);
+    case DecimalMark::kPoint:
+      return ReadNumber(field.text, '.', cell);
+    case DecimalMark::kEither:
+      break;
+  }
+  return ReadNumberEitherMark(field.text, cell);
+}
+
+// Runs over the lines of a text, ended by LF, CRLF or CR.
+class LineReader {
+ public:
+  explicit LineReader(std::string_view text) : text_(text) {}
+
+  bool Next(std::string_view& line) {
+    if (pos_ >= text_.size()) return false;
+    std::size_t end = pos_;
+    const char* data = text_.data();
+    while (end < text_.size() && data[end] != '\n' && data[end] != '\r') ++end;
+    line = text_.substr(pos_, end - pos_);
+    pos_ = end + 1;
+    if (end + 1 < text_.size() && data[end] == '\r' && data[end + 1] == '\n') ++pos_;
+    ++number_;
+    return true;
+  }
+  std::size_t Number() const { return number_; }
+  std::size_t Position() const { return pos_; }
+
+ private:
+  std::string_view text_;
+  std::size_t pos_ = 0;
+  std::size_t number_ = 0;
+};
+
+bool IsComment(std::string_view line) {
+  std::size_t i = 0;
+  while (i < line.size() && IsBlank(line[i], 0)) ++i;
+  if (i == line.size()) return true;  // an empty line says nothing either
+  return line[i] == '#' || line[i] == '%' || line.substr(i, 2) == "//";
+}
+
+// "sep=;" in the first line names the separator (spreadsheets write it).
+std::optional<char> SeparatorHint(std::string_view line) {
+  line = TrimSpaces(line);
+  if (line.size() == 5 && (line.substr(0, 4) == "sep=" || line.substr(0, 4) == "SEP=")) {
+    const char c = line[4];
+    return c == ' ' ? 0 : c;
+  }
+  return std::nullopt;
+}
+
+struct Format {
+  char separator = ';';
+  DecimalMark mark = DecimalMark::kEither;
+  ColumnChoice columns;  // the first two numeric columns of the first data line
+  bool singleColumn = false;
+};
+
+int CountNumbers(const std::vector<Field>& fields, DecimalMark mark, int* nonNumbers) {
+  int numbers = 0;
+  for (const Field& field : fields) {
+    if (ReadField(field, mark, nullptr)) {
+      ++numbers;
+    } else if (!field.text.empty() || !field.clean) {
+      ++*nonNumbers;
+    }
+  }
+  return numbers;
+}
+
+// "1,5" is two integers under "," and one number with a decimal comma. When
+// the sample also holds lines of one number without a comma, every line
+// that "," splits is such a number as a whole and no line of text is split by
+// ",", the file is one column.
+bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
+  std::vector<Field> fields;
+  bool lone = false;
+  for (const std::string_view line : sample) {
+    SplitLine(line, ',', fields);
+    int nonNumbers = 0;
+    const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
+    if (numbers == 0 && fields.size() >= 2) return false;  // a heading such as "x,y"
+    if (numbers == 0) continue;
+    SplitLine(line, ';', fields);
+    if (fields.size() != 1 || !ReadField(fields[0], DecimalMark::kComma, nullptr)) return false;
+    lone |= line.find(',') == std::string_view::npos;
+  }
+  return lone;
+}
+
+// The separator that fits the sample best, then the decimal mark by the
+// fields that only one mark reads.
+Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<char> hint) {
+  Format format;
+  std::vector<Field> fields;
+  if (hint) {
+    format.separator = *hint;
+  } else {
+    // Most lines of numbers only, then most lines with two numbers; then the
+    // fewest numbers on the lines of numbers only: "1,5 ,5" splits at ","
+    // into three numbers, at blanks into two.
+    std::tuple<long, long, long> best{-1, -1, 0};
+    for (const char separator : kSeparators) {
+      long full = 0, some = 0, fullNumbers = 0;
+      for (const std::string_view line : sample) {
+        SplitLine(line, separator, fields);
+        int nonNumbers = 0;
+        const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
+        if (numbers >= 2) {
+          ++some;
+          if (nonNumbers == 0) ++full, fullNumbers += numbers;
+        }
+      }
+      const std::tuple<long, long, long> score{full, some, -fullNumbers};
+      if (score > best) {
+        best = score;
+        format.separator = separator;
+      }
+    }
+    format.singleColumn = format.separator == ',' && LooksLikeOneColumn(sample);
+  }
+
+  // The default columns: the first two numbers of the first line of numbers
+  // only, else of the first line with two numbers.
+  long comma = 0, point = 0;
+  bool columnsFound = false, fullFound = false;
+  for (const std::string_view line : sample) {
+    SplitLine(line, format.separator, fields);
+    int numbers = 0, first = -1, second = -1;
+    bool text = false;
+    for (std::size_t k = 0; k < fields.size(); ++k) {
+      const bool byComma = ReadField(fields[k], DecimalMark::kComma, nullptr);
+      const bool byPoint = ReadField(fields[k], DecimalMark::kPoint, nullptr);
+      comma += byComma && !byPoint;
+      point += byPoint && !byComma;
+      if (byComma || byPoint) {
+        ++numbers;
+        if (first < 0) {
+          first = static_cast<int>(k);
+        } else if (second < 0) {
+          second = static_cast<int>(k);
+        }
+      } else {
+        text |= !fields[k].text.empty();
+      }
+    }
+    if (numbers >= 2 && !fullFound && (!columnsFound || !text)) {
+      format.columns = {first, second};
+      columnsFound = true;
+      fullFound = !text;
+    }
+  }
+  format.mark = comma > point   ? DecimalMark::kComma
+                : point > comma ? DecimalMark::kPoint
+                                : DecimalMark::kEither;
+  return format;
+}
+
+std::string Number(std::size_t n) {
+  char buffer[24];
+  const auto result = std::to_chars(buffer, buffer + sizeof buffer, n);
+  return std::string(buffer, result.ptr);
+}
+
+// "3 Zeilen ohne lesbares Wertepaar wurden übersprungen: Zeilen 7, 9, 12."
+std::string SkippedMessage(std::size_t count, const std::vector<std::size_t>& lines) {
+  std::string text = Number(count);
+  text += count == 1 ? " Zeile ohne lesbares Wertepaar wurde \xFC"
+                       "bersprungen: Zeile "
+                     : " Zeilen ohne lesbares Wertepaar wurden \xFC"
+                       "bersprungen: Zeilen ";
+  for (std::size_t k = 0; k < lines.size(); ++k) {
+    if (k > 0) text += ", ";
+    text += Number(lines[k]);
+  }
+  if (count > lines.size()) text += " ...";
+  text += '.';
+  return text;
+}
+
+std::string PreviewLine(std::string_view line) {
+  std::string text(line.substr(0, kPreviewWidth));
+  for (char& c : text) {
+    if (static_cast<unsigned char>(c) < 0x20 && c != '\t') c = ' ';
+  }
+  return text;
+}
+
+std::vector<std::string> Headings(std::string_view line, char separator) {
+  std::vector<Field> fields;
+  SplitLine(line, separator, fields);
+  std::vector<std::string> headings;
+  for (const Field& field : fields) {
+    std::string& heading = headings.emplace_back();
+    for (std::size_t k = 0; k < field.text.size(); ++k) {
+      heading += field.text[k];
+      if (field.text[k] == '"' && field.escapes) ++k;  // "" stands for "
+    }
+  }
+  return headings;
+}
+
+PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
+  PairFile file;
+  std::string storage;
+  const DecodedText decoded = DecodeToLatin1(bytes, storage);
+  if (decoded.kind == TextKind::kEmpty) {
+    file.message = "Die Datei ist leer.";
+    return file;
+  }
+  if (decoded.kind == TextKind::kBinary) {
+    file.message = "Die Datei ist keine Textdatei: sie enth\xE4lt Steuerzeichen.";
+    return file;
+  }
+  const std::string_view text = decoded.text;
+
+  // The sample: the first lines that are neither empty nor comments.
+  LineReader reader(text);
+  std::string_view line;
+  std::optional<char> hint;
+  std::vector<std::string_view> sample;
+  while (sample.size() < kSampleLines && reader.Position() < kSampleBytes && reader.Next(line)) {
+    if (reader.Number() == 1 && (hint = SeparatorHint(line))) continue;
+    if (!IsComment(line)) sample.push_back(line);
+  }
+  const Format format = DetectFormat(sample, hint);
+  if (format.singleColumn) {
+    file.message = "Die Datei enth\xE4lt keine Wertepaare: nur eine Spalte von Zahlen.";
+    return file;
+  }
+  const ColumnChoice columns = choice.value_or(format.columns);
+  if (columns.x < 0 || columns.y < 0) {
+    file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
+    return file;
+  }
+  const auto cx = static_cast<std::size_t>(columns.x);
+  const auto cy = static_cast<std::size_t>(columns.y);
+
+  // A pair needs four bytes ("1;2" and a line end); pages reserved beyond
+  // the pairs found are never touched.
+  file.x.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
+  file.y.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
+
+  std::vector<Field> fields;
+  std::string_view headingLine;
+  std::size_t skipped = 0;
+  std::vector<std::size_t> skippedLines;
+  reader = LineReader(text);
+  while (reader.Next(line)) {
+    if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
+    if (IsComment(line) || (reader.Number() == 1 && hint)) continue;
+    SplitLine(line, format.separator, fields);
+
+    bool pair = false;
+    if (cx < fields.size() && cy < fields.size()) {
+      std::string& x = file.x.emplace_back();
+      std::string& y = file.y.emplace_back();
+      pair = ReadField(fields[cx], format.mark, &x) && ReadField(fields[cy], format.mark, &y);
+      if (!pair) {
+        file.x.pop_back();
+        file.y.pop_back();
+      }
+    }
+    int numbers = 0, last = -1;
+    bool text = false;
+    if (!pair || fields.size() > static_cast<std::size_t>(file.columnCount)) {
+      for (std::size_t k = 0; k < fields.size(); ++k) {
+        if (ReadField(fields[k], format.mark, nullptr)) {
+          ++numbers;
+          last = static_cast<int>(k);
+        } else {
+          text |= !fields[k].text.empty();
+        }
+      }
+    }
+    // Lines with text above the first pair are headings and titles ("Logger
+    // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
+    if (!pair && file.x.empty() && (text || numbers == 0)) {
+      if (numbers == 0 && (fields.size() >= 2 || headingLine.empty())) headingLine = line;
+      continue;
+    }
+    if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
+    if (pair) continue;
+    ++skipped;
+    if (skippedLines.size() < kListedLines) skippedLines.push_back(reader.Number());
+  }
+
+  if (!headingLine.empty()) file.headings = Headings(headingLine, format.separator);
+  file.ok = !file.x.empty();
+  if (!file.ok) {
+    file.message = choice && file.columnCount >= 2
+                       ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
+                       : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
+  } else if (skipped > 0) {
+    file.message = SkippedMessage(skipped, skippedLines);
+  }
+  return file;
+}
+
+// A text the table reads as a number: without the blanks around it.
+std::optional<std::string_view> NumberText(std::string_view text) {
+  text = TrimSpaces(text);
+  if (text.empty() || !grund::ParseNumber(grund::CommaToPoint(text)).ok) return std::nullopt;
+  return text;
+}
+
+void WriteCell(std::string_view text, char separator, std::string& out) {
+  if (TrimSpaces(text).empty()) return;
+  if (const auto number = NumberText(text)) {
+    // One decimal mark for the whole file, so that a reader never takes one
+    // for a thousands mark: a point beside commas, a comma elsewhere.
+    const char mark = separator == ',' ? '.' : ',';
+    // ",5" becomes "0,5": in "1 ,5" the comma could be taken to separate.
+    const std::size_t sign = number->front() == '+' || number->front() == '-' ? 1 : 0;
+    for (std::size_t k = 0; k < number->size(); ++k) {
+      const char c = (*number)[k];
+      if (k == sign && (c == ',' || c == '.')) out += '0';
+      out += c == ',' || c == '.' ? mark : c;
+    }
+    return;
+  }
+  // Other text as it stands, in quotes; a line end would split the line.
+  out += '"';
+  for (const char c : text) {
+    if (c == '"') out += '"';
+    out += c == '\r' || c == '\n' ? ' ' : c;
+  }
+  out += '"';
+}
+
+}  // namespace
+
+PairFile ReadPairFile(std::string_view bytes) { return Read(bytes, std::nullopt); }
+
+PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns) { return Read(bytes, columns); }
+
+std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
+                          char separator) {
+  if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
+    separator = ';';
+  }
+  std::string out;
+  std::size_t size = 8;
+  for (const std::string& text : x) size += text.size() + 4;
+  for (const std::string& text : y) size += text.size() + 4;
+  out.reserve(size);
+  out += 'x';
+  out += separator;
+  out += "y\r\n";
+  const std::size_t n = std::max(x.size(), y.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view xText = i < x.size() ? std::string_view(x[i]) : std::string_view();
+    const std::string_view yText = i < y.size() ? std::string_view(y[i]) : std::string_view();
+    if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
+    WriteCell(xText, separator, out);
+    out += separator;
+    WriteCell(yText, separator, out);
+    out += "\r\n";
+  }
+  return out;
+}
+
+}  // namespace wertedatei

@@ -1,0 +1,46 @@
+#pragma once
+// Pair files: the (x, y) pairs of the value table as text files, as
+// spreadsheets, loggers and other programs write them (CSV with ";" or ",",
+// tab- or blank-separated columns, decimal comma or point), read into cell
+// texts the table reads back as the same values, and written again.
+// Texts are Latin-1 byte strings, as the table holds them.
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace wertedatei {
+
+// The columns that become x and y (counted from 0 among a line's fields).
+struct ColumnChoice {
+  int x = 0;
+  int y = 1;
+};
+
+struct PairFile {
+  // The cell texts of pair i, in file order.
+  std::vector<std::string> x, y;
+  // German: what was skipped, or why nothing could be read; empty when all is well.
+  std::string message;
+  // False when nothing usable was found.
+  bool ok = false;
+  // The most numeric columns a data line holds (0 when none was found).
+  int columnCount = 0;
+  // The names of the columns from a heading line, where the file has one.
+  std::vector<std::string> headings;
+  // The first lines of the file as text, for showing the user what it holds.
+  std::vector<std::string> previewLines;
+};
+
+// Reads the pairs of a file's bytes: x and y from the first two columns.
+PairFile ReadPairFile(std::string_view bytes);
+// The same with x and y from the chosen columns.
+PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns);
+
+// The pairs as a file: a heading line "x" separator "y", then one line per
+// pair with the texts as the table holds them. Reading the result gives back
+// the same values.
+std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
+                          char separator);
+
+}  // namespace wertedatei
