@@ -43,6 +43,7 @@ constexpr std::size_t kSampleBytes = 32 * 1024;
 constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
+constexpr std::size_t kMaxFields = 1000;
 
 // Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
 // DOS text files.
@@ -96,6 +97,8 @@ std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
 
 // The fields of a line. With a separator character, fields lie between
 // separators (a quoted field may hold it); with 0, runs of blanks separate.
+// Only the first kMaxFields fields count: a line of a million separators
+// must not cost a million fields.
 void SplitLine(std::string_view line, char separator, std::vector<Field>& fields) {
   fields.clear();
   const std::size_t n = line.size();
@@ -103,7 +106,7 @@ void SplitLine(std::string_view line, char separator, std::vector<Field>& fields
   if (separator == 0) {
     while (true) {
       while (pos < n && IsBlank(line[pos], 0)) ++pos;
-      if (pos == n) return;
+      if (pos == n || fields.size() == kMaxFields) return;
       Field& field = fields.emplace_back();
       if (line[pos] == '"') {
         pos = ReadQuoted(line, pos, field);
@@ -132,7 +135,7 @@ void SplitLine(std::string_view line, char separator, std::vector<Field>& fields
       while (last > pos && IsBlank(line[last - 1], separator)) --last;
       field.text = line.substr(pos, last - pos);
     }
-    if (end == n) return;
+    if (end == n || fields.size() == kMaxFields) return;
     pos = end + 1;
   }
 }
