@@ -1,6 +1,19 @@
 // Reading: the bytes become Latin-1 text, a sample of the first lines decides
 // the separator and the decimal mark, then one pass over the lines takes the
 // pairs. Every step is linear in the length of the input.
+//
+// - The decimal mark is the one that some field of the sample can only be
+//   read with ("2,5", "1.234.567"); the other mark then separates thousands.
+//   When no field decides, a lone mark is a decimal mark, as the table reads
+//   it ("1,234" is 1.234).
+// - Cells are the file's number texts without quotes, blanks and thousands
+//   marks; sign, decimal mark and exponent stay as written.
+// - Without a chosen pair of columns, x and y are the first two numbers of
+//   the first line that holds numbers only ("12:00:01;1,5;2" without such a
+//   line: the second and third field).
+// - Empty lines, comments (#, %, //) and lines with text above the first
+//   pair are passed over; every other line without a pair is counted in the
+//   message with its number.
 
 #include "wertedatei/wertedatei.h"
 
@@ -30,6 +43,7 @@ constexpr std::size_t kSampleBytes = 32 * 1024;
 constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
+constexpr std::size_t kMaxFields = 1000;
 
 // Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
 // DOS text files.
@@ -83,6 +97,8 @@ std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
 
 // The fields of a line. With a separator character, fields lie between
 // separators (a quoted field may hold it); with 0, runs of blanks separate.
+// Only the first kMaxFields fields count: a line of a million separators
+// must not cost a million fields.
 void SplitLine(std::string_view line, char separator, std::vector<Field>& fields) {
   fields.clear();
   const std::size_t n = line.size();
@@ -90,7 +106,7 @@ void SplitLine(std::string_view line, char separator, std::vector<Field>& fields
   if (separator == 0) {
     while (true) {
       while (pos < n && IsBlank(line[pos], 0)) ++pos;
-      if (pos == n) return;
+      if (pos == n || fields.size() == kMaxFields) return;
       Field& field = fields.emplace_back();
       if (line[pos] == '"') {
         pos = ReadQuoted(line, pos, field);
@@ -119,7 +135,7 @@ void SplitLine(std::string_view line, char separator, std::vector<Field>& fields
       while (last > pos && IsBlank(line[last - 1], separator)) --last;
       field.text = line.substr(pos, last - pos);
     }
-    if (end == n) return;
+    if (end == n || fields.size() == kMaxFields) return;
     pos = end + 1;
   }
 }
@@ -464,6 +480,15 @@ PairFile ReadPairFile(std::string_view bytes) { return Read(bytes, std::nullopt)
 
 PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns) { return Read(bytes, columns); }
 
+// The separator is ";", ",", a tab or a blank (anything else writes ";");
+// lines end in CRLF, as spreadsheets expect. A cell that the table reads as a
+// number is written without the blanks around it and with the file's one
+// decimal mark (a point with ",", a comma otherwise; ",5" as "0,5"), so the
+// reader can never take it for a thousands mark: the value stays the same
+// bit for bit. Any other text is written as it stands, in quotes (line
+// breaks become blanks); the reader skips such a line and counts it. An
+// empty cell stays empty (a missing y is not turned into 0: the reader
+// reports that line), and pairs with both cells empty are left out.
 std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
                           char separator) {
   if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {

@@ -119,6 +119,16 @@ TEST(ReadPairFile, ReadsTheFilesUsersHave) {
       {"comma heading, integer pairs, one broken", "x,y\n1,5\n2,7\n3\n", {1, 2}, {5, 7}, 1, 2},
       {"title lines above the pairs", "Logger 7\nKanal;1;2\n1;2\n", {1}, {2}, -1, 2},
       {"DOS end-of-file mark", "1;2\r\n\x1a", {1}, {2}, -1, 2},
+      {"a line of 5000 fields: the first 1000 count",
+       [] {
+         std::string line;
+         for (int k = 0; k < 5000; ++k) line += "1;";
+         return line;
+       }(),
+       {1},
+       {1},
+       -1,
+       1000},
       {"separator named in the first line", "sep=,\n1.5,2\n", {1.5}, {2}, -1, 2},
       {"huge and tiny exponents", "1e308;1e-400\n1e309;1\n", {1e308}, {0}, 1, 2},
   };
