@@ -118,6 +118,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   BuildLeftColumn(leftPanel);
   BuildRightSide();
   SetKeyboardOrder();
+  BuildFrequencyScanOption(leftPanel);
 
   connect(S1, &QToolButton::clicked, this, &TForm1::S1X);
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);

@@ -8,6 +8,7 @@
 
 #include <QWidget>
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <string>
@@ -16,6 +17,7 @@
 #include "app/normalsystem.h"
 
 class QButtonGroup;
+class QCheckBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
@@ -30,6 +32,7 @@ namespace app {
 
 class PlotBox;
 class ResultListBox;
+class SineFit;
 class ValueTable;
 
 // 1 while no fit runs, 0 while one runs (a second click on Button1 during a
@@ -81,6 +84,8 @@ class TForm1 : public QWidget {
   QLineEdit* Edit4 = nullptr;
   QLabel* Label3 = nullptr;    // caption of the bound on |b|
   QLineEdit* Edit5 = nullptr;  // the bound on |b|
+  // "Frequenzsuche": a frequency scan pass before the random ones.
+  QCheckBox* CheckFrequenzsuche = nullptr;
   // The right side.
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
@@ -118,6 +123,10 @@ class TForm1 : public QWidget {
   int CheckedFitMode() const;
   double FixedValue(int fitMode) const;
   void EndComputation();
+  // The frequency scan (tform1_frequencyscan.cpp).
+  void BuildFrequencyScanOption(QWidget* panel);
+  bool FrequencyScanWanted(FitMode mode) const;
+  void RunFrequencyScanPass(const SineFit& fit, const std::function<double()>& readBound);
 
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
