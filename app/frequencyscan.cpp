@@ -1,8 +1,8 @@
 #include "app/frequencyscan.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
-#include <limits>
 #include <vector>
 
 #include "_grund/grund.h"
@@ -92,7 +92,8 @@ ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y) {
   return pairs;
 }
 
-// Sums over the pairs of s = sin(b·x'), c = cos(b·x') and yc = y − yMean.
+// Sums over the pairs of s = sin(b·x'), c = cos(b·x'), their products, and
+// (y − yMean)·s and (y − yMean)·c.
 template <typename Real>
 struct Sums {
   Real s = 0, c = 0, ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
@@ -231,11 +232,18 @@ std::vector<Peak> FindPeaks(const std::vector<double>& r, double step) {
 // the minima as deep as the deepest by increasing b, then the next deepest.
 std::vector<double> ChooseCandidates(const std::vector<Peak>& peaks, double baseline) {
   if (peaks.empty()) return {};
+  // Only the deepest few are needed in order (equal depths by increasing b);
+  // a long noisy grid may have hundreds of thousands of minima.
   std::vector<std::size_t> byDepth(peaks.size());
   for (std::size_t i = 0; i < peaks.size(); ++i) byDepth[i] = i;
-  std::stable_sort(byDepth.begin(), byDepth.end(), [&](std::size_t l, std::size_t r) {
-    return peaks[l].residual < peaks[r].residual;
-  });
+  const std::size_t ordered = std::min(byDepth.size(), static_cast<std::size_t>(kScanCandidates));
+  std::partial_sort(byDepth.begin(), byDepth.begin() + static_cast<std::ptrdiff_t>(ordered),
+                    byDepth.end(), [&](std::size_t l, std::size_t r) {
+                      if (peaks[l].residual != peaks[r].residual)
+                        return peaks[l].residual < peaks[r].residual;
+                      return l < r;
+                    });
+  byDepth.resize(ordered);
   std::vector<bool> chosen(peaks.size(), false);
   std::vector<double> b;
   const auto take = [&](std::size_t i) {
