@@ -7,7 +7,6 @@
 #include <QLabel>
 #include <QPlainTextEdit>
 #include <QPushButton>
-#include <QStringDecoder>
 #include <QVBoxLayout>
 #include <algorithm>
 
@@ -16,10 +15,6 @@
 namespace app {
 
 QString CoreText(const std::string& text) {
-  // Latin-1 text with a letter above 127 is almost never valid UTF-8.
-  QStringDecoder utf8(QStringDecoder::Utf8, QStringDecoder::Flag::Stateless);
-  const QString decoded = utf8(QByteArrayView(text.data(), static_cast<qsizetype>(text.size())));
-  if (!utf8.hasError()) return decoded;
   return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
 }
 

@@ -27,7 +27,7 @@ class ColumnChoiceDialog : public QDialog {
   QComboBox* yColumn_ = nullptr;
 };
 
-// A text from the core (Latin-1, or UTF-8 where a reader kept it so) as shown.
+// A text from the core (Latin-1, as the pair-file reader returns it) as shown.
 QString CoreText(const std::string& text);
 
 }  // namespace app

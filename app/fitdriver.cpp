@@ -102,6 +102,17 @@ void TForm1::D18C() {
 
   SineFit fit(static_cast<FitMode>(mode), fixedValue, pairs.x, pairs.y);
   const auto readBound = [this] { return grund::ReadEditValue(Latin1(Edit5)); };
+  if (FrequencyScanWanted(fit.Mode())) {
+    RunFrequencyScanPass(fit, readBound);
+    if (windowGone()) {
+      CalcIdle = 1;
+      return;
+    }
+    if (CalcIdle == 1) {  // stopped during the scan or right after it
+      EndComputation();
+      return;
+    }
+  }
   std::string term, shownEntry;
   for (int pass = 0; pass < kFitPasses; ++pass) {
     const PassResult result = fit.RunPass(readBound);

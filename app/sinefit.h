@@ -39,22 +39,27 @@ class SineFit {
   PassResult RunPass(const std::function<double()>& readBound);
 
   FitMode Mode() const { return mode_; }
+  double FixedValue() const { return fixedValue_; }
   const std::vector<double>& X() const { return x_; }
   const std::vector<double>& Y() const { return y_; }
 
- private:
+  // The scoring of a pass, for passes whose candidates come from elsewhere
+  // (the frequency scan): a candidate within the bound whose error is below
+  // best's becomes the best; Finish turns the best into the pass's entry.
   struct Best {
     double error = kErrorCeiling;
     std::array<double, 4> p{};
   };
+  void Consider(const FitState& candidate, const std::function<double()>& readBound,
+                Best& best) const;
+  PassResult Finish(const Best& best) const;
+
+ private:
   using Candidates = std::array<FitState, kCandidatesPerPass>;
   using Seeds = std::array<std::uint32_t, kCandidatesPerPass>;
 
   void DrawStarts(Candidates& candidates, Seeds& seedAfterDraws, int first) const;
   void RefineFrom(Candidates& candidates, int first) const;
-  void Consider(const FitState& candidate, const std::function<double()>& readBound,
-                Best& best) const;
-  PassResult Finish(const Best& best) const;
 
   FitMode mode_;
   double fixedValue_;

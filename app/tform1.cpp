@@ -119,13 +119,16 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   BuildLeftColumn(leftPanel);
   BuildRightSide();
   SetKeyboardOrder();
+  // Beside the specified controls; the plot's menu gets the view entries
+  // (BuildRightSide), then the picture entries, then the residual switch.
+  BuildFrequencyScanOption(leftPanel);
+  CreateFileActions();
   BuildStatistics(leftPanel);
 
   connect(S1, &QToolButton::clicked, this, &TForm1::S1X);
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);
   connect(Button1, &QPushButton::clicked, this, &TForm1::D18C);
   connect(Listbox1, &ResultListBox::EntryChosen, this, &TForm1::Listbox1Click);
-  CreateFileActions();
 
   FormCreate();
 }

@@ -24,6 +24,7 @@
 
 class QAction;
 class QButtonGroup;
+class QCheckBox;
 class QImage;
 class QLabel;
 class QLineEdit;
@@ -43,6 +44,7 @@ namespace app {
 
 class PlotBox;
 class ResultListBox;
+class SineFit;
 class ValueTable;
 
 // 1 while no fit runs, 0 while one runs (a second click on Button1 during a
@@ -124,6 +126,8 @@ class TForm1 : public QWidget {
   QLineEdit* Edit4 = nullptr;
   QLabel* Label3 = nullptr;    // caption of the bound on |b|
   QLineEdit* Edit5 = nullptr;  // the bound on |b|
+  // "Frequenzsuche": a frequency scan pass before the random ones.
+  QCheckBox* CheckFrequenzsuche = nullptr;
   // The right side.
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
@@ -209,6 +213,10 @@ class TForm1 : public QWidget {
   void ShowMessage(const QString& text, bool warning = true);
   void ShowFileName(const QString& path);
   QImage PlotImage();
+  // The frequency scan (tform1_frequencyscan.cpp).
+  void BuildFrequencyScanOption(QWidget* panel);
+  bool FrequencyScanWanted(FitMode mode) const;
+  void RunFrequencyScanPass(const SineFit& fit, const std::function<double()>& readBound);
 
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text

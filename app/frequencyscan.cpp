@@ -1,0 +1,494 @@
+#include "app/frequencyscan.h"
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <vector>
+
+#include "_grund/grund.h"
+#include "app/extended_sincos.h"
+#include "fktint/fktint.h"
+
+namespace app {
+
+using grund::Extended;
+
+namespace {
+
+constexpr Extended kTwoPi = 6.283185307179586477L;
+constexpr Extended kPi = 3.141592653589793239L;
+// The sines and cosines of the grid advance by a rotation per trial value;
+// exact values restart it this often, before its rounding builds up.
+constexpr std::int64_t kRestartEvery = 512;
+// Pairs × trial values between two calls of keepGoing: about a millisecond.
+constexpr std::int64_t kWorkPerCheck = std::int64_t{1} << 18;
+// Up to this many candidates are the periodogram's deepest minima; the rest
+// are, by increasing b, the minima as deep as the deepest within this share
+// of its depth (the grid cannot tell aliases of evenly spaced x apart more
+// finely), so that the lowest alias is refined too.
+constexpr int kDeepestCandidates = kScanCandidates / 2;
+constexpr double kPeakTieShare = 1e-2;
+// Refined fits whose residual sums differ by less than this share of the
+// data's sum of squares fit equally well.
+constexpr double kFitTieShare = 1e-9;
+// A 2 × 2 Gram matrix whose determinant is below this share of its squared
+// trace is taken as singular (sine and cosine proportional at these x).
+constexpr double kSingularShare = 1e-10;
+
+// Reading the bound runs the field's term, which may draw random numbers
+// (MCARLO) or write the registers (";"): the scan leaves no trace of it.
+class InterpreterStateGuard {
+ public:
+  InterpreterStateGuard()
+      : seed_(grund::ProcessRandom().Seed()),
+        error_(fktint::EvalError),
+        p_(fktint::ParamP),
+        q_(fktint::ParamQ),
+        k_(fktint::ParamK) {}
+  ~InterpreterStateGuard() {
+    grund::ProcessRandom().SetSeed(seed_);
+    fktint::EvalError = error_;
+    fktint::ParamP = p_;
+    fktint::ParamQ = q_;
+    fktint::ParamK = k_;
+  }
+  InterpreterStateGuard(const InterpreterStateGuard&) = delete;
+  InterpreterStateGuard& operator=(const InterpreterStateGuard&) = delete;
+
+ private:
+  std::uint32_t seed_;
+  std::uint8_t error_;
+  double p_, q_;
+  std::array<double, 6> k_;
+};
+
+// The pairs with x shifted to its mean, so that sin(b·x') stays accurate and
+// the linear fits well conditioned for x far from 0 (years, timestamps).
+struct ShiftedPairs {
+  double xMean = 0;
+  std::vector<double> x;   // x − xMean
+  std::vector<double> yc;  // y − yMean
+  double yMean = 0;
+  double syy = 0;  // Σ (y − yMean)²
+};
+
+ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y) {
+  ShiftedPairs pairs;
+  Extended sumX = 0, sumY = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    sumX += x[i];
+    sumY += y[i];
+  }
+  const Extended n = static_cast<Extended>(x.size());
+  pairs.xMean = static_cast<double>(sumX / n);
+  pairs.yMean = static_cast<double>(sumY / n);
+  Extended syy = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    pairs.x.push_back(x[i] - pairs.xMean);
+    pairs.yc.push_back(y[i] - pairs.yMean);
+    syy += static_cast<Extended>(pairs.yc.back()) * pairs.yc.back();
+  }
+  pairs.syy = static_cast<double>(syy);
+  return pairs;
+}
+
+// Sums over the pairs of s = sin(b·x'), c = cos(b·x'), their products, and
+// (y − yMean)·s and (y − yMean)·c.
+template <typename Real>
+struct Sums {
+  Real s = 0, c = 0, ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
+};
+
+// The coefficients of u·s + v·c that best fit r, for the Gram matrix
+// [[gss, gsc], [gsc, gcc]] and the right-hand side (rs, rc). Where sine and
+// cosine are proportional the better of the two alone.
+template <typename Real>
+std::array<Real, 2> SolveTwo(Real gss, Real gsc, Real gcc, Real rs, Real rc) {
+  const Real det = gss * gcc - gsc * gsc;
+  const Real trace = gss + gcc;
+  if (det > kSingularShare * trace * trace) {
+    return {(gcc * rs - gsc * rc) / det, (gss * rc - gsc * rs) / det};
+  }
+  const Real bySine = gss > 0 ? rs * rs / gss : 0;
+  const Real byCosine = gcc > 0 ? rc * rc / gcc : 0;
+  if (bySine >= byCosine) return {gss > 0 ? rs / gss : 0, 0};
+  return {0, rc / gcc};
+}
+
+// The part of the sum of squares that the best u·s + v·c explains.
+template <typename Real>
+Real Explained(Real gss, Real gsc, Real gcc, Real rs, Real rc) {
+  const auto [u, v] = SolveTwo(gss, gsc, gcc, rs, rc);
+  return u * rs + v * rc;
+}
+
+// The residual sum of squares of the best fit at one trial b. With d held
+// the sine fits y − d without a mean; otherwise the free fit's residual
+// stands in (with a or c held, the candidates' starts follow from it).
+class Periodogram {
+ public:
+  Periodogram(FitMode mode, double fixed, const ShiftedPairs& pairs)
+      : heldD_(mode == FitMode::kFixedD), n_(static_cast<double>(pairs.x.size())) {
+    offset_ = heldD_ ? pairs.yMean - fixed : 0;
+    baseline_ = pairs.syy + n_ * offset_ * offset_;
+  }
+
+  // The residual sum with no sine at all: the depth of a minimum is measured from it.
+  double Baseline() const { return baseline_; }
+
+  double Residual(const Sums<double>& s) const {
+    const double explained =
+        heldD_ ? Explained(s.ss, s.sc, s.cc, s.ys + offset_ * s.s, s.yc + offset_ * s.c)
+               : Explained(s.ss - s.s * s.s / n_, s.sc - s.s * s.c / n_, s.cc - s.c * s.c / n_,
+                           s.ys, s.yc);
+    const double residual = baseline_ - explained;
+    return residual < 0 ? 0 : residual;
+  }
+
+ private:
+  bool heldD_;
+  double n_;
+  double offset_;  // yMean − the held d
+  double baseline_;
+};
+
+// The periodogram at every trial value of the grid, into `residual`. False
+// when keepGoing asked to stop.
+bool ScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
+                     const Periodogram& periodogram, std::vector<double>& residual,
+                     const std::function<bool()>& keepGoing) {
+  const std::size_t n = pairs.x.size();
+  std::vector<double> sine(n), cosine(n), stepSine(n), stepCosine(n);
+  for (std::size_t i = 0; i < n; ++i) {
+    const SinCos rotation = ExtendedSinCos(static_cast<Extended>(grid.step) * pairs.x[i]);
+    stepSine[i] = static_cast<double>(rotation.sin);
+    stepCosine[i] = static_cast<double>(rotation.cos);
+  }
+  residual.assign(static_cast<std::size_t>(grid.count), 0);
+  std::int64_t work = 0;
+  for (std::int64_t first = 0; first < grid.count; first += kRestartEvery) {
+    const Extended b0 = static_cast<Extended>(first + 1) * grid.step;
+    for (std::size_t i = 0; i < n; ++i) {
+      const SinCos exact = ExtendedSinCos(b0 * pairs.x[i]);
+      sine[i] = static_cast<double>(exact.sin);
+      cosine[i] = static_cast<double>(exact.cos);
+    }
+    const std::int64_t last = std::min(grid.count, first + kRestartEvery);
+    for (std::int64_t k = first; k < last; ++k) {
+      Sums<double> sums;
+      for (std::size_t i = 0; i < n; ++i) {
+        const double s = sine[i], c = cosine[i], y = pairs.yc[i];
+        sums.s += s;
+        sums.c += c;
+        sums.ss += s * s;
+        sums.sc += s * c;
+        sums.cc += c * c;
+        sums.ys += y * s;
+        sums.yc += y * c;
+        sine[i] = s * stepCosine[i] + c * stepSine[i];
+        cosine[i] = c * stepCosine[i] - s * stepSine[i];
+      }
+      residual[static_cast<std::size_t>(k)] = periodogram.Residual(sums);
+    }
+    work += (last - first) * static_cast<std::int64_t>(n);
+    if (work >= kWorkPerCheck) {
+      work = 0;
+      if (!keepGoing()) return false;
+    }
+  }
+  return true;
+}
+
+struct Peak {
+  double b = 0;         // interpolated between the trial values
+  double residual = 0;  // interpolated
+};
+
+// The local minima of the periodogram (a plateau counts once, at its start;
+// the grid's ends count when they are lower than their one neighbour), each
+// placed by the parabola through it and its neighbours.
+std::vector<Peak> FindPeaks(const std::vector<double>& r, double step) {
+  std::vector<Peak> peaks;
+  const std::size_t count = r.size();
+  for (std::size_t k = 0; k < count; ++k) {
+    const bool belowLeft = k == 0 || r[k] < r[k - 1];
+    const bool notAboveRight = k + 1 == count || r[k] <= r[k + 1];
+    if (!belowLeft || !notAboveRight) continue;  // also false for NaN
+    Peak peak{static_cast<double>(k + 1) * step, r[k]};
+    if (k > 0 && k + 1 < count) {
+      const double curvature = r[k - 1] - 2 * r[k] + r[k + 1];
+      if (curvature > 0) {
+        const double shift = std::clamp(0.5 * (r[k - 1] - r[k + 1]) / curvature, -0.5, 0.5);
+        peak.b = (static_cast<double>(k + 1) + shift) * step;
+        peak.residual = r[k] - 0.25 * (r[k - 1] - r[k + 1]) * shift;
+      }
+    }
+    peaks.push_back(peak);
+  }
+  return peaks;
+}
+
+// Up to kScanCandidates values of b to refine: the deepest minima first, then
+// the minima as deep as the deepest by increasing b, then the next deepest.
+std::vector<double> ChooseCandidates(const std::vector<Peak>& peaks, double baseline) {
+  if (peaks.empty()) return {};
+  // Only the deepest few are needed in order (equal depths by increasing b);
+  // a long noisy grid may have hundreds of thousands of minima.
+  std::vector<std::size_t> byDepth(peaks.size());
+  for (std::size_t i = 0; i < peaks.size(); ++i) byDepth[i] = i;
+  const std::size_t ordered = std::min(byDepth.size(), static_cast<std::size_t>(kScanCandidates));
+  std::partial_sort(byDepth.begin(), byDepth.begin() + static_cast<std::ptrdiff_t>(ordered),
+                    byDepth.end(), [&](std::size_t l, std::size_t r) {
+                      if (peaks[l].residual != peaks[r].residual)
+                        return peaks[l].residual < peaks[r].residual;
+                      return l < r;
+                    });
+  byDepth.resize(ordered);
+  std::vector<bool> chosen(peaks.size(), false);
+  std::vector<double> b;
+  const auto take = [&](std::size_t i) {
+    if (chosen[i] || b.size() >= static_cast<std::size_t>(kScanCandidates)) return;
+    chosen[i] = true;
+    b.push_back(peaks[i].b);
+  };
+  for (std::size_t i = 0;
+       i < byDepth.size() && b.size() < static_cast<std::size_t>(kDeepestCandidates); ++i)
+    take(byDepth[i]);
+  const double deepest = peaks[byDepth.front()].residual;
+  const double band = kPeakTieShare * std::max(0.0, baseline - deepest);
+  for (std::size_t i = 0; i < peaks.size(); ++i) {  // peaks are in increasing b
+    if (peaks[i].residual <= deepest + band) take(i);
+  }
+  for (std::size_t i : byDepth) take(i);
+  return b;
+}
+
+// The index of c among the free parameters p1..p4, where c is free.
+int PhaseIndex(FitMode mode) { return mode == FitMode::kFixedA ? 1 : 2; }
+
+// The start of a candidate at b: the mode's linear fit at that b, with the
+// held parameter in its place. With c held it is in the original x (the
+// held phase belongs to it), otherwise in the shifted x.
+FitState StartAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
+                 const std::vector<double>& x, double b) {
+  FitState state;
+  state.mode = mode;
+  state.fixed = fixed;
+  const std::size_t count = pairs.x.size();
+  const Extended n = static_cast<Extended>(count);
+  if (mode == FitMode::kFixedC) {
+    // a·u + d with u = sin(b·x + c): one slope and a mean.
+    std::vector<Extended> u(count);
+    Extended sumU = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      u[i] = ExtendedSinCos(static_cast<Extended>(b) * x[i] + fixed).sin;
+      sumU += u[i];
+    }
+    const Extended meanU = sumU / n;
+    Extended suu = 0, syu = 0;
+    for (std::size_t i = 0; i < count; ++i) {
+      suu += (u[i] - meanU) * (u[i] - meanU);
+      syu += pairs.yc[i] * (u[i] - meanU);
+    }
+    const Extended a = suu > 0 ? syu / suu : 0;
+    state.p = {static_cast<double>(a), b, static_cast<double>(pairs.yMean - a * meanU), 0};
+    return state;
+  }
+
+  Sums<Extended> s;
+  for (std::size_t i = 0; i < count; ++i) {
+    const SinCos sc = ExtendedSinCos(static_cast<Extended>(b) * pairs.x[i]);
+    s.s += sc.sin;
+    s.c += sc.cos;
+    s.ss += sc.sin * sc.sin;
+    s.sc += sc.sin * sc.cos;
+    s.cc += sc.cos * sc.cos;
+    s.ys += pairs.yc[i] * sc.sin;
+    s.yc += pairs.yc[i] * sc.cos;
+  }
+  if (mode == FitMode::kFixedD) {
+    const Extended offset = static_cast<Extended>(pairs.yMean) - fixed;
+    const auto [u, v] = SolveTwo(s.ss, s.sc, s.cc, s.ys + offset * s.s, s.yc + offset * s.c);
+    // u·sin + v·cos = a·sin(b·x' + c) with a = hypot(u, v), c = atan2(v, u).
+    state.p = {static_cast<double>(std::hypot(u, v)), b, static_cast<double>(std::atan2(v, u)), 0};
+    return state;
+  }
+  const auto [u, v] =
+      SolveTwo(s.ss - s.s * s.s / n, s.sc - s.s * s.c / n, s.cc - s.c * s.c / n, s.ys, s.yc);
+  const Extended d = pairs.yMean - (u * s.s + v * s.c) / n;
+  const Extended phase = std::atan2(v, u);
+  if (mode == FitMode::kAllFree) {
+    state.p = {static_cast<double>(std::hypot(u, v)), b, static_cast<double>(phase),
+               static_cast<double>(d)};
+    return state;
+  }
+  // a held: the free fit's phase (turned by π for a negative a) and the mean
+  // that goes with the held amplitude.
+  const Extended c = fixed < 0 ? phase + kPi : phase;
+  Extended sumSine = 0;
+  for (std::size_t i = 0; i < count; ++i)
+    sumSine += ExtendedSinCos(static_cast<Extended>(b) * pairs.x[i] + c).sin;
+  state.p = {b, static_cast<double>(c), static_cast<double>(pairs.yMean - fixed * sumSine / n), 0};
+  return state;
+}
+
+bool AllFinite(const FitState& state) {
+  return std::all_of(state.p.begin(), state.p.end(), [](double p) { return std::isfinite(p); });
+}
+
+// With c held, the phase at the mean of x is c + b·xMean: near the free fit's
+// b it matches the free fit's phase (up to the sign of a) only at b spaced
+// π / xMean apart, each a minimum of its own. The starts are the free fit's
+// b and the two such b around it, each with a and d fitted at that b.
+std::vector<FitState> PhaseHeldStarts(double held, const ShiftedPairs& pairs,
+                                      const std::vector<double>& x, const std::vector<double>& y,
+                                      double b, NormalMatrix& matrix) {
+  FitState free = StartAt(FitMode::kAllFree, 0, pairs, x, b);
+  RefineCandidate(free, pairs.x, y, matrix);
+  if (!AllFinite(free)) free = StartAt(FitMode::kAllFree, 0, pairs, x, b);
+  const Extended freeB = free.p[1], freePhase = free.p[2];
+  std::vector<double> trial{static_cast<double>(freeB)};
+  if (pairs.xMean != 0) {
+    const Extended below = std::floor((freeB * pairs.xMean - freePhase + held) / kPi);
+    for (const Extended j : {below, below + 1}) {
+      const double matching =
+          static_cast<double>((freePhase - held + j * kPi) / static_cast<Extended>(pairs.xMean));
+      if (std::isfinite(matching)) trial.push_back(matching);
+    }
+  }
+  std::vector<FitState> starts;
+  for (const double t : trial) starts.push_back(StartAt(FitMode::kFixedC, held, pairs, x, t));
+  return starts;
+}
+
+// The sum of squared residuals of the model itself (not of its rounded term
+// text), in the x the state belongs to.
+Extended ModelResidual(const FitState& state, const std::vector<double>& x,
+                       const std::vector<double>& y) {
+  const ModelParameters p = ParametersOf(state);
+  Extended sum = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const Extended residual = y[i] - ModelValue(p, ModelSinCos(p, x[i]));
+    sum += residual * residual;
+  }
+  return sum;
+}
+
+// The state in the original x: c' − b·xMean, taken into [0, 2π). With a or
+// d held a negative b turns positive as a·sin(|b|·x + π − c), which keeps a;
+// with all free the pass's normal form does that, and with c held it cannot.
+FitState Unshifted(FitState state, double xMean) {
+  if (state.mode == FitMode::kFixedC) return state;
+  const int phaseIndex = PhaseIndex(state.mode);
+  const int slopeIndex = state.mode == FitMode::kFixedA ? 0 : 1;
+  const double b = state.p[slopeIndex];
+  Extended c = state.p[phaseIndex] - static_cast<Extended>(b) * xMean;
+  if (b < 0 && state.mode != FitMode::kAllFree) {
+    state.p[slopeIndex] = -b;
+    c = kPi - c;
+  }
+  c = std::fmod(c, kTwoPi);
+  if (c < 0) c += kTwoPi;
+  state.p[phaseIndex] = static_cast<double>(c);
+  return state;
+}
+
+}  // namespace
+
+FrequencyGrid ScanGrid(FitMode mode, std::span<const double> x, double bound) {
+  mode = EffectiveMode(mode);
+  if (mode == FitMode::kFixedB || x.size() < 3 || !(bound > 0)) return {};
+  double low = x[0], high = x[0];
+  for (double v : x) {
+    if (!std::isfinite(v)) return {};
+    low = std::min(low, v);
+    high = std::max(high, v);
+  }
+  const double span = high - low;
+  if (!(span > 0) || !std::isfinite(span)) return {};
+  FrequencyGrid grid;
+  grid.step = static_cast<double>(kTwoPi / (static_cast<Extended>(kScanOversampling) * span));
+  const std::int64_t cap =
+      std::min(kScanMaxTrials,
+               std::max<std::int64_t>(1, kScanMaxWork / static_cast<std::int64_t>(x.size())));
+  const double trials = bound / grid.step;  // may be huge or infinite
+  grid.count = trials >= static_cast<double>(cap) ? cap : static_cast<std::int64_t>(trials);
+  // A bound below a few steps: the few trial values up to it, closer together.
+  constexpr std::int64_t kFewest = 3;
+  if (grid.count < kFewest) {
+    grid.count = kFewest;
+    grid.step = bound / kFewest;
+  }
+  return grid;
+}
+
+std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
+                                           const std::function<double()>& readBound,
+                                           const std::function<bool()>& keepGoing) {
+  const FitMode mode = fit.Mode();
+  if (mode == FitMode::kFixedB) return std::nullopt;
+  const std::vector<double>& x = fit.X();
+  const std::vector<double>& y = fit.Y();
+  if (!std::all_of(y.begin(), y.end(), [](double v) { return std::isfinite(v); }))
+    return std::nullopt;
+  double bound = 0;
+  {
+    const InterpreterStateGuard guard;
+    bound = readBound();
+  }
+  const FrequencyGrid grid = ScanGrid(mode, x, bound);
+  if (grid.count == 0) return std::nullopt;
+
+  const ShiftedPairs pairs = Shift(x, y);
+  if (!std::isfinite(pairs.syy) || !std::isfinite(pairs.xMean)) return std::nullopt;
+  const Periodogram periodogram(mode, fit.FixedValue(), pairs);
+  std::vector<double> residual;
+  if (!ScanPeriodogram(pairs, grid, periodogram, residual, keepGoing)) return std::nullopt;
+  const std::vector<double> candidates =
+      ChooseCandidates(FindPeaks(residual, grid.step), periodogram.Baseline());
+
+  // Each candidate's start and its refinement are scored like a random
+  // pass's candidates; the model's own residual decides which fit equally well.
+  struct Scored {
+    SineFit::Best best;
+    Extended modelResidual;
+    double absB;
+  };
+  std::vector<Scored> scored;
+  const std::vector<double>& refineX = mode == FitMode::kFixedC ? x : pairs.x;
+  NormalMatrix matrix{};
+  const auto boundOnce = [bound] { return bound; };
+  for (const double b : candidates) {
+    if (!keepGoing()) return std::nullopt;
+    const std::vector<FitState> starts =
+        mode == FitMode::kFixedC
+            ? PhaseHeldStarts(fit.FixedValue(), pairs, x, y, b, matrix)
+            : std::vector<FitState>{StartAt(mode, fit.FixedValue(), pairs, x, b)};
+    for (const FitState& start : starts) {
+      FitState refined = start;
+      RefineCandidate(refined, refineX, y, matrix);
+      for (const FitState& state : {start, refined}) {
+        if (!AllFinite(state)) continue;
+        const Extended modelResidual = ModelResidual(state, refineX, y);
+        if (!std::isfinite(static_cast<double>(modelResidual))) continue;
+        const FitState original = Unshifted(state, pairs.xMean);
+        SineFit::Best one;
+        fit.Consider(original, boundOnce, one);
+        if (!(one.error < kErrorCeiling)) continue;  // out of bounds or not better than the ceiling
+        scored.push_back({one, modelResidual, std::fabs(ParametersOf(original).b)});
+      }
+    }
+  }
+  if (scored.empty()) return std::nullopt;
+
+  Extended least = scored.front().modelResidual;
+  for (const Scored& s : scored) least = std::min(least, s.modelResidual);
+  const Extended tie = least + kFitTieShare * static_cast<Extended>(periodogram.Baseline());
+  const Scored* winner = nullptr;
+  for (const Scored& s : scored) {
+    if (s.modelResidual <= tie && (winner == nullptr || s.absB < winner->absB)) winner = &s;
+  }
+  return fit.Finish(winner->best);
+}
+
+}  // namespace app

@@ -1,0 +1,65 @@
+// The frequency scan pass against the 20 random passes of a computation, on
+// 200 pairs over an x span of 100 with the bound 200 on |b|: some 32,000
+// trial values of b. The ratio scan / random passes is printed at the end.
+
+#include <benchmark/benchmark.h>
+
+#include <cmath>
+#include <cstdio>
+#include <vector>
+
+#include "_grund/grund.h"
+#include "app/frequencyscan.h"
+#include "app/sinefit.h"
+#include "bench/bench_support.h"
+
+namespace {
+
+struct Pairs {
+  std::vector<double> x;
+  std::vector<double> y;
+};
+
+Pairs NoisySine() {
+  Pairs p;
+  for (int i = 0; i < 200; ++i) {
+    const double x = 100.0 * i / 199;
+    p.x.push_back(x);
+    p.y.push_back(1.5 * std::sin(2 * x + 0.5) - 1.25 + 0.01 * ((i * 7919) % 13 - 6));
+  }
+  return p;
+}
+
+void BM_ScanPass(benchmark::State& state) {
+  const Pairs pairs = NoisySine();
+  const app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
+  for (auto _ : state) {
+    benchmark::DoNotOptimize(app::RunFrequencyScan(
+        fit, [] { return 200.0; }, [] { return true; }));
+  }
+}
+
+void BM_TwentyRandomPasses(benchmark::State& state) {
+  const Pairs pairs = NoisySine();
+  for (auto _ : state) {
+    grund::ProcessRandom().SetSeed(0);
+    app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
+    for (int pass = 0; pass < app::kFitPasses; ++pass) {
+      benchmark::DoNotOptimize(fit.RunPass([] { return 200.0; }));
+    }
+  }
+}
+
+BENCHMARK(BM_ScanPass)->Unit(benchmark::kMillisecond)->MinTime(2);
+BENCHMARK(BM_TwentyRandomPasses)->Unit(benchmark::kMillisecond)->MinTime(2);
+
+void PrintSummary(const bench_support::TimesReporter& times) {
+  const double scan = times.Seconds("BM_ScanPass");
+  const double passes = times.Seconds("BM_TwentyRandomPasses");
+  std::printf("\nms: scan pass %.1f, 20 random passes %.1f\n", scan * 1e3, passes * 1e3);
+  if (passes > 0) std::printf("scan pass / 20 random passes: %.2f\n", scan / passes);
+}
+
+}  // namespace
+
+int main(int argc, char** argv) { return bench_support::RunWithSummary(argc, argv, PrintSummary); }
