@@ -24,30 +24,6 @@ namespace {
 
 std::string Latin1(const QLineEdit* edit) { return edit->text().toLatin1().toStdString(); }
 
-double CellNumber(const ValueTable& table, int row, int column) {
-  return grund::ParseNumber(grund::CommaToPoint(table.CellLatin1(row, column))).value;
-}
-
-// The pairs of the table: every row whose x cell is not empty, in row order,
-// with the row it came from. Empty rows in between are skipped rather than
-// read as the pair (0, 0).
-struct TablePairs {
-  std::vector<int> rows;
-  std::vector<double> x;
-  std::vector<double> y;
-};
-
-TablePairs ReadPairs(const ValueTable& table) {
-  TablePairs pairs;
-  for (int row = 1; row < ValueTable::kRows; ++row) {
-    if (table.CellLatin1(row, 0).empty()) continue;
-    pairs.rows.push_back(row);
-    pairs.x.push_back(CellNumber(table, row, 0));
-    pairs.y.push_back(CellNumber(table, row, 1));
-  }
-  return pairs;
-}
-
 }  // namespace
 
 int TForm1::CheckedFitMode() const {

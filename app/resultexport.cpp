@@ -38,18 +38,51 @@ std::string FixedText(const ExportedResult& r) {
   return {};
 }
 
+// A statistic in full precision; empty where it is not determined (NaN, the
+// held parameter) or not finite, so a spreadsheet sees an empty cell.
+std::string StatisticText(const ExportedResult& r, double value) {
+  return r.hasStatistics && std::isfinite(value) ? FullPrecisionText(value) : std::string();
+}
+
+template <int parameter>
+std::string StandardErrorText(const ExportedResult& r) {
+  return StatisticText(r, r.statistics.standardError[parameter]);
+}
+
+std::string RSquaredText(const ExportedResult& r) {
+  return StatisticText(r, r.statistics.rSquared);
+}
+
+std::string RmseText(const ExportedResult& r) { return StatisticText(r, r.statistics.rmse); }
+
+std::string PairCountText(const ExportedResult& r) {
+  if (!r.hasStatistics) return {};
+  char buffer[16];
+  const auto end = std::to_chars(buffer, buffer + sizeof buffer, r.statistics.n).ptr;
+  return std::string(buffer, end);
+}
+
 std::string FunctionText(const ExportedResult& r) {
   const std::size_t tab = r.entry.find('\t');
   return tab == std::string::npos ? r.entry : r.entry.substr(tab + 1);
 }
 
-constexpr std::array<ResultColumn, 7> kColumns{{
+// The function stays last: it is the one wide text field. Headings are
+// Latin-1 like the rest of the file ("\xb2" is "²").
+constexpr std::array<ResultColumn, 14> kColumns{{
     {"Summe der Fehlerquadrate", ErrorText, false},
     {"a", ParameterText<&ModelParameters::a>, false},
     {"b", ParameterText<&ModelParameters::b>, false},
     {"c", ParameterText<&ModelParameters::c>, false},
     {"d", ParameterText<&ModelParameters::d>, false},
     {"fest", FixedText, false},
+    {"Standardfehler a", StandardErrorText<0>, true},
+    {"Standardfehler b", StandardErrorText<1>, true},
+    {"Standardfehler c", StandardErrorText<2>, true},
+    {"Standardfehler d", StandardErrorText<3>, true},
+    {"R\xb2", RSquaredText, true},
+    {"RMSE", RmseText, false},
+    {"n", PairCountText, false},
     {"Funktion", FunctionText, false},
 }};
 
@@ -73,6 +106,15 @@ std::string FullPrecisionText(double value) {
   std::string text(buffer, end);
   std::replace(text.begin(), text.end(), '.', ',');
   return text;
+}
+
+void AttachStatistics(std::span<ExportedResult> results, const std::vector<double>& x,
+                      const std::vector<double>& y) {
+  for (ExportedResult& r : results) {
+    if (!r.hasValues) continue;
+    r.statistics = ComputeFitStatistics(r.mode, r.parameters, x, y);
+    r.hasStatistics = true;
+  }
 }
 
 std::span<const ResultColumn> ResultColumns() { return kColumns; }

@@ -7,7 +7,9 @@
 #include <span>
 #include <string>
 #include <string_view>
+#include <vector>
 
+#include "app/fitstatistics.h"
 #include "app/normalsystem.h"
 
 namespace app {
@@ -20,7 +22,16 @@ struct ExportedResult {
   FitMode mode = FitMode::kAllFree;
   ModelParameters parameters;
   double error = 0;
+  // How far the values can be trusted on the table's pairs (see
+  // AttachStatistics); only where the values are kept.
+  bool hasStatistics = false;
+  FitStatistics statistics{};
 };
+
+// Computes the statistics of every result that has values on the pairs
+// (x[i], y[i]), the same pairs the statistics label is computed from.
+void AttachStatistics(std::span<ExportedResult> results, const std::vector<double>& x,
+                      const std::vector<double>& y);
 
 // The shortest text that reads back as the same double, with a decimal
 // comma: "0,1", "-2", "1,5e-07"; "inf", "-inf" and "nan" as such.

@@ -386,6 +386,9 @@ std::vector<ExportedResult> ResultsOf(const TForm1& form, bool selectedOnly) {
     }
     results.push_back(std::move(result));
   }
+  // On the table's pairs as they are now, like the statistics label.
+  const TablePairs pairs = ReadPairs(*form.SG4);
+  AttachStatistics(results, pairs.x, pairs.y);
   return results;
 }
 

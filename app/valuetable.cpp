@@ -9,6 +9,8 @@
 #include <QTableView>
 #include <algorithm>
 
+#include "_grund/grund.h"
+
 namespace app {
 
 namespace {
@@ -189,6 +191,20 @@ void ValueTable::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
+}
+
+TablePairs ReadPairs(const ValueTable& table) {
+  TablePairs pairs;
+  const auto number = [&](int row, int column) {
+    return grund::ParseNumber(grund::CommaToPoint(table.CellLatin1(row, column))).value;
+  };
+  for (int row = 1; row < ValueTable::kRows; ++row) {
+    if (table.CellLatin1(row, 0).empty()) continue;
+    pairs.rows.push_back(row);
+    pairs.x.push_back(number(row, 0));
+    pairs.y.push_back(number(row, 1));
+  }
+  return pairs;
 }
 
 }  // namespace app

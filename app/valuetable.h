@@ -16,6 +16,7 @@
 #include <QTableWidget>
 #include <string>
 #include <string_view>
+#include <vector>
 
 class QTableView;
 
@@ -65,5 +66,15 @@ class ValueTable : public QTableWidget {
  private:
   QTableView* headingRow_ = nullptr;
 };
+
+// The pairs of the table: every row whose x cell is not empty, in row order,
+// with the row it came from, read as the fit reads numbers. Empty rows in
+// between are skipped rather than read as the pair (0, 0).
+struct TablePairs {
+  std::vector<int> rows;
+  std::vector<double> x;
+  std::vector<double> y;
+};
+TablePairs ReadPairs(const ValueTable& table);
 
 }  // namespace app

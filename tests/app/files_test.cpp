@@ -21,6 +21,8 @@
 #include "_grund/grund.h"
 #include "app/columnchoicedialog.h"
 #include "app/controls.h"
+#include "app/fitstatistics.h"
+#include "app/resultexport.h"
 #include "app/resulttext.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
@@ -288,10 +290,23 @@ class FilesTest : public QObject {
     const app::ResultRecord* record = form_->FindResultRecord(first.toLatin1().toStdString());
     QVERIFY(record != nullptr);
 
+    // The standard errors of a, b, c, d and R² on the example pairs follow
+    // the copied entry; the CSV has them too, with RMSE and n.
+    const std::vector<double> x = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
+    const std::vector<double> y = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
+    const app::FitStatistics s = app::ComputeFitStatistics(record->mode, record->parameters, x, y);
+    QStringList statistics;
+    for (double v : {s.standardError[0], s.standardError[1], s.standardError[2], s.standardError[3],
+                     s.rSquared, s.rmse})
+      statistics << QString::fromStdString(app::FullPrecisionText(v));
+    statistics << QStringLiteral("9");
+
     list.setCurrentRow(0);
     list.setFocus();
     QTest::keyClick(&list, Qt::Key_C, Qt::ControlModifier);
-    QCOMPARE(QApplication::clipboard()->text(), first + QLatin1Char('\n'));
+    QCOMPARE(QApplication::clipboard()->text(), first + QLatin1Char('\t') +
+                                                    statistics.mid(0, 5).join(QLatin1Char('\t')) +
+                                                    QLatin1Char('\n'));
 
     QVERIFY(form_->SaveResults(Path("ergebnisse.csv")));
     const QList<QByteArray> lines = ReadAll(Path("ergebnisse.csv")).split('\n');
@@ -302,6 +317,7 @@ class FilesTest : public QObject {
     const auto value = [](QByteArray text) { return text.replace(',', '.').toDouble(); };
     QCOMPARE(value(fields[0]), record->error);
     QCOMPARE(value(fields[1]), record->parameters.a);
+    QCOMPARE(QString::fromLatin1(fields.mid(6, 7).join(';')), statistics.join(QLatin1Char(';')));
     QVERIFY(lines[1].endsWith(first.mid(first.indexOf('\t') + 1).toLatin1()));
   }
 

@@ -58,12 +58,98 @@ TEST(ResultsCsv, HeadingThenOneLinePerResult) {
       Result("0,5\tY = 1*SIN(3*X+0)+0", 0.5, {1, 3, 1.0 / 3, 0}, app::FitMode::kFixedB),
       {"7,25\tY = ;odd", false, {}, {}, 0},  // a line the window kept no values for
   };
+  const char* heading =
+      "Summe der Fehlerquadrate;a;b;c;d;fest;Standardfehler a;Standardfehler b;"
+      "Standardfehler c;Standardfehler d;R\xb2;RMSE;n;Funktion\n";
+  // Without statistics attached, their seven fields stay empty.
   EXPECT_EQ(app::ResultsCsv(results),
-            "Summe der Fehlerquadrate;a;b;c;d;fest;Funktion\n"
-            "0,012345678901234;1,5;2;0,5;-1,25;;Y = 1,5*SIN(2*X+0,5)-1,25\n"
-            "0,5;1;3;0,3333333333333333;0;b;Y = 1*SIN(3*X+0)+0\n"
-            "7,25;;;;;;\"Y = ;odd\"\n");
-  EXPECT_EQ(app::ResultsCsv({}), "Summe der Fehlerquadrate;a;b;c;d;fest;Funktion\n");
+            std::string(heading) +
+                "0,012345678901234;1,5;2;0,5;-1,25;;;;;;;;;Y = 1,5*SIN(2*X+0,5)-1,25\n"
+                "0,5;1;3;0,3333333333333333;0;b;;;;;;;;Y = 1*SIN(3*X+0)+0\n"
+                "7,25;;;;;;;;;;;;;\"Y = ;odd\"\n");
+  EXPECT_EQ(app::ResultsCsv({}), heading);
+}
+
+std::vector<std::string> Split(const std::string& line, char separator) {
+  std::vector<std::string> fields(1);
+  for (char c : line) {
+    if (c == separator)
+      fields.emplace_back();
+    else if (c != '\n')
+      fields.back() += c;
+  }
+  return fields;
+}
+
+// The statistics columns carry ComputeFitStatistics's values in full
+// precision, in the CSV and (standard errors and R²) in the copied line, and
+// an empty field exactly where a value is not determined.
+TEST(ResultsCsv, CarriesTheStatisticsOfTheGivenPairs) {
+  const std::vector<double> x = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
+  const std::vector<double> y = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
+  const app::ModelParameters p = {0.82, 1.9, 2.4, 0.7};
+  struct Case {
+    const char* name;
+    app::FitMode mode;
+    std::size_t pairs;
+    bool flatY;
+    const char* empty;  // the statistics columns expected empty
+  };
+  const Case cases[] = {
+      {"all free", app::FitMode::kAllFree, 9, false, ""},
+      {"b held", app::FitMode::kFixedB, 9, false, "b"},
+      {"d held", app::FitMode::kFixedD, 9, false, "d"},
+      {"as many pairs as parameters", app::FitMode::kAllFree, 4, false, "abcd"},
+      {"all y equal", app::FitMode::kFixedA, 9, true, "aR"},
+      {"no pairs", app::FitMode::kAllFree, 0, false, "abcdRM"},
+  };
+  const char* names[] = {"Standardfehler a",
+                         "Standardfehler b",
+                         "Standardfehler c",
+                         "Standardfehler d",
+                         "R\xb2",
+                         "RMSE"};
+  const char keys[] = "abcdRM";
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    const std::vector<double> xs(x.begin(), x.begin() + static_cast<long>(c.pairs));
+    const std::vector<double> ys =
+        c.flatY ? std::vector<double>(c.pairs, 2.5)
+                : std::vector<double>(y.begin(), y.begin() + static_cast<long>(c.pairs));
+    std::vector<app::ExportedResult> results = {Result("1,5\tY = f", 1.5, p, c.mode),
+                                                {"2\tY = g", false, {}, {}, 0}};
+    app::AttachStatistics(results, xs, ys);
+    const app::FitStatistics s = app::ComputeFitStatistics(c.mode, p, xs, ys);
+    const double expected[] = {s.standardError[0], s.standardError[1], s.standardError[2],
+                               s.standardError[3], s.rSquared,         s.rmse};
+
+    const std::vector<std::string> lines = Split(app::ResultsCsv(results), '\n');
+    ASSERT_EQ(lines.size(), 4u);
+    const std::vector<std::string> heading = Split(lines[0], ';');
+    const std::vector<std::string> fields = Split(lines[1], ';');
+    const std::string copiedText = app::CopiedResultLines(results);
+    const std::size_t lineEnd = copiedText.find('\n');
+    const std::vector<std::string> copied = Split(copiedText.substr(0, lineEnd), '\t');
+    ASSERT_EQ(copied.size(), 2 + 5u);  // the entry's two fields, then five columns
+    for (int k = 0; k < 6; ++k) {
+      const auto column = std::find(heading.begin(), heading.end(), names[k]) - heading.begin();
+      ASSERT_LT(column, 13) << names[k];
+      const std::string& field = fields[static_cast<std::size_t>(column)];
+      const bool empty = std::string_view(c.empty).find(keys[k]) != std::string_view::npos;
+      EXPECT_EQ(field.empty(), empty) << names[k] << " " << field;
+      EXPECT_EQ(std::isfinite(expected[k]), !empty) << names[k];
+      if (!empty) {
+        EXPECT_EQ(ReadBack(field), expected[k]) << names[k];
+      }
+      if (k < 5) {
+        EXPECT_EQ(copied[static_cast<std::size_t>(k) + 2], field) << names[k];
+      }
+    }
+    EXPECT_EQ(fields[12], std::to_string(c.pairs));
+    // A line without kept values gets empty statistics fields.
+    EXPECT_EQ(lines[2], "2;;;;;;;;;;;;;Y = g");
+    EXPECT_EQ(copiedText.substr(lineEnd + 1), "2\tY = g\t\t\t\t\t\n");
+  }
 }
 
 }  // namespace
