@@ -44,6 +44,7 @@ constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
 constexpr std::size_t kMaxFields = 1000;
+constexpr std::size_t kReservedPairs = std::size_t{1} << 20;
 
 // Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
 // DOS text files.
@@ -382,10 +383,13 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
 
-  // A pair needs four bytes ("1;2" and a line end); pages reserved beyond
-  // the pairs found are never touched.
-  file.x.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
-  file.y.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
+  // Room for a pair on every line, at once: growing the vectors would copy
+  // them and touch fresh memory again and again. A pair needs four bytes
+  // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
+  // a huge file of empty lines does not reserve memory for nothing.
+  const std::size_t room = std::min({decoded.lines, text.size() / 4 + 1, kReservedPairs});
+  file.x.reserve(room);
+  file.y.reserve(room);
 
   std::vector<Field> fields;
   std::string_view headingLine;
