@@ -1,6 +1,7 @@
 #pragma once
 // The bytes of a pair file as Latin-1 text, whatever encoding they came in.
 
+#include <cstddef>
 #include <string>
 #include <string_view>
 
@@ -12,6 +13,9 @@ struct DecodedText {
   TextKind kind = TextKind::kEmpty;
   // Latin-1 text; points into the input bytes or into the storage passed in.
   std::string_view text;
+  // About as many lines as `text` holds (ended by LF, CRLF or CR, the last
+  // one also by the end), counted in the pass that checks the bytes.
+  std::size_t lines = 0;
 };
 
 // Reads UTF-16 (with a byte-order mark, or without one when the first

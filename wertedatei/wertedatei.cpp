@@ -18,8 +18,11 @@
 #include "wertedatei/wertedatei.h"
 
 #include <algorithm>
+#include <bit>
 #include <charconv>
 #include <cstddef>
+#include <cstdint>
+#include <cstring>
 #include <optional>
 #include <tuple>
 
@@ -44,10 +47,13 @@ constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
 constexpr std::size_t kMaxFields = 1000;
+constexpr std::size_t kReservedPairs = std::size_t{1} << 20;
 
 // Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
 // DOS text files.
 bool IsBlank(char c, char separator) {
+  // Most bytes are printable and above the blank: one comparison for them.
+  if (static_cast<unsigned char>(c) > ' ') return c == '\xA0';
   return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' || c == '\x1A' ||
          (c == '\t' && separator != '\t');
 }
@@ -88,10 +94,26 @@ std::size_t ReadQuoted(std::string_view line, std::size_t pos, Field& field) {
   return std::min(j + 1, line.size());
 }
 
+constexpr std::uint64_t kOnes = 0x0101010101010101;
+constexpr std::uint64_t kHighs = 0x8080808080808080;
+
 // The position of the first `c` from pos on, or the line's end. Fields are
-// short: a plain loop beats a library search call.
+// short, too short for a library search call: eight bytes at a time, where
+// the lowest byte that the zero-byte test marks is the first `c`.
 std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
-  while (pos < line.size() && line[pos] != c) ++pos;
+  const std::size_t n = line.size();
+  if constexpr (std::endian::native == std::endian::little) {
+    const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
+    while (n - pos >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, line.data() + pos, 8);
+      word ^= pattern;
+      const std::uint64_t found = (word - kOnes) & ~word & kHighs;
+      if (found != 0) return pos + static_cast<std::size_t>(std::countr_zero(found)) / 8;
+      pos += 8;
+    }
+  }
+  while (pos < n && line[pos] != c) ++pos;
   return pos;
 }
 
@@ -153,6 +175,20 @@ bool ReadField(const Field& field, DecimalMark mark, std::string* cell) {
   return ReadNumberEitherMark(field.text, cell);
 }
 
+// The position of the first LF or CR from pos on, or the end. Eight bytes at
+// a time while none of them is below 14 (the test is exact about whether
+// such a byte is there); bytes after it one by one.
+std::size_t FindLineEnd(const char* data, std::size_t pos, std::size_t size) {
+  while (size - pos >= 8) {
+    std::uint64_t word;
+    std::memcpy(&word, data + pos, 8);
+    if (((word - kOnes * 14) & ~word & kHighs) != 0) break;
+    pos += 8;
+  }
+  while (pos < size && data[pos] != '\n' && data[pos] != '\r') ++pos;
+  return pos;
+}
+
 // Runs over the lines of a text, ended by LF, CRLF or CR.
 class LineReader {
  public:
@@ -160,9 +196,8 @@ class LineReader {
 
   bool Next(std::string_view& line) {
     if (pos_ >= text_.size()) return false;
-    std::size_t end = pos_;
     const char* data = text_.data();
-    while (end < text_.size() && data[end] != '\n' && data[end] != '\r') ++end;
+    const std::size_t end = FindLineEnd(data, pos_, text_.size());
     line = text_.substr(pos_, end - pos_);
     pos_ = end + 1;
     if (end + 1 < text_.size() && data[end] == '\r' && data[end + 1] == '\n') ++pos_;
@@ -382,10 +417,13 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
 
-  // A pair needs four bytes ("1;2" and a line end); pages reserved beyond
-  // the pairs found are never touched.
-  file.x.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
-  file.y.reserve(std::min<std::size_t>(text.size() / 4 + 1, 1 << 16));
+  // Room for a pair on every line, at once: growing the vectors would copy
+  // them and touch fresh memory again and again. A pair needs four bytes
+  // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
+  // a huge file of empty lines does not reserve memory for nothing.
+  const std::size_t room = std::min({decoded.lines, text.size() / 4 + 1, kReservedPairs});
+  file.x.reserve(room);
+  file.y.reserve(room);
 
   std::vector<Field> fields;
   std::string_view headingLine;

@@ -172,6 +172,29 @@ TEST(ReadPairFile, RefusesWhatHoldsNoPairs) {
   }
 }
 
+// Separators and line ends are searched several bytes at a time: each one at
+// every offset from a line's or a field's start, with Latin-1 blanks (0xA0)
+// and letters beside them, must still be found where it is.
+TEST(ReadPairFile, FindsSeparatorsAndLineEndsAtEveryOffset) {
+  for (const char* lineEnd : {"\n", "\r\n", "\r"}) {
+    std::string bytes = "x \xE4;y\xA0\xE4";
+    bytes += lineEnd;
+    std::vector<double> x, y;
+    for (int k = 0; k < 20; ++k) {
+      const std::string xText = std::string("7").append(k, '0');
+      const std::string yText = std::string("-2,").append(k, '5');
+      bytes.append(k % 3, ' ').append(xText).append("\xA0;").append(k % 5, '\xA0');
+      bytes.append(yText).append(k % 9, ' ').append(lineEnd);
+      x.push_back(TableValue(xText));
+      y.push_back(TableValue(yText));
+    }
+    SCOPED_TRACE(testing::PrintToString(lineEnd));
+    const PairFile file = ReadPairFile(bytes);
+    EXPECT_EQ(file.message, "");
+    ExpectPairs(file, x, y);
+  }
+}
+
 TEST(ReadPairFile, KeepsHeadingsPreviewAndChosenColumns) {
   const std::string bytes =
       "Zeit [s];Spannung [V];Strom \x84"
