@@ -4,6 +4,7 @@
 
 #include "_grund/grund.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/gridline.h"
 #include "graph_reduziert/pixel.h"
 #include "platform/canvas.h"
 
@@ -67,15 +68,6 @@ void WalkTicks(double step, Before before, Inside inside, Draw draw) {
   for (; before(value); value += step)
     if (++steps > kMaxTickSteps) return;
   for (steps = 0; inside(value) && steps < kMaxTickSteps; value += step, ++steps) draw(value);
-}
-
-void DottedGridLine(Canvas& canvas, int x1, int y1, int x2, int y2) {
-  canvas.SetPenColor(platform::kLightGrey);
-  canvas.SetPenStyle(platform::PenStyle::Dotted);
-  canvas.MoveTo(x1, y1);
-  canvas.LineTo(x2, y2);
-  canvas.SetPenColor(platform::kBlack);
-  canvas.SetPenStyle(platform::PenStyle::Solid);
 }
 
 // The x axis row lies far enough inside the area for marks and numbers.

@@ -7,12 +7,21 @@ namespace graph_reduziert {
 
 PlotFrame Frame;
 
-void BeginPlot(int width, int height, double xMax, double xMin) {
-  PlotFrame& f = Frame;
+namespace {
+
+// One level of saved bounds, given back by EndPlot.
+void SaveBounds(PlotFrame& f) {
   f.SavedXMax = f.XMax;
   f.SavedXMin = f.XMin;
   f.SavedYMax = f.YMax;
   f.SavedYMin = f.YMin;
+}
+
+}  // namespace
+
+void BeginPlot(int width, int height, double xMax, double xMin) {
+  PlotFrame& f = Frame;
+  SaveBounds(f);
 
   f.Ranged = false;
   f.PlotWidth = width;
@@ -36,10 +45,7 @@ void BeginPlot(int width, int height, double xMax, double xMin) {
 
 void BeginPlotRanges(int width, int height, const PlotView& view) {
   PlotFrame& f = Frame;
-  f.SavedXMax = f.XMax;
-  f.SavedXMin = f.XMin;
-  f.SavedYMax = f.YMax;
-  f.SavedYMin = f.YMin;
+  SaveBounds(f);
 
   f.Ranged = true;
   f.PlotWidth = width;

@@ -8,6 +8,7 @@
 
 #include "_grund/grund.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/gridline.h"
 #include "graph_reduziert/pixel.h"
 #include "platform/canvas.h"
 
@@ -45,15 +46,6 @@ AxisPlaces PlaceAxes() {
   a.row = a.xAtZero ? std::clamp(YToRow(0), 0, f.PlotHeight - 1) : f.PlotHeight - 1;
   a.column = a.yAtZero ? std::clamp(XToColumn(0), 0, f.PlotWidth - 1) : 0;
   return a;
-}
-
-void Dotted(Canvas& canvas, int x1, int y1, int x2, int y2) {
-  canvas.SetPenColor(platform::kLightGrey);
-  canvas.SetPenStyle(platform::PenStyle::Dotted);
-  canvas.MoveTo(x1, y1);
-  canvas.LineTo(x2, y2);
-  canvas.SetPenColor(platform::kBlack);
-  canvas.SetPenStyle(platform::PenStyle::Solid);
 }
 
 // An axis at 0 gets the arrow; one along an edge a plain line.
@@ -161,11 +153,11 @@ void DrawViewAxes(Canvas& canvas) {
                                    [&](std::string_view) { return textHeight; });
   for (int i = 0; i < xt.count; ++i) {
     const int column = XToColumn(xt.Value(i));
-    Dotted(canvas, column, 0, column, f.PlotHeight);
+    DottedGridLine(canvas, column, 0, column, f.PlotHeight);
   }
   for (int i = 0; i < yt.count; ++i) {
     const int row = YToRow(yt.Value(i));
-    Dotted(canvas, 0, row, f.PlotWidth, row);
+    DottedGridLine(canvas, 0, row, f.PlotWidth, row);
   }
 
   const AxisPlaces a = PlaceAxes();
