@@ -1,5 +1,5 @@
 # Installs a build into a fresh prefix and checks that a desktop finds the
-# program there: the executable, its menu entry and its icon.
+# program there: the executable, its menu entry and its icons at every size.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -22,19 +22,43 @@ if(NOT magic STREQUAL "7f454c46")
 endif()
 
 file(READ "${entry}" desktop)
-foreach(line "[Desktop Entry]" "Type=Application" "Name=Kalvento" "Exec=kalvento" "Icon=kalvento"
-             "Categories=Education;Science;Math;")
+foreach(line "[Desktop Entry]" "Type=Application" "Name=Kalvento" "Exec=kalvento %f" "Icon=kalvento"
+             "Categories=Education;Science;Math;"
+             "MimeType=text/csv;text/tab-separated-values;text/plain;")
   string(FIND "${desktop}" "${line}" at)
   if(at EQUAL -1)
     message(FATAL_ERROR "the menu entry lacks ${line}")
   endif()
 endforeach()
-if(NOT desktop MATCHES "\nComment=[^\n]*Messwerte")
+if(NOT desktop MATCHES "\nComment\\[de\\]=[^\n]*Messwerte")
   message(FATAL_ERROR "the menu entry lacks its German comment")
 endif()
+foreach(key Comment GenericName Keywords)
+  if(NOT desktop MATCHES "\n${key}=[^\n]" OR NOT desktop MATCHES "\n${key}\\[de\\]=[^\n]")
+    message(FATAL_ERROR "the menu entry lacks ${key} in English or German")
+  endif()
+endforeach()
 
 file(READ "${icon}" svg)
 if(NOT svg MATCHES "<svg[^>]*xmlns=\"http://www.w3.org/2000/svg\"")
   message(FATAL_ERROR "the icon is no SVG picture")
 endif()
+
+# Each icon is a PNG picture of its directory's size (width and height in
+# the IHDR chunk, bytes 16 to 23).
+foreach(size 16 22 24 32 48 64 128 256)
+  set(png "${PREFIX}/share/icons/hicolor/${size}x${size}/apps/kalvento.png")
+  if(NOT EXISTS "${png}")
+    message(FATAL_ERROR "not installed: ${png}")
+  endif()
+  file(READ "${png}" header LIMIT 24 HEX)
+  string(SUBSTRING "${header}" 32 8 width)
+  string(SUBSTRING "${header}" 40 8 height)
+  math(EXPR width "0x${width}")
+  math(EXPR height "0x${height}")
+  if(NOT header MATCHES "^89504e47" OR NOT width EQUAL size OR NOT height EQUAL size)
+    message(FATAL_ERROR "${png} is no ${size}x${size} PNG picture (${width}x${height})")
+  endif()
+endforeach()
+
 file(REMOVE_RECURSE "${PREFIX}")
