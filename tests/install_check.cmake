@@ -1,6 +1,7 @@
 # Installs a build into a fresh prefix and checks that a desktop finds the
-# program there: the executable, its menu entry and its icons at every size.
-#   cmake -DBUILD_DIR=... -DPREFIX=... -P install_check.cmake
+# program there: the executable, its menu entry, its icons at every size, its
+# AppStream data and its manual page.
+#   cmake -DBUILD_DIR=... -DPREFIX=... -DVERSION=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
                 RESULT_VARIABLE result OUTPUT_QUIET)
@@ -11,7 +12,13 @@ endif()
 set(program "${PREFIX}/bin/kalvento")
 set(entry "${PREFIX}/share/applications/kalvento.desktop")
 set(icon "${PREFIX}/share/icons/hicolor/scalable/apps/kalvento.svg")
-foreach(path "${program}" "${entry}" "${icon}")
+set(manpage "${PREFIX}/share/man/man1/kalvento.1.gz")
+file(GLOB metainfo "${PREFIX}/share/metainfo/*.metainfo.xml")
+list(LENGTH metainfo metainfo_count)
+if(NOT metainfo_count EQUAL 1)
+  message(FATAL_ERROR "not one AppStream file in share/metainfo: ${metainfo}")
+endif()
+foreach(path "${program}" "${entry}" "${icon}" "${manpage}")
   if(NOT EXISTS "${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
@@ -61,4 +68,20 @@ foreach(size 16 22 24 32 48 64 128 256)
   endif()
 endforeach()
 
+file(READ "${metainfo}" appstream)
+foreach(part "<component type=\"desktop-application\">"
+             "<launchable type=\"desktop-id\">kalvento.desktop</launchable>"
+             "<release version=\"${VERSION}\" date=\"" "<content_rating type=\"oars-"
+             "<name xml:lang=\"de\">" "<summary xml:lang=\"de\">" "<screenshot type=\"default\">"
+             "<project_license>" "<metadata_license>CC0-1.0</metadata_license>")
+  string(FIND "${appstream}" "${part}" at)
+  if(at EQUAL -1)
+    message(FATAL_ERROR "the AppStream data lacks ${part}")
+  endif()
+endforeach()
+
+file(READ "${manpage}" magic LIMIT 2 HEX)
+if(NOT magic STREQUAL "1f8b")
+  message(FATAL_ERROR "the manual page is not compressed: ${manpage}")
+endif()
 file(REMOVE_RECURSE "${PREFIX}")
