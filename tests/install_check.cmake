@@ -1,6 +1,6 @@
 # Installs a build into a fresh prefix and checks that a desktop finds the
 # program there: the executable, its menu entry, its icons at every size, its
-# AppStream data and its manual page.
+# AppStream data, its manual page and the package's copyright.
 #   cmake -DBUILD_DIR=... -DPREFIX=... -DVERSION=... -P install_check.cmake
 file(REMOVE_RECURSE "${PREFIX}")
 execute_process(COMMAND "${CMAKE_COMMAND}" --install "${BUILD_DIR}" --prefix "${PREFIX}"
@@ -13,12 +13,13 @@ set(program "${PREFIX}/bin/kalvento")
 set(entry "${PREFIX}/share/applications/kalvento.desktop")
 set(icon "${PREFIX}/share/icons/hicolor/scalable/apps/kalvento.svg")
 set(manpage "${PREFIX}/share/man/man1/kalvento.1.gz")
+set(copyright "${PREFIX}/share/doc/kalvento/copyright")
 file(GLOB metainfo "${PREFIX}/share/metainfo/*.metainfo.xml")
 list(LENGTH metainfo metainfo_count)
 if(NOT metainfo_count EQUAL 1)
   message(FATAL_ERROR "not one AppStream file in share/metainfo: ${metainfo}")
 endif()
-foreach(path "${program}" "${entry}" "${icon}" "${manpage}")
+foreach(path "${program}" "${entry}" "${icon}" "${manpage}" "${copyright}")
   if(NOT EXISTS "${path}")
     message(FATAL_ERROR "not installed: ${path}")
   endif()
