@@ -1,20 +1,30 @@
 #include <QApplication>
-#include <QStringList>
+#include <QFile>
 #include <QTimer>
+#include <cstdio>
+#include <vector>
 
+#include "app/commandline.h"
 #include "app/tform1.h"
 
 int main(int argc, char* argv[]) {
-  QApplication application(argc, argv);
+  // The arguments are read before Qt starts: "--version" and "--help" need
+  // no display, and a refused command line opens no window.
+  app::CommandLine command = app::ReadCommandLine({argv + 1, argv + argc});
+  if (command.action != app::CommandLine::Action::kStart) {
+    return app::Answer(command, stdout, stderr);
+  }
+  // Qt sees the program's name and its own options only.
+  std::vector<char*> toolkitArgv = app::ToolkitArgv(argv[0], command);
+  int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
+  QApplication application(toolkitArgc, toolkitArgv.data());
   QApplication::setApplicationDisplayName("Kalvento");
   TForm1 form;
   form.show();
   // "kalvento FILE", as a file manager's "open with" calls it: the pair file
   // opens once the window is up, so that a message has a window to stand on.
-  const QStringList arguments = QApplication::arguments();
-  // Options Qt does not know are not taken for file names.
-  if (arguments.size() > 1 && !arguments.at(1).startsWith(QLatin1Char('-'))) {
-    const QString path = arguments.at(1);
+  if (!command.file.empty()) {
+    const QString path = QFile::decodeName(command.file.c_str());
     QTimer::singleShot(0, &form, [&form, path] { form.OpenPairFile(path); });
   }
   return QApplication::exec();
