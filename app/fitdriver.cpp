@@ -13,12 +13,21 @@
 
 #include "_grund/grund.h"
 #include "app/controls.h"
-#include "app/resulttext.h"
-#include "app/sinefit.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "sinusfit/sinusfit.h"
 
 namespace app {
+
+using sinusfit::AddPlotPair;
+using sinusfit::BeginResultPlotList;
+using sinusfit::EndResultPlotList;
+using sinusfit::FitMode;
+using sinusfit::FittedValueText;
+using sinusfit::kFitPasses;
+using sinusfit::PassResult;
+using sinusfit::SineFit;
+using sinusfit::TermOfEntry;
 
 namespace {
 

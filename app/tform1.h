@@ -19,8 +19,8 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/normalsystem.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "sinusfit/sinusfit.h"
 
 class QAction;
 class QButtonGroup;
@@ -44,7 +44,6 @@ namespace app {
 
 class PlotBox;
 class ResultListBox;
-class SineFit;
 class ValueTable;
 
 // 1 while no fit runs, 0 while one runs (a second click on Button1 during a
@@ -56,8 +55,8 @@ extern std::uint8_t CalcIdle;
 // computation's mode and the pass's parameters in full precision (the line's
 // term rounds them to 6 decimals).
 struct ResultRecord {
-  FitMode mode = FitMode::kAllFree;
-  ModelParameters parameters;
+  sinusfit::FitMode mode = sinusfit::FitMode::kAllFree;
+  sinusfit::ModelParameters parameters;
   double error = 0;
 };
 
@@ -215,12 +214,12 @@ class TForm1 : public QWidget {
   QImage PlotImage();
   // The frequency scan (tform1_frequencyscan.cpp).
   void BuildFrequencyScanOption(QWidget* panel);
-  bool FrequencyScanWanted(FitMode mode) const;
-  void RunFrequencyScanPass(const SineFit& fit, const std::function<double()>& readBound);
+  bool FrequencyScanWanted(sinusfit::FitMode mode) const;
+  void RunFrequencyScanPass(const sinusfit::SineFit& fit, const std::function<double()>& readBound);
 
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
-  bool closed_ = false;  // closed and not shown again since
+  bool closed_ = false;                                // closed and not shown again since
 
   bool collectMessages_ = false;
   QString lastMessage_;

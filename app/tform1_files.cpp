@@ -31,13 +31,18 @@
 
 #include "app/columnchoicedialog.h"
 #include "app/controls.h"
-#include "app/resultexport.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtcanvas.h"
+#include "sinusfit/sinusfit.h"
 #include "wertedatei/wertedatei.h"
 
 namespace app {
+
+using sinusfit::AttachStatistics;
+using sinusfit::CopiedResultLines;
+using sinusfit::ExportedResult;
+using sinusfit::ResultsCsv;
 
 namespace {
 

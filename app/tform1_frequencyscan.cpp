@@ -10,11 +10,16 @@
 #include <optional>
 
 #include "app/controls.h"
-#include "app/frequencyscan.h"
-#include "app/sinefit.h"
 #include "app/tform1.h"
+#include "sinusfit/sinusfit.h"
 
 namespace app {
+
+using sinusfit::EffectiveMode;
+using sinusfit::FitMode;
+using sinusfit::PassResult;
+using sinusfit::RunFrequencyScan;
+using sinusfit::SineFit;
 
 void TForm1::BuildFrequencyScanOption(QWidget* panel) {
   CheckFrequenzsuche = new QCheckBox(QStringLiteral("Frequenzsuche"), panel);

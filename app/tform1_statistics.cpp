@@ -9,11 +9,15 @@
 #include <vector>
 
 #include "app/controls.h"
-#include "app/fitstatistics.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "sinusfit/sinusfit.h"
 
 namespace app {
+
+using sinusfit::ComputeFitStatistics;
+using sinusfit::FitStatistics;
+using sinusfit::FormatFitStatistics;
 
 namespace {
 

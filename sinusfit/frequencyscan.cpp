@@ -1,4 +1,7 @@
-#include "app/frequencyscan.h"
+// The frequency scan pass: the periodogram over the grid of b, its minima,
+// the start values they give in each mode, and their scoring.
+
+#include "sinusfit/frequencyscan.h"
 
 #include <algorithm>
 #include <array>
@@ -6,10 +9,10 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/extended_sincos.h"
 #include "fktint/fktint.h"
+#include "sinusfit/extended_sincos.h"
 
-namespace app {
+namespace sinusfit {
 
 using grund::Extended;
 
@@ -491,4 +494,4 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
   return fit.Finish(winner->best);
 }
 
-}  // namespace app
+}  // namespace sinusfit

@@ -1,14 +1,18 @@
-#include "app/sinefit.h"
+// One pass of the sine fit: start values from the shared random generator,
+// 40 Gauss-Newton steps per candidate (two cores share the candidates), and
+// the scoring by the error sum of each candidate's term text.
+
+#include "sinusfit/sinefit.h"
 
 #include <cmath>
 #include <thread>
 #include <utility>
 
 #include "_grund/grund.h"
-#include "app/resulttext.h"
 #include "fktint/fktint.h"
+#include "sinusfit/resulttext.h"
 
-namespace app {
+namespace sinusfit {
 
 using grund::Extended;
 
@@ -186,4 +190,4 @@ PassResult SineFit::RunPass(const std::function<double()>& readBound) {
   return Finish(best);
 }
 
-}  // namespace app
+}  // namespace sinusfit
