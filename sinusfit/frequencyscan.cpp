@@ -15,11 +15,11 @@
 namespace sinusfit {
 
 using grund::Extended;
+using grund::kPi;
+using grund::kTwoPi;
 
 namespace {
 
-constexpr Extended kTwoPi = 6.283185307179586477L;
-constexpr Extended kPi = 3.141592653589793239L;
 // The sines and cosines of the grid advance by a rotation per trial value;
 // exact values restart it this often, before its rounding builds up.
 constexpr std::int64_t kRestartEvery = 512;

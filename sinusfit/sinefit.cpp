@@ -15,6 +15,7 @@
 namespace sinusfit {
 
 using grund::Extended;
+using grund::kTwoPi;
 
 namespace {
 
@@ -53,8 +54,6 @@ bool AllFinite(const FitState& state) {
   return true;
 }
 
-// 2π as the extended constant the phase is normalised with.
-constexpr Extended kTwoPi = 6.283185307179586477L;
 // Beyond this magnitude the phase is first reduced in one step, so that the
 // stepwise normalisation below runs at most some 160000 times.
 constexpr double kStepwisePhaseLimit = 1e6;
