@@ -191,6 +191,50 @@ FitState Unshifted(FitState state, double xMean) {
   return state;
 }
 
+// A start or its refinement that the pass's scoring took, with the model's
+// own residual and |b|.
+struct Scored {
+  SineFit::Best best;
+  Extended modelResidual;
+  double absB;
+};
+
+// Each start and its refinement, scored like a random pass's candidates (in
+// the original x, against the bound read once).
+void ScoreStarts(const SineFit& fit, const std::vector<FitState>& starts,
+                 const std::vector<double>& refineX, double xMean, double bound,
+                 NormalMatrix& matrix, std::vector<Scored>& scored) {
+  const std::vector<double>& y = fit.Y();
+  const auto boundOnce = [bound] { return bound; };
+  for (const FitState& start : starts) {
+    FitState refined = start;
+    RefineCandidate(refined, refineX, y, matrix);
+    for (const FitState& state : {start, refined}) {
+      if (!AllFinite(state)) continue;
+      const Extended modelResidual = ModelResidual(state, refineX, y);
+      if (!std::isfinite(static_cast<double>(modelResidual))) continue;
+      const FitState original = Unshifted(state, xMean);
+      SineFit::Best one;
+      fit.Consider(original, boundOnce, one);
+      if (!(one.error < kErrorCeiling)) continue;  // out of bounds or not better than the ceiling
+      scored.push_back({one, modelResidual, std::fabs(ParametersOf(original).b)});
+    }
+  }
+}
+
+// The model's own residual decides which fits are equally good; among them
+// the one with the smallest |b| wins (the lowest alias of evenly spaced x).
+const Scored& Winner(const std::vector<Scored>& scored, double baseline) {
+  Extended least = scored.front().modelResidual;
+  for (const Scored& s : scored) least = std::min(least, s.modelResidual);
+  const Extended tie = least + kFitTieShare * static_cast<Extended>(baseline);
+  const Scored* winner = nullptr;
+  for (const Scored& s : scored) {
+    if (s.modelResidual <= tie && (winner == nullptr || s.absB < winner->absB)) winner = &s;
+  }
+  return *winner;
+}
+
 }  // namespace
 
 FrequencyGrid ScanGrid(FitMode mode, std::span<const double> x, double bound) {
@@ -245,48 +289,19 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
   const std::vector<double> candidates =
       ChooseCandidates(FindPeaks(residual, grid.step), periodogram.Baseline());
 
-  // Each candidate's start and its refinement are scored like a random
-  // pass's candidates; the model's own residual decides which fit equally well.
-  struct Scored {
-    SineFit::Best best;
-    Extended modelResidual;
-    double absB;
-  };
-  std::vector<Scored> scored;
   const std::vector<double>& refineX = mode == FitMode::kFixedC ? x : pairs.x;
   NormalMatrix matrix{};
-  const auto boundOnce = [bound] { return bound; };
+  std::vector<Scored> scored;
   for (const double b : candidates) {
     if (!keepGoing()) return std::nullopt;
     const std::vector<FitState> starts =
         mode == FitMode::kFixedC
             ? PhaseHeldStarts(fit.FixedValue(), pairs, x, y, b, matrix)
             : std::vector<FitState>{StartAt(mode, fit.FixedValue(), pairs, x, b)};
-    for (const FitState& start : starts) {
-      FitState refined = start;
-      RefineCandidate(refined, refineX, y, matrix);
-      for (const FitState& state : {start, refined}) {
-        if (!AllFinite(state)) continue;
-        const Extended modelResidual = ModelResidual(state, refineX, y);
-        if (!std::isfinite(static_cast<double>(modelResidual))) continue;
-        const FitState original = Unshifted(state, pairs.xMean);
-        SineFit::Best one;
-        fit.Consider(original, boundOnce, one);
-        if (!(one.error < kErrorCeiling)) continue;  // out of bounds or not better than the ceiling
-        scored.push_back({one, modelResidual, std::fabs(ParametersOf(original).b)});
-      }
-    }
+    ScoreStarts(fit, starts, refineX, pairs.xMean, bound, matrix, scored);
   }
   if (scored.empty()) return std::nullopt;
-
-  Extended least = scored.front().modelResidual;
-  for (const Scored& s : scored) least = std::min(least, s.modelResidual);
-  const Extended tie = least + kFitTieShare * static_cast<Extended>(periodogram.Baseline());
-  const Scored* winner = nullptr;
-  for (const Scored& s : scored) {
-    if (s.modelResidual <= tie && (winner == nullptr || s.absB < winner->absB)) winner = &s;
-  }
-  return fit.Finish(winner->best);
+  return fit.Finish(Winner(scored, periodogram.Baseline()).best);
 }
 
 }  // namespace sinusfit
