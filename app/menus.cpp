@@ -10,6 +10,7 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "platform/qtlatin1.h"
 
 namespace app {
 
@@ -18,7 +19,7 @@ namespace {
 QAction* NewAction(TForm1* form, const char* name, const QString& text,
                    QStyle::StandardPixmap icon = QStyle::SP_CustomBase) {
   auto* action = new QAction(text, form);
-  action->setObjectName(QString::fromLatin1(name));
+  action->setObjectName(platform::FromLatin1(name));
   if (icon != QStyle::SP_CustomBase) action->setIcon(form->style()->standardIcon(icon));
   return action;
 }

@@ -23,6 +23,7 @@
 #include "app/controls.h"
 #include "app/valuetable.h"
 #include "app/windowstyle.h"
+#include "platform/qtlatin1.h"
 
 namespace app {
 
@@ -43,7 +44,7 @@ constexpr int kEditHeight = 21;
 
 template <typename Control>
 Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
+  control->setObjectName(platform::FromLatin1(name));
   return control;
 }
 

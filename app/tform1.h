@@ -140,7 +140,7 @@ class TForm1 : public QWidget {
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
   ResultListBox* Listbox1 = nullptr;  // the result list
-  // Beside the specified window: the statistics of the shown result below
+  // Beyond the fit's own controls: the statistics of the shown result below
   // the fit settings, and the plot's switch for residual lines.
   QLabel* LabelStatistik = nullptr;
   QAction* actionShowResiduals = nullptr;
