@@ -8,6 +8,7 @@
 
 #include <array>
 #include <cstdint>
+#include <numbers>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -26,6 +27,10 @@ using Extended = long double;
 #else
 using Extended = double;
 #endif
+
+// π and 2π in extended precision, each the nearest value of its type.
+inline constexpr Extended kPi = std::numbers::pi_v<Extended>;
+inline constexpr Extended kTwoPi = 2 * kPi;
 
 // ---------------------------------------------------------------------------
 // Random numbers

@@ -10,13 +10,10 @@
 #include <QVBoxLayout>
 #include <algorithm>
 
+#include "platform/qtlatin1.h"
 #include "wertedatei/wertedatei.h"
 
 namespace app {
-
-QString CoreText(const std::string& text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 namespace {
 
@@ -45,7 +42,7 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   preview->setLineWrapMode(QPlainTextEdit::NoWrap);
   preview->setFont(QFontDatabase::systemFont(QFontDatabase::FixedFont));
   QStringList lines;
-  for (const std::string& line : file.previewLines) lines << CoreText(line);
+  for (const std::string& line : file.previewLines) lines << platform::FromLatin1(line);
   preview->setPlainText(lines.join(QLatin1Char('\n')));
   preview->setMinimumSize(460, 160);
   layout->addWidget(preview);
@@ -56,7 +53,7 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   for (int i = 0; i < columns; ++i) {
     QString caption = QStringLiteral("Spalte %1").arg(i + 1);
     if (static_cast<std::size_t>(i) < file.headings.size() && !file.headings[i].empty())
-      caption += QStringLiteral(": ") + CoreText(file.headings[i]);
+      caption += QStringLiteral(": ") + platform::FromLatin1(file.headings[i]);
     xColumn_->addItem(caption);
     yColumn_->addItem(caption);
   }

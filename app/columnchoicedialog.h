@@ -3,7 +3,6 @@
 // numeric columns become x and y, showing the file's first lines.
 
 #include <QDialog>
-#include <string>
 
 class QComboBox;
 
@@ -26,8 +25,5 @@ class ColumnChoiceDialog : public QDialog {
   QComboBox* xColumn_ = nullptr;
   QComboBox* yColumn_ = nullptr;
 };
-
-// A text from the core (Latin-1, as the pair-file reader returns it) as shown.
-QString CoreText(const std::string& text);
 
 }  // namespace app

@@ -55,6 +55,11 @@ ResultListBox::ResultListBox(QWidget* parent) : QListWidget(parent) {
 }
 
 void ResultListBox::keyPressEvent(QKeyEvent* event) {
+  if (event->matches(QKeySequence::Copy)) {
+    emit CopyRequested();
+    event->accept();
+    return;
+  }
   const int before = currentRow();
   QListWidget::keyPressEvent(event);
   if (currentRow() != before && currentRow() >= 0) emit EntryChosen();

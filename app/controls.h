@@ -45,7 +45,8 @@ class PlotBox : public QWidget {
 
 // The result list Listbox1: a list box that reports the user's choice of an
 // entry, by a click or by moving to it with the keyboard, but not the
-// changes the program makes to the list.
+// changes the program makes to the list; and Ctrl+C, which copies the
+// window's result lines rather than the list's current text.
 class ResultListBox : public QListWidget {
   Q_OBJECT
  public:
@@ -53,6 +54,7 @@ class ResultListBox : public QListWidget {
 
  signals:
   void EntryChosen();
+  void CopyRequested();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -1,12 +1,17 @@
+// The window's layout and controls: the left column with the table and the
+// settings of the fit, the plot area above the result list on the right, the
+// keyboard order, and the handlers of showing and closing the window and of
+// the buttons "B" and "x".
+
 #include "app/tform1.h"
 
 #include <QAction>
 #include <QButtonGroup>
+#include <QCheckBox>
 #include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QLineEdit>
-#include <QPainter>
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
@@ -17,8 +22,8 @@
 
 #include "app/controls.h"
 #include "app/valuetable.h"
-#include "graph_reduziert/graph_reduziert.h"
-#include "platform/qtcanvas.h"
+#include "app/windowstyle.h"
+#include "platform/qtlatin1.h"
 
 namespace app {
 
@@ -37,35 +42,9 @@ constexpr int kHeadingBarHeight = 25;
 constexpr int kMargin = 10;  // left edge of the left column's controls
 constexpr int kEditHeight = 21;
 
-const QColor kPanelColour(240, 240, 240);  // 15790320
-const QColor kNavy(0, 0, 128);
-
-// Window font: Verdana, 12 pixels (9 points at 96 pixels per inch); where
-// Verdana is missing, the sans-serif face the system offers, same size.
-QFont WindowFont(int pixels, bool bold = false) {
-  QFont font;
-  font.setFamilies({QStringLiteral("Verdana")});
-  font.setStyleHint(QFont::SansSerif);
-  font.setPixelSize(pixels);
-  font.setBold(bold);
-  return font;
-}
-
-void Paint(QWidget* widget, QPalette::ColorRole role, const QColor& colour) {
-  QPalette palette = widget->palette();
-  palette.setColor(role, colour);
-  widget->setPalette(palette);
-}
-
-// Bold navy captions: the headings of the left column and the result list.
-void MakeHeading(QLabel* label) {
-  label->setFont(WindowFont(12, true));
-  Paint(label, QPalette::WindowText, kNavy);
-}
-
 template <typename Control>
 Control* Named(Control* control, const char* name) {
-  control->setObjectName(QString::fromLatin1(name));
+  control->setObjectName(platform::FromLatin1(name));
   return control;
 }
 
@@ -111,19 +90,24 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   setFixedSize(kClientWidth, kClientHeight);
   setFont(WindowFont(12));
   setAutoFillBackground(true);
-  Paint(this, QPalette::Window, kPanelColour);
-  Paint(this, QPalette::WindowText, Qt::black);
+  SetColour(this, QPalette::Window, kPanelColour);
+  SetColour(this, QPalette::WindowText, Qt::black);
 
   auto* leftPanel = new QWidget(this);
   leftPanel->setGeometry(0, 0, kLeftWidth, kClientHeight);
   BuildLeftColumn(leftPanel);
   BuildRightSide();
   SetKeyboardOrder();
-  // Beside the specified controls; the plot's menu gets the view entries
-  // (BuildRightSide), then the picture entries, then the residual switch.
+  // The controls and actions beyond the fit's own.
   BuildFrequencyScanOption(leftPanel);
-  CreateFileActions();
+  CreateActions();
+  BuildFileButtons(leftPanel);
   BuildStatistics(leftPanel);
+  BuildPlotMenu();
+  BuildTableMenu();
+  BuildResultListMenu();
+  ConnectPlotGestures();
+  AcceptDroppedFiles();
 
   connect(S1, &QToolButton::clicked, this, &TForm1::S1X);
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);
@@ -194,7 +178,6 @@ void TForm1::BuildLeftColumn(QWidget* panel) {
 void TForm1::BuildRightSide() {
   PB4 = Named(new PlotBox(this, [this] { PB4Paint(); }), "PB4");
   PB4->setGeometry(kLeftWidth, 0, kRightWidth, kPlotHeight);
-  BuildViewActions();
 
   auto* bottomPanel = new QWidget(this);
   bottomPanel->setGeometry(kLeftWidth, kPlotHeight, kRightWidth, kBottomHeight);
@@ -215,6 +198,35 @@ void TForm1::BuildRightSide() {
   Listbox1->setSortingEnabled(true);
   Listbox1->setUniformItemSizes(true);
   Listbox1->setItemDelegate(new TabStopDelegate(100, 14, Listbox1));
+}
+
+void TForm1::BuildFrequencyScanOption(QWidget* panel) {
+  CheckFrequenzsuche =
+      Named(new QCheckBox(QStringLiteral("Frequenzsuche"), panel), "CheckFrequenzsuche");
+  CheckFrequenzsuche->setGeometry(kMargin, 578, 229, 21);
+  CheckFrequenzsuche->setToolTip(QStringLiteral(
+      "Sucht vor den 20 Durchgängen mit zufälligen Startwerten die Frequenz b auf einem feinen "
+      "Raster von 0 bis zum maximalen Wert für |b| ab und stellt die beste so gefundene "
+      "Anpassung als eigene Zeile in die Liste. So wird b auch weit außerhalb von −5 bis 5 "
+      "gefunden, etwa bei x in Tagen, Jahren oder Sekunden. Bei festem b ohne Wirkung."));
+  // After the controls of the fit and the result list in the keyboard order.
+  setTabOrder(Listbox1, CheckFrequenzsuche);
+}
+
+// Beside "B" and "x" in the table's heading row: the buttons of the file
+// actions (menus.cpp).
+void TForm1::BuildFileButtons(QWidget* panel) {
+  const auto newButton = [panel](const char* name, QAction* action, QRect geometry) {
+    auto* button = Named(new QToolButton(panel), name);
+    button->setDefaultAction(action);
+    button->setAutoRaise(true);
+    button->setFocusPolicy(Qt::NoFocus);
+    button->setIconSize(QSize(16, 16));
+    button->setGeometry(geometry);
+    return button;
+  };
+  ButtonOpenPairs = newButton("ButtonOpenPairs", actionOpenPairs, QRect(144, 6, 23, 23));
+  ButtonSavePairs = newButton("ButtonSavePairs", actionSavePairs, QRect(168, 6, 23, 23));
 }
 
 void TForm1::SetKeyboardOrder() {
@@ -272,42 +284,6 @@ void TForm1::S11C() {
     SG4->SetCellLatin1(row, 1, kExampleData[i].y);
   }
   Label2->setText(QStringLiteral("9"));
-}
-
-void TForm1::PB4Paint() {
-  if (!PB4->InPaintEvent()) {
-    PB4->repaint();
-    return;
-  }
-  // A fresh white bitmap the size of the area, drawn on and copied over.
-  QImage bitmap = platform::QtCanvas::NewBitmap(PB4->width(), PB4->height());
-  {
-    platform::QtCanvas canvas(bitmap);
-    PaintPlot(canvas);
-  }
-  QPainter(PB4).drawImage(0, 0, bitmap);
-}
-
-void TForm1::PaintPlot(platform::Canvas& canvas) {
-  if (userView_)
-    graph_reduziert::BeginPlotRanges(PB4->width(), PB4->height(), *userView_);
-  else
-    graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
-  canvas.SetTransparentTextBackground();
-  canvas.SetFont("Verdana", 9);
-  if (userView_)
-    graph_reduziert::DrawViewAxes(canvas);
-  else
-    graph_reduziert::DrawAxes(canvas);
-  // A closed window has released its list: the frame alone.
-  if (grund::PlotList* list = PlotList()) {
-    // Under the curve and the marks, so both stay whole.
-    if (actionShowResiduals != nullptr && actionShowResiduals->isChecked())
-      graph_reduziert::DrawResidualLines(canvas, *list);
-    graph_reduziert::DrawPlotList(canvas, *list);
-  }
-  DrawViewHint(canvas);
-  graph_reduziert::EndPlot();
 }
 
 }  // namespace app

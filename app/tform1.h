@@ -5,8 +5,15 @@
 // The controls are public members named, like their Qt object names, by
 // their short names, so that the handlers of the fit and of the result list
 // reach them as SG4, Listbox1, Edit5 and so on.
+//
+// The class is defined in one file per task: tform1.cpp (layout and
+// controls), computation.cpp (Button1 and the passes), results.cpp (the
+// result list), view.cpp (painting the plot and its view), statistics.cpp,
+// menus.cpp (actions and context menus), pairfiles.cpp (open, save, drop),
+// export.cpp (picture and results) and fileaccess.cpp (dialogs, messages).
 
 #include <QPointF>
+#include <QPointer>
 #include <QString>
 #include <QWidget>
 #include <cstdint>
@@ -15,12 +22,13 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <utility>
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/normalsystem.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "sinusfit/sinusfit.h"
 
 class QAction;
 class QButtonGroup;
@@ -44,8 +52,8 @@ namespace app {
 
 class PlotBox;
 class ResultListBox;
-class SineFit;
 class ValueTable;
+struct TablePairs;
 
 // 1 while no fit runs, 0 while one runs (a second click on Button1 during a
 // fit sets it back to 1 to stop it). Process-wide; 1 at program start and
@@ -56,8 +64,8 @@ extern std::uint8_t CalcIdle;
 // computation's mode and the pass's parameters in full precision (the line's
 // term rounds them to 6 decimals).
 struct ResultRecord {
-  FitMode mode = FitMode::kAllFree;
-  ModelParameters parameters;
+  sinusfit::FitMode mode = sinusfit::FitMode::kAllFree;
+  sinusfit::ModelParameters parameters;
   double error = 0;
 };
 
@@ -75,8 +83,8 @@ class TForm1 : public QWidget {
   // text the last computation did not list.
   const ResultRecord* FindResultRecord(const std::string& entry) const;
 
-  // Files (tform1_files.cpp). Each works without a file dialog, reports a
-  // problem in a German message box and then returns false.
+  // Files (pairfiles.cpp, export.cpp). Each works without a file dialog,
+  // reports a problem in a German message box and then returns false.
   // Reads pairs into rows 1 .. n and empties the rest of the table; a file
   // that yields no pair leaves the table as it was.
   bool OpenPairFile(const QString& path);
@@ -132,7 +140,7 @@ class TForm1 : public QWidget {
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
   ResultListBox* Listbox1 = nullptr;  // the result list
-  // Beside the specified window: the statistics of the shown result below
+  // Beyond the fit's own controls: the statistics of the shown result below
   // the fit settings, and the plot's switch for residual lines.
   QLabel* LabelStatistik = nullptr;
   QAction* actionShowResiduals = nullptr;
@@ -150,7 +158,7 @@ class TForm1 : public QWidget {
   // else (the fit, the result list) asks PB4 for an immediate repaint, which
   // comes back here before the call returns.
   void PB4Paint();
-  // The file actions with their dialogs (tform1_files.cpp).
+  // The file actions with their dialogs (pairfiles.cpp, export.cpp).
   void OpenPairFileDialog();
   void SavePairFileDialog();
   void ExportPlotDialog();
@@ -163,7 +171,7 @@ class TForm1 : public QWidget {
   // of PB4 that starts out white, in the current view.
   void PaintPlot(platform::Canvas& canvas);
 
-  // The view (tform1_view.cpp). Until the user changes it, the plot shows x
+  // The view (view.cpp). Until the user changes it, the plot shows x
   // from -8 to 8 at one scale on both axes; the user's view is kept across
   // computations and result choices until the default view is asked for.
   bool HasUserView() const { return userView_.has_value(); }
@@ -182,22 +190,55 @@ class TForm1 : public QWidget {
   bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
+  // Layout (tform1.cpp).
   void BuildLeftColumn(QWidget* panel);
+  void BuildFrequencyScanOption(QWidget* panel);
+  void BuildFileButtons(QWidget* panel);
   void BuildRightSide();
   void SetKeyboardOrder();
   void CentreOnScreen();
-  // The fit (fitdriver.cpp).
+
+  // Actions and context menus (menus.cpp).
+  void CreateActions();
+  void CreateViewActions();
+  void CreateFileActions();
+  void CreateExportActions();
+  void CreateResidualsAction();
+  void BuildPlotMenu();
+  void BuildTableMenu();
+  void BuildResultListMenu();
+
+  // The computation (computation.cpp). After every run of the window's
+  // events it goes on, stops at an abort click, or ends without touching a
+  // window that has closed or been destroyed.
+  enum class Pumping { kGoOn, kAborted, kWindowGone };
+  static Pumping WindowState(const QPointer<TForm1>& self);
+  static Pumping PumpEvents(const QPointer<TForm1>& self);
+  static void StopComputation(const QPointer<TForm1>& self);
   int CheckedFitMode() const;
   double FixedValue(int fitMode) const;
+  double BoundOnB() const;
   void EndComputation();
-  // Statistics and residual lines (tform1_statistics.cpp).
+  std::optional<sinusfit::PassResult> RunPasses(sinusfit::SineFit& fit,
+                                                const QPointer<TForm1>& self);
+  bool FrequencyScanWanted(sinusfit::FitMode mode) const;
+  Pumping RunFrequencyScanPass(const sinusfit::SineFit& fit,
+                               const std::function<double()>& readBound,
+                               const QPointer<TForm1>& self);
+
+  // The result list (results.cpp).
+  void ClearResults();
+  void AddResultLine(sinusfit::FitMode mode, const sinusfit::PassResult& result);
+  void ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs);
+
+  // Statistics (statistics.cpp).
   void BuildStatistics(QWidget* panel);
   void ShowStatistics(const std::string& entry, const std::vector<double>& x,
                       const std::vector<double>& y);
   void ClearStatistics();
 
-  // The view (tform1_view.cpp).
-  void BuildViewActions();
+  // The view (view.cpp).
+  void ConnectPlotGestures();
   void SetUserView(const graph_reduziert::PlotView& view);
   void DrawViewHint(platform::Canvas& canvas) const;
   void StartDrag(QPointF position);
@@ -208,19 +249,19 @@ class TForm1 : public QWidget {
   std::optional<graph_reduziert::PlotView> dragStartView_;
   QPointF dragStart_;
 
-  // Files (tform1_files.cpp).
-  void CreateFileActions();
+  // Files (pairfiles.cpp, export.cpp, fileaccess.cpp).
+  void AcceptDroppedFiles();
+  std::optional<QByteArray> ReadFileBytes(const QString& path);
+  bool ChooseColumns(wertedatei::PairFile& pairs, std::string_view content, const QString& path);
+  void TakePairs(const wertedatei::PairFile& pairs, const QString& path);
   void ShowMessage(const QString& text, bool warning = true);
   void ShowFileName(const QString& path);
+  bool CheckSaved(const QString& path, const QString& failure);
   QImage PlotImage();
-  // The frequency scan (tform1_frequencyscan.cpp).
-  void BuildFrequencyScanOption(QWidget* panel);
-  bool FrequencyScanWanted(FitMode mode) const;
-  void RunFrequencyScanPass(const SineFit& fit, const std::function<double()>& readBound);
 
   std::unique_ptr<grund::PlotList> plotList_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
-  bool closed_ = false;  // closed and not shown again since
+  bool closed_ = false;                                // closed and not shown again since
 
   bool collectMessages_ = false;
   QString lastMessage_;

@@ -9,17 +9,12 @@
 #include <QTableView>
 #include <algorithm>
 
-#include "_grund/grund.h"
+#include "app/windowstyle.h"
+#include "platform/qtlatin1.h"
 
 namespace app {
 
 namespace {
-
-const QColor kHeadingColour(240, 240, 240);  // 15790320
-
-QString FromLatin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // Every section fixed at the given size: the table is not resizable.
 void FixSections(QHeaderView* header, int size) {
@@ -55,7 +50,7 @@ ValueTable::ValueTable(QWidget* parent) : QTableWidget(kRows, kColumns, parent) 
   for (int column = 0; column < kColumns; ++column) {
     QTableWidgetItem* heading = item(0, column);
     heading->setFlags(Qt::ItemIsEnabled);
-    heading->setBackground(kHeadingColour);
+    heading->setBackground(kPanelColour);
   }
   setRowHidden(0, true);
 
@@ -88,7 +83,7 @@ void ValueTable::updateGeometries() {
 std::string ValueTable::CellLatin1(int row, int column) const {
   const QTableWidgetItem* cell = item(row, column);
   if (cell == nullptr) return {};
-  return cell->text().toLatin1().toStdString();
+  return platform::ToLatin1(cell->text());
 }
 
 void ValueTable::CommitOpenEditor() {
@@ -110,7 +105,7 @@ void ValueTable::SetCellLatin1(int row, int column, std::string_view text) {
     cell = new QTableWidgetItem;
     setItem(row, column, cell);
   }
-  cell->setText(FromLatin1(text));
+  cell->setText(platform::FromLatin1(text));
 }
 
 void ValueTable::ClearDataRows() {
@@ -191,20 +186,6 @@ void ValueTable::keyPressEvent(QKeyEvent* event) {
     return;
   }
   event->accept();
-}
-
-TablePairs ReadPairs(const ValueTable& table) {
-  TablePairs pairs;
-  const auto number = [&](int row, int column) {
-    return grund::ParseNumber(grund::CommaToPoint(table.CellLatin1(row, column))).value;
-  };
-  for (int row = 1; row < ValueTable::kRows; ++row) {
-    if (table.CellLatin1(row, 0).empty()) continue;
-    pairs.rows.push_back(row);
-    pairs.x.push_back(number(row, 0));
-    pairs.y.push_back(number(row, 1));
-  }
-  return pairs;
 }
 
 }  // namespace app

@@ -12,11 +12,12 @@
 // copies the selected cells as tab-separated lines, Ctrl+X also empties them,
 // Ctrl+V pastes such lines from the current cell on (clipped at the table's
 // edges) and Delete empties the selection. Row 0 is never written by them.
+//
+// The pairs it holds are read by tablepairs.h.
 
 #include <QTableWidget>
 #include <string>
 #include <string_view>
-#include <vector>
 
 class QTableView;
 
@@ -66,15 +67,5 @@ class ValueTable : public QTableWidget {
  private:
   QTableView* headingRow_ = nullptr;
 };
-
-// The pairs of the table: every row whose x cell is not empty, in row order,
-// with the row it came from, read as the fit reads numbers. Empty rows in
-// between are skipped rather than read as the pair (0, 0).
-struct TablePairs {
-  std::vector<int> rows;
-  std::vector<double> x;
-  std::vector<double> y;
-};
-TablePairs ReadPairs(const ValueTable& table);
 
 }  // namespace app

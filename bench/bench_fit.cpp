@@ -13,8 +13,8 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/sinefit.h"
 #include "bench/bench_support.h"
+#include "sinusfit/sinefit.h"
 
 namespace {
 
@@ -39,8 +39,8 @@ const Pairs kExample{{1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8},
 void RunComputation(benchmark::State& state, const Pairs& pairs) {
   for (auto _ : state) {
     grund::ProcessRandom().SetSeed(0);
-    app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
-    for (int pass = 0; pass < app::kFitPasses; ++pass) {
+    sinusfit::SineFit fit(sinusfit::FitMode::kAllFree, 0, pairs.x, pairs.y);
+    for (int pass = 0; pass < sinusfit::kFitPasses; ++pass) {
       benchmark::DoNotOptimize(fit.RunPass([] { return 200.0; }));
     }
   }
@@ -52,7 +52,7 @@ void BM_FitExamplePairs(benchmark::State& state) { RunComputation(state, kExampl
 void BM_OnePass200Pairs(benchmark::State& state) {
   const Pairs pairs = NoisySine(200);
   grund::ProcessRandom().SetSeed(0);
-  app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
+  sinusfit::SineFit fit(sinusfit::FitMode::kAllFree, 0, pairs.x, pairs.y);
   for (auto _ : state) benchmark::DoNotOptimize(fit.RunPass([] { return 200.0; }));
 }
 

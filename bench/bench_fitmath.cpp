@@ -12,14 +12,14 @@
 #include <string>
 #include <vector>
 
-#include "app/normalsystem.h"
 #include "bench/bench_support.h"
+#include "sinusfit/normalsystem.h"
 
 namespace {
 
-using app::FitState;
-using app::NormalMatrix;
 using grund::Extended;
+using sinusfit::FitState;
+using sinusfit::NormalMatrix;
 
 constexpr int kPoints = 200;
 
@@ -41,20 +41,20 @@ const Data& SampleData() {
   return data;
 }
 
-const FitState kState{app::FitMode::kAllFree, {1.3, 1.9, 0.4, -1.1}, 0};
+const FitState kState{sinusfit::FitMode::kAllFree, {1.3, 1.9, 0.4, -1.1}, 0};
 
 // The build as written out: each cell its own sum over the points, each
 // factor its own ModelDerivative call.
 void BuildPerProduct(const FitState& state, const Data& data, NormalMatrix& A) {
-  const int m = app::FreeParameterCount(state.mode);
-  const app::ModelParameters p = app::ParametersOf(state);
+  const int m = sinusfit::FreeParameterCount(state.mode);
+  const sinusfit::ModelParameters p = sinusfit::ParametersOf(state);
   for (int K = 0; K < m; ++K) {
     for (int L = 0; L < m; ++L) {
       double cell = 0;
       for (int i = 0; i < kPoints; ++i) {
         const double x = static_cast<double>(data.x[i]);
-        cell = app::AddProduct(cell, app::ModelDerivative(state, K, x),
-                               app::ModelDerivative(state, L, x));
+        cell = sinusfit::AddProduct(cell, sinusfit::ModelDerivative(state, K, x),
+                                    sinusfit::ModelDerivative(state, L, x));
       }
       A[K + 1][L + 1] = cell;
     }
@@ -63,8 +63,9 @@ void BuildPerProduct(const FitState& state, const Data& data, NormalMatrix& A) {
     double cell = 0;
     for (int i = 0; i < kPoints; ++i) {
       const double x = static_cast<double>(data.x[i]);
-      const Extended residual = data.y[i] - app::ModelValue(p, app::ModelSinCos(p, data.x[i]));
-      cell = static_cast<double>(cell + app::ModelDerivative(state, K, x) * residual);
+      const Extended residual =
+          data.y[i] - sinusfit::ModelValue(p, sinusfit::ModelSinCos(p, data.x[i]));
+      cell = static_cast<double>(cell + sinusfit::ModelDerivative(state, K, x) * residual);
     }
     A[K + 1][0] = cell;
   }
@@ -72,20 +73,20 @@ void BuildPerProduct(const FitState& state, const Data& data, NormalMatrix& A) {
 
 // The same sums from one sine/cosine per point.
 void BuildShared(const FitState& state, const Data& data, NormalMatrix& A) {
-  const int m = app::FreeParameterCount(state.mode);
-  const app::ModelParameters p = app::ParametersOf(state);
+  const int m = sinusfit::FreeParameterCount(state.mode);
+  const sinusfit::ModelParameters p = sinusfit::ParametersOf(state);
   double D[kPoints][4];
   Extended residual[kPoints];
   for (int i = 0; i < kPoints; ++i) {
     const double x = static_cast<double>(data.x[i]);
-    const app::SinCos sc = app::ModelSinCos(p, data.x[i]);
-    app::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D[i], m));
-    residual[i] = data.y[i] - app::ModelValue(p, sc);
+    const sinusfit::SinCos sc = sinusfit::ModelSinCos(p, data.x[i]);
+    sinusfit::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D[i], m));
+    residual[i] = data.y[i] - sinusfit::ModelValue(p, sc);
   }
   for (int K = 0; K < m; ++K) {
     for (int L = 0; L < m; ++L) {
       double cell = 0;
-      for (int i = 0; i < kPoints; ++i) cell = app::AddProduct(cell, D[i][K], D[i][L]);
+      for (int i = 0; i < kPoints; ++i) cell = sinusfit::AddProduct(cell, D[i][K], D[i][L]);
       A[K + 1][L + 1] = cell;
     }
   }
@@ -100,18 +101,18 @@ void BuildShared(const FitState& state, const Data& data, NormalMatrix& A) {
 // sums run side by side, and one triangle mirrored (D[K]·D[L] = D[L]·D[K]
 // exactly). Each cell still adds its terms in point order: same doubles.
 void BuildSharedInterleaved(const FitState& state, const Data& data, NormalMatrix& A) {
-  const int m = app::FreeParameterCount(state.mode);
-  const app::ModelParameters p = app::ParametersOf(state);
+  const int m = sinusfit::FreeParameterCount(state.mode);
+  const sinusfit::ModelParameters p = sinusfit::ParametersOf(state);
   double cell[4][4] = {};
   double rhs[4] = {};
   double D[4];
   for (int i = 0; i < kPoints; ++i) {
     const double x = static_cast<double>(data.x[i]);
-    const app::SinCos sc = app::ModelSinCos(p, data.x[i]);
-    app::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D, m));
-    const Extended residual = data.y[i] - app::ModelValue(p, sc);
+    const sinusfit::SinCos sc = sinusfit::ModelSinCos(p, data.x[i]);
+    sinusfit::ModelDerivativesFrom(state.mode, p, x, sc, std::span<double>(D, m));
+    const Extended residual = data.y[i] - sinusfit::ModelValue(p, sc);
     for (int K = 0; K < m; ++K) {
-      for (int L = K; L < m; ++L) cell[K][L] = app::AddProduct(cell[K][L], D[K], D[L]);
+      for (int L = K; L < m; ++L) cell[K][L] = sinusfit::AddProduct(cell[K][L], D[K], D[L]);
       rhs[K] = static_cast<double>(rhs[K] + D[K] * residual);
     }
   }
@@ -162,7 +163,7 @@ void BM_ExtendedSinCos(benchmark::State& st) {
   const Data& data = SampleData();
   for (auto _ : st) {
     for (int i = 0; i < kPoints; ++i) {
-      const app::SinCos sc = app::ExtendedSinCos(1.9L * data.x[i] + 0.4L);
+      const sinusfit::SinCos sc = sinusfit::ExtendedSinCos(1.9L * data.x[i] + 0.4L);
       benchmark::DoNotOptimize(sc);
     }
   }

@@ -13,17 +13,17 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/fitstatistics.h"
-#include "app/resulttext.h"
-#include "app/sinefit.h"
 #include "bench/bench_support.h"
 #include "graph_reduziert/graph_reduziert.h"
 #include "platform/canvas.h"
+#include "sinusfit/fitstatistics.h"
+#include "sinusfit/resulttext.h"
+#include "sinusfit/sinefit.h"
 
 namespace {
 
 constexpr int kPairs = 200;
-const app::ModelParameters kParameters{1.5, 2, 0.5, -1.25};
+const sinusfit::ModelParameters kParameters{1.5, 2, 0.5, -1.25};
 
 struct Pairs {
   std::vector<double> x, y;
@@ -43,14 +43,15 @@ const Pairs& SamplePairs() {
 }
 
 std::string Term() {
-  return app::BuildTermText(kParameters.a, kParameters.b, kParameters.c, kParameters.d);
+  return sinusfit::BuildTermText(kParameters.a, kParameters.b, kParameters.c, kParameters.d);
 }
 
 grund::PlotList ResultList() {
   grund::PlotList list;
-  app::BeginResultPlotList(list, Term());
-  for (int i = 0; i < kPairs; ++i) app::AddPlotPair(list, SamplePairs().x[i], SamplePairs().y[i]);
-  app::EndResultPlotList(list);
+  sinusfit::BeginResultPlotList(list, Term());
+  for (int i = 0; i < kPairs; ++i)
+    sinusfit::AddPlotPair(list, SamplePairs().x[i], SamplePairs().y[i]);
+  sinusfit::EndResultPlotList(list);
   return list;
 }
 
@@ -82,13 +83,14 @@ class CountingCanvas : public platform::Canvas {
 
 void BM_TermAtEveryPair(benchmark::State& st) {
   const std::string term = Term();
-  for (auto _ : st) benchmark::DoNotOptimize(app::ErrorSum(term, SamplePairs().x, SamplePairs().y));
+  for (auto _ : st)
+    benchmark::DoNotOptimize(sinusfit::ErrorSum(term, SamplePairs().x, SamplePairs().y));
 }
 
 void BM_FitStatistics(benchmark::State& st) {
   for (auto _ : st) {
-    benchmark::DoNotOptimize(app::ComputeFitStatistics(app::FitMode::kAllFree, kParameters,
-                                                       SamplePairs().x, SamplePairs().y));
+    benchmark::DoNotOptimize(sinusfit::ComputeFitStatistics(
+        sinusfit::FitMode::kAllFree, kParameters, SamplePairs().x, SamplePairs().y));
   }
 }
 

@@ -9,9 +9,9 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/frequencyscan.h"
-#include "app/sinefit.h"
 #include "bench/bench_support.h"
+#include "sinusfit/frequencyscan.h"
+#include "sinusfit/sinefit.h"
 
 namespace {
 
@@ -32,9 +32,9 @@ Pairs NoisySine() {
 
 void BM_ScanPass(benchmark::State& state) {
   const Pairs pairs = NoisySine();
-  const app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
+  const sinusfit::SineFit fit(sinusfit::FitMode::kAllFree, 0, pairs.x, pairs.y);
   for (auto _ : state) {
-    benchmark::DoNotOptimize(app::RunFrequencyScan(
+    benchmark::DoNotOptimize(sinusfit::RunFrequencyScan(
         fit, [] { return 200.0; }, [] { return true; }));
   }
 }
@@ -43,8 +43,8 @@ void BM_TwentyRandomPasses(benchmark::State& state) {
   const Pairs pairs = NoisySine();
   for (auto _ : state) {
     grund::ProcessRandom().SetSeed(0);
-    app::SineFit fit(app::FitMode::kAllFree, 0, pairs.x, pairs.y);
-    for (int pass = 0; pass < app::kFitPasses; ++pass) {
+    sinusfit::SineFit fit(sinusfit::FitMode::kAllFree, 0, pairs.x, pairs.y);
+    for (int pass = 0; pass < sinusfit::kFitPasses; ++pass) {
       benchmark::DoNotOptimize(fit.RunPass([] { return 200.0; }));
     }
   }

@@ -20,7 +20,7 @@ namespace {
 // NumberChars: the bytes that continue a number literal.
 bool IsNumberChar(unsigned char c) { return (c >= '0' && c <= '9') || c == '.' || c == 233; }
 
-constexpr double kPi = 3.141592653589793;
+constexpr double kPi = static_cast<double>(grund::kPi);
 constexpr double kE = 2.718281828459045;
 // The golden ratio (sqrt 5 + 1) / 2, formed in extended precision.
 const double kPhi = static_cast<double>((std::sqrt(Extended{5}) + 1) / 2);

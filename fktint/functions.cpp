@@ -12,7 +12,7 @@ namespace fktint {
 
 namespace {
 
-constexpr Extended kPi = 3.14159265358979323846264338327950288L;
+using grund::kPi;
 constexpr Extended kHalfPi = kPi / 2;
 constexpr Extended kQuarterPi = kPi / 4;
 // ARCSIN and ARCSINW give this double at v = 1 and v = -1.

@@ -76,6 +76,46 @@ PLOT_LISTS = [
 ]
 
 
+# Sine fits: the mode byte, the byte that may stop the scan (128 + k: after
+# k looks at the window), the held value, the bound, the pair count, then x
+# and y of each pair; every value as selector 208 and eight raw bytes.
+EXAMPLE_PAIRS = [(1.5, 1.4), (1.1, 1.2), (0.7, 0), (0.3, -0.2), (-0.1, 0.4), (-0.5, 1), (-1, 1.6),
+                 (-1.5, 1.2), (2.8, 0.1)]
+
+
+def sine_fit_input(mode, fixed, bound, pairs, stop=0):
+    def value(v):
+        return bytes([208]) + struct.pack("<d", v)
+    data = bytes([mode - 1, stop]) + value(fixed) + value(bound) + bytes([len(pairs)])
+    for x, y in pairs:
+        data += value(x) + value(y)
+    return data
+
+
+def yearly(count, start=0.0, step=3.65, phase=0.3):
+    return [(start + i * step, 10 + 5 * math.sin(2 * math.pi / 365.25 * i * step + phase))
+            for i in range(count)]
+
+
+SINE_FITS = [
+    (1, 0, 200, EXAMPLE_PAIRS),
+    (2, 1.5, 200, EXAMPLE_PAIRS),
+    (3, math.pi / 2, 200, EXAMPLE_PAIRS),
+    (4, 0.5, 200, EXAMPLE_PAIRS),
+    (5, 0.75, 200, EXAMPLE_PAIRS),
+    (1, 0, 200, yearly(200)),
+    (4, 2, 1.7976931348623157e308, yearly(200, start=1.7e9, step=3600.0)),
+    (2, -1, math.inf, yearly(120, step=0.5)),
+    (1, 0, 0, EXAMPLE_PAIRS),
+    (5, math.nan, math.nan, [(1.0, y) for y in (0.5, -2, 3, 0, 1e-300)]),
+    (1, 0, 200, [(1e308, -1e308), (-1e308, 5e-324), (0.0, -0.0), (5e-324, 1e308), (2, 2)]),
+    (3, math.inf, 200, [(float(i % 3), float(i)) for i in range(30)]),
+    (1, 0, 200, []),
+    (1, 0, 5e-324, EXAMPLE_PAIRS),
+    (2, 1.5, 1.6e-318, [(-8.98846567431158e307, 1), (1.9e185, -2)] + EXAMPLE_PAIRS),
+]
+
+
 # Pair files: the reader's test files and a few more ways of writing pairs.
 PAIR_FILES = [
     b"Zeit [s];Spannung [V]\r\n0;1,5\r\n0,25;-2,125\r\n1.234,5;+3\r\n",
@@ -165,6 +205,11 @@ def main():
         write("draw_plot_list", f"list_{i:03d}", b"\0" + latin1("\n".join(entries)))
     for i, data in enumerate(PAIR_FILES):
         write("read_pair_file", f"file_{i:03d}", data)
+    for i, (mode, fixed, bound, pairs) in enumerate(SINE_FITS):
+        write("sine_fit", f"fit_{i:03d}", sine_fit_input(mode, fixed, bound, pairs))
+    # The same long scan, stopped at its first and its fourth look.
+    write("sine_fit", f"fit_{len(SINE_FITS):03d}", sine_fit_input(1, 0, 1e6, yearly(200), 128))
+    write("sine_fit", f"fit_{len(SINE_FITS) + 1:03d}", sine_fit_input(5, 10, 1e6, yearly(200), 131))
 
 
 if __name__ == "__main__":

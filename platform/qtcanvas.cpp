@@ -7,6 +7,8 @@
 #include <cstdint>
 #include <cstdlib>
 
+#include "platform/qtlatin1.h"
+
 namespace platform {
 
 namespace {
@@ -20,10 +22,6 @@ constexpr int kMaxFontPoints = 1000;
 int ClampFar(std::int64_t v) { return static_cast<int>(std::clamp(v, -kFar, kFar)); }
 
 QColor ToQColor(Color c) { return QColor(c.red, c.green, c.blue); }
-
-QString FromLatin1(std::string_view text) {
-  return QString::fromLatin1(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 // The pixels of the line from (x0, y0) towards (x1, y1), end point excluded,
 // restricted to those that can touch the area [0, width) x [0, height) when

@@ -14,7 +14,7 @@ namespace {
 
 using grund::Extended;
 
-constexpr Extended kPi = 3.141592653589793238462643383279502884L;
+using grund::kPi;
 constexpr Extended kEuler = 0.5772156649015328606L;
 constexpr double kDigammaAtOne = -0.5772156649015329;
 

@@ -381,6 +381,124 @@ std::vector<std::string> Headings(std::string_view line, char separator) {
   return headings;
 }
 
+// The first lines that are neither empty nor comments, and the separator
+// that the first line may name.
+struct Sample {
+  std::vector<std::string_view> lines;
+  std::optional<char> hint;
+};
+
+Sample TakeSample(std::string_view text) {
+  Sample sample;
+  LineReader reader(text);
+  std::string_view line;
+  while (sample.lines.size() < kSampleLines && reader.Position() < kSampleBytes &&
+         reader.Next(line)) {
+    if (reader.Number() == 1 && (sample.hint = SeparatorHint(line))) continue;
+    if (!IsComment(line)) sample.lines.push_back(line);
+  }
+  return sample;
+}
+
+// Room for a pair on every line, at once: growing the vectors would copy
+// them and touch fresh memory again and again. A pair needs four bytes
+// ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
+// a huge file of empty lines does not reserve memory for nothing.
+void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes) {
+  const std::size_t room = std::min({lines, bytes / 4 + 1, kReservedPairs});
+  file.x.reserve(room);
+  file.y.reserve(room);
+}
+
+// The cells of the chosen columns, appended to the file when both read as
+// numbers; false (and nothing appended) otherwise.
+bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, DecimalMark mark,
+              PairFile& file) {
+  if (cx >= fields.size() || cy >= fields.size()) return false;
+  std::string& x = file.x.emplace_back();
+  std::string& y = file.y.emplace_back();
+  if (ReadField(fields[cx], mark, &x) && ReadField(fields[cy], mark, &y)) return true;
+  file.x.pop_back();
+  file.y.pop_back();
+  return false;
+}
+
+// The numbers among a line's fields, the index of the last one, and whether
+// another field holds text.
+struct FieldCounts {
+  int numbers = 0;
+  int last = -1;
+  bool text = false;
+};
+
+FieldCounts CountFields(const std::vector<Field>& fields, DecimalMark mark) {
+  FieldCounts counts;
+  for (std::size_t k = 0; k < fields.size(); ++k) {
+    if (ReadField(fields[k], mark, nullptr)) {
+      ++counts.numbers;
+      counts.last = static_cast<int>(k);
+    } else {
+      counts.text |= !fields[k].text.empty();
+    }
+  }
+  return counts;
+}
+
+// What the pass over the lines notes beside the pairs.
+struct LinesRead {
+  std::string_view headingLine;
+  std::size_t skipped = 0;
+  std::vector<std::size_t> skippedLines;  // the first kListedLines
+};
+
+// The pass over all lines: the pairs of the chosen columns into the file,
+// its column count, the heading line and the lines without a pair.
+LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice columns,
+                    bool hintLine, PairFile& file) {
+  const auto cx = static_cast<std::size_t>(columns.x);
+  const auto cy = static_cast<std::size_t>(columns.y);
+  LinesRead read;
+  std::vector<Field> fields;
+  LineReader reader(text);
+  std::string_view line;
+  while (reader.Next(line)) {
+    if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
+    if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
+    SplitLine(line, format.separator, fields);
+    const bool pair = TakePair(fields, cx, cy, format.mark, file);
+    // A line with a pair is counted only when it may widen the columns.
+    const FieldCounts counts = pair && fields.size() <= static_cast<std::size_t>(file.columnCount)
+                                   ? FieldCounts{}
+                                   : CountFields(fields, format.mark);
+    // Lines with text above the first pair are headings and titles ("Logger
+    // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
+    if (!pair && file.x.empty() && (counts.text || counts.numbers == 0)) {
+      if (counts.numbers == 0 && (fields.size() >= 2 || read.headingLine.empty()))
+        read.headingLine = line;
+      continue;
+    }
+    if (counts.numbers >= 2) file.columnCount = std::max(file.columnCount, counts.last + 1);
+    if (pair) continue;
+    ++read.skipped;
+    if (read.skippedLines.size() < kListedLines) read.skippedLines.push_back(reader.Number());
+  }
+  return read;
+}
+
+// The headings, and whether the file holds pairs with the message that goes
+// with it.
+void Conclude(const LinesRead& read, char separator, bool chosen, PairFile& file) {
+  if (!read.headingLine.empty()) file.headings = Headings(read.headingLine, separator);
+  file.ok = !file.x.empty();
+  if (!file.ok) {
+    file.message = chosen && file.columnCount >= 2
+                       ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
+                       : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
+  } else if (read.skipped > 0) {
+    file.message = SkippedMessage(read.skipped, read.skippedLines);
+  }
+}
+
 PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
   PairFile file;
   std::string storage;
@@ -394,17 +512,8 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
     return file;
   }
   const std::string_view text = decoded.text;
-
-  // The sample: the first lines that are neither empty nor comments.
-  LineReader reader(text);
-  std::string_view line;
-  std::optional<char> hint;
-  std::vector<std::string_view> sample;
-  while (sample.size() < kSampleLines && reader.Position() < kSampleBytes && reader.Next(line)) {
-    if (reader.Number() == 1 && (hint = SeparatorHint(line))) continue;
-    if (!IsComment(line)) sample.push_back(line);
-  }
-  const Format format = DetectFormat(sample, hint);
+  const Sample sample = TakeSample(text);
+  const Format format = DetectFormat(sample.lines, sample.hint);
   if (format.singleColumn) {
     file.message = "Die Datei enth\xE4lt keine Wertepaare: nur eine Spalte von Zahlen.";
     return file;
@@ -414,70 +523,9 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
     file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
     return file;
   }
-  const auto cx = static_cast<std::size_t>(columns.x);
-  const auto cy = static_cast<std::size_t>(columns.y);
-
-  // Room for a pair on every line, at once: growing the vectors would copy
-  // them and touch fresh memory again and again. A pair needs four bytes
-  // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
-  // a huge file of empty lines does not reserve memory for nothing.
-  const std::size_t room = std::min({decoded.lines, text.size() / 4 + 1, kReservedPairs});
-  file.x.reserve(room);
-  file.y.reserve(room);
-
-  std::vector<Field> fields;
-  std::string_view headingLine;
-  std::size_t skipped = 0;
-  std::vector<std::size_t> skippedLines;
-  reader = LineReader(text);
-  while (reader.Next(line)) {
-    if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
-    if (IsComment(line) || (reader.Number() == 1 && hint)) continue;
-    SplitLine(line, format.separator, fields);
-
-    bool pair = false;
-    if (cx < fields.size() && cy < fields.size()) {
-      std::string& x = file.x.emplace_back();
-      std::string& y = file.y.emplace_back();
-      pair = ReadField(fields[cx], format.mark, &x) && ReadField(fields[cy], format.mark, &y);
-      if (!pair) {
-        file.x.pop_back();
-        file.y.pop_back();
-      }
-    }
-    int numbers = 0, last = -1;
-    bool text = false;
-    if (!pair || fields.size() > static_cast<std::size_t>(file.columnCount)) {
-      for (std::size_t k = 0; k < fields.size(); ++k) {
-        if (ReadField(fields[k], format.mark, nullptr)) {
-          ++numbers;
-          last = static_cast<int>(k);
-        } else {
-          text |= !fields[k].text.empty();
-        }
-      }
-    }
-    // Lines with text above the first pair are headings and titles ("Logger
-    // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
-    if (!pair && file.x.empty() && (text || numbers == 0)) {
-      if (numbers == 0 && (fields.size() >= 2 || headingLine.empty())) headingLine = line;
-      continue;
-    }
-    if (numbers >= 2) file.columnCount = std::max(file.columnCount, last + 1);
-    if (pair) continue;
-    ++skipped;
-    if (skippedLines.size() < kListedLines) skippedLines.push_back(reader.Number());
-  }
-
-  if (!headingLine.empty()) file.headings = Headings(headingLine, format.separator);
-  file.ok = !file.x.empty();
-  if (!file.ok) {
-    file.message = choice && file.columnCount >= 2
-                       ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
-                       : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
-  } else if (skipped > 0) {
-    file.message = SkippedMessage(skipped, skippedLines);
-  }
+  ReserveRoom(file, decoded.lines, text.size());
+  const LinesRead read = ReadLines(text, format, columns, sample.hint.has_value(), file);
+  Conclude(read, format.separator, choice.has_value(), file);
   return file;
 }
 

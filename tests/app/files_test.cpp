@@ -21,12 +21,12 @@
 #include "_grund/grund.h"
 #include "app/columnchoicedialog.h"
 #include "app/controls.h"
-#include "app/fitstatistics.h"
-#include "app/resultexport.h"
-#include "app/resulttext.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtcanvas.h"
+#include "sinusfit/fitstatistics.h"
+#include "sinusfit/resultexport.h"
+#include "sinusfit/resulttext.h"
 #include "wertedatei/wertedatei.h"
 
 using app::ValueTable;
@@ -76,10 +76,10 @@ class FilesTest : public QObject {
   // A plot list with a curve and the example pairs as marks.
   void FillPlotList() {
     grund::PlotList& list = *form_->PlotList();
-    app::BeginResultPlotList(list, "1,2*SIN(1,5*X+0,3)+0,5");
-    app::AddPlotPair(list, 1.5, 1.4);
-    app::AddPlotPair(list, -1, 1.6);
-    app::EndResultPlotList(list);
+    sinusfit::BeginResultPlotList(list, "1,2*SIN(1,5*X+0,3)+0,5");
+    sinusfit::AddPlotPair(list, 1.5, 1.4);
+    sinusfit::AddPlotPair(list, -1, 1.6);
+    sinusfit::EndResultPlotList(list);
   }
 
  private slots:
@@ -294,11 +294,12 @@ class FilesTest : public QObject {
     // the copied entry; the CSV has them too, with RMSE and n.
     const std::vector<double> x = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
     const std::vector<double> y = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
-    const app::FitStatistics s = app::ComputeFitStatistics(record->mode, record->parameters, x, y);
+    const sinusfit::FitStatistics s =
+        sinusfit::ComputeFitStatistics(record->mode, record->parameters, x, y);
     QStringList statistics;
     for (double v : {s.standardError[0], s.standardError[1], s.standardError[2], s.standardError[3],
                      s.rSquared, s.rmse})
-      statistics << QString::fromStdString(app::FullPrecisionText(v));
+      statistics << QString::fromStdString(sinusfit::FullPrecisionText(v));
     statistics << QStringLiteral("9");
 
     list.setCurrentRow(0);

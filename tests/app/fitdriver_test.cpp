@@ -13,9 +13,9 @@
 
 #include "_grund/grund.h"
 #include "app/controls.h"
-#include "app/resulttext.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "sinusfit/resulttext.h"
 
 namespace {
 
@@ -106,7 +106,7 @@ class FitDriverTest : public QObject {
     const QStringList fx = Column(*f.SG4, 2);
     const double xs[] = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
     for (int i = 0; i < 9; ++i)
-      QCOMPARE(fx[i], QString::fromLatin1(app::FittedValueText(term, xs[i])));
+      QCOMPARE(fx[i], QString::fromLatin1(sinusfit::FittedValueText(term, xs[i])));
     QVERIFY(fx[9].isEmpty());
   }
 
@@ -121,18 +121,20 @@ class FitDriverTest : public QObject {
       const std::string text = entry.toLatin1().toStdString();
       const app::ResultRecord* record = f.FindResultRecord(text);
       QVERIFY(record != nullptr);
-      QCOMPARE(record->mode, app::FitMode::kFixedD);
-      const app::ModelParameters& p = record->parameters;
+      QCOMPARE(record->mode, sinusfit::FitMode::kFixedD);
+      const sinusfit::ModelParameters& p = record->parameters;
       QCOMPARE(p.d, 0.5);
-      QCOMPARE(app::BuildTermText(p.a, p.b, p.c, p.d), std::string(app::TermOfEntry(text)));
-      QCOMPARE(app::BuildResultEntry(record->error, app::TermOfEntry(text)), text);
+      QCOMPARE(sinusfit::BuildTermText(p.a, p.b, p.c, p.d),
+               std::string(sinusfit::TermOfEntry(text)));
+      QCOMPARE(sinusfit::BuildResultEntry(record->error, sinusfit::TermOfEntry(text)), text);
     }
     QVERIFY(f.FindResultRecord("0\tY = 0*SIN(0*X+0)+0") == nullptr);
     // A new computation forgets the old lines.
     f.rt1->setChecked(true);
     QTest::mouseClick(f.Button1, Qt::LeftButton);
     for (const QString& entry : ListTexts(*f.Listbox1))
-      QCOMPARE(f.FindResultRecord(entry.toLatin1().toStdString())->mode, app::FitMode::kAllFree);
+      QCOMPARE(f.FindResultRecord(entry.toLatin1().toStdString())->mode,
+               sinusfit::FitMode::kAllFree);
   }
 
   void theFirstComputationAfterStartIsAlwaysTheSame() {

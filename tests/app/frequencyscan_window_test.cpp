@@ -13,10 +13,10 @@
 
 #include "_grund/grund.h"
 #include "app/controls.h"
-#include "app/frequencyscan.h"
-#include "app/sinefit.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "sinusfit/frequencyscan.h"
+#include "sinusfit/sinefit.h"
 
 namespace {
 
@@ -106,8 +106,8 @@ class FrequencyScanWindowTest : public QObject {
         lists[checked] = Listed();
       }
       QCOMPARE(columns[1], columns[0]);
-      const app::SineFit fit(static_cast<app::FitMode>(mode), mode == 3 ? 0.5 : 11, x, y);
-      const auto scan = app::RunFrequencyScan(
+      const sinusfit::SineFit fit(static_cast<sinusfit::FitMode>(mode), mode == 3 ? 0.5 : 11, x, y);
+      const auto scan = sinusfit::RunFrequencyScan(
           fit, [] { return 200.0; }, [] { return true; });
       QCOMPARE(scan.has_value(), mode != 3);
       if (scan) lists[0].insert(scan->entry);

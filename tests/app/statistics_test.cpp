@@ -17,11 +17,11 @@
 
 #include "_grund/grund.h"
 #include "app/controls.h"
-#include "app/fitstatistics.h"
-#include "app/resulttext.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtcanvas.h"
+#include "sinusfit/fitstatistics.h"
+#include "sinusfit/resulttext.h"
 
 namespace {
 
@@ -34,8 +34,9 @@ QString ExpectedText(const TForm1& form, const QString& entry, const std::vector
                      const std::vector<double>& y) {
   const app::ResultRecord* record = form.FindResultRecord(entry.toLatin1().toStdString());
   if (record == nullptr) return QStringLiteral("no record");
-  const app::FitStatistics s = app::ComputeFitStatistics(record->mode, record->parameters, x, y);
-  return QString::fromStdString(app::FormatFitStatistics(record->mode, record->parameters, s));
+  const sinusfit::FitStatistics s =
+      sinusfit::ComputeFitStatistics(record->mode, record->parameters, x, y);
+  return QString::fromStdString(sinusfit::FormatFitStatistics(record->mode, record->parameters, s));
 }
 
 }  // namespace
@@ -106,7 +107,7 @@ class StatisticsTest : public QObject {
     QString shown;
     for (int i = 0; i < f.Listbox1->count(); ++i) {
       const QString entry = f.Listbox1->item(i)->text();
-      if (QString::fromLatin1(app::TermOfEntry(entry.toLatin1().toStdString())) == plotted)
+      if (QString::fromLatin1(sinusfit::TermOfEntry(entry.toLatin1().toStdString())) == plotted)
         shown = entry;
     }
     QCOMPARE(Label()->text(), ExpectedText(f, shown, kExampleX, kExampleY));

@@ -1,4 +1,4 @@
-#include "app/fitstatistics.h"
+#include "sinusfit/fitstatistics.h"
 
 #include <gtest/gtest.h>
 
@@ -13,9 +13,9 @@
 
 namespace {
 
-using app::FitMode;
-using app::FitStatistics;
-using app::ModelParameters;
+using sinusfit::FitMode;
+using sinusfit::FitStatistics;
+using sinusfit::ModelParameters;
 
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 
@@ -116,7 +116,7 @@ TEST(FitStatistics, AgreesWithAnIndependentComputationInEveryMode) {
   for (const Case& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.mode));
     const std::vector<double> y = Noisy(c.x, p, c.noise);
-    const FitStatistics s = app::ComputeFitStatistics(c.mode, p, c.x, y);
+    const FitStatistics s = sinusfit::ComputeFitStatistics(c.mode, p, c.x, y);
     const std::array<double, 4> expected = IndependentErrors(c.mode, p, c.x, y);
 
     long double sse = 0, mean = 0, sst = 0;
@@ -148,7 +148,7 @@ TEST(FitStatistics, ExactSineDataLeavesOnlyRoundingErrors) {
   for (const FitMode mode : {FitMode::kAllFree, FitMode::kFixedA, FitMode::kFixedB,
                              FitMode::kFixedC, FitMode::kFixedD}) {
     SCOPED_TRACE(static_cast<int>(mode));
-    const FitStatistics s = app::ComputeFitStatistics(mode, p, x, y);
+    const FitStatistics s = sinusfit::ComputeFitStatistics(mode, p, x, y);
     EXPECT_LT(s.sse, 1e-26);
     EXPECT_NEAR(s.rSquared, 1, 1e-15);
     for (int k = 0; k < 4; ++k) {
@@ -168,7 +168,7 @@ TEST(FitStatistics, LinearCaseMatchesTheClosedForm) {
   const ModelParameters p{2.5, std::numbers::pi / 6, 0.8, 4};
   const std::vector<double> x = Range(0, 12);
   const std::vector<double> y = Noisy(x, p, 0.3);
-  const FitStatistics s = app::ComputeFitStatistics(FitMode::kFixedB, p, x, y);
+  const FitStatistics s = sinusfit::ComputeFitStatistics(FitMode::kFixedB, p, x, y);
   const double s2 = s.sse / (12 - 3);
   EXPECT_NEAR(s.standardError[0], std::sqrt(s2 / 6), 1e-12);
   EXPECT_TRUE(std::isnan(s.standardError[1]));
@@ -199,15 +199,16 @@ TEST(FitStatistics, UndeterminedCasesGiveNaN) {
   };
   for (const Case& c : cases) {
     SCOPED_TRACE(c.what);
-    const FitStatistics s = app::ComputeFitStatistics(c.mode, c.p, c.x, c.y);
+    const FitStatistics s = sinusfit::ComputeFitStatistics(c.mode, c.p, c.x, c.y);
     EXPECT_EQ(s.n, static_cast<int>(c.x.size()));
     EXPECT_TRUE(AllNaN(s));
   }
   // No pairs: neither an RMSE nor an R²; all y equal: no R², but errors.
-  const FitStatistics none = app::ComputeFitStatistics(FitMode::kAllFree, p, {}, {});
+  const FitStatistics none = sinusfit::ComputeFitStatistics(FitMode::kAllFree, p, {}, {});
   EXPECT_TRUE(std::isnan(none.rmse));
   EXPECT_TRUE(std::isnan(none.rSquared));
-  const FitStatistics flat = app::ComputeFitStatistics(FitMode::kAllFree, p, x5, {3, 3, 3, 3, 3});
+  const FitStatistics flat =
+      sinusfit::ComputeFitStatistics(FitMode::kAllFree, p, x5, {3, 3, 3, 3, 3});
   EXPECT_TRUE(std::isnan(flat.rSquared));
   EXPECT_GT(flat.rmse, 0);
   EXPECT_FALSE(AllNaN(flat));
@@ -237,7 +238,7 @@ TEST_F(FitStatisticsText, RoundsValuesToTheDigitsTheirErrorsSupport) {
       {{kNaN, 0.1}, "–"},
   };
   for (const auto& [input, expected] : cases)
-    EXPECT_EQ(app::FormatValueWithError(input.first, input.second), expected);
+    EXPECT_EQ(sinusfit::FormatValueWithError(input.first, input.second), expected);
 }
 
 TEST_F(FitStatisticsText, ExtremeNumbersGiveShortTexts) {
@@ -246,12 +247,12 @@ TEST_F(FitStatisticsText, ExtremeNumbersGiveShortTexts) {
   for (const double v : extremes) {
     for (const double e : extremes) {
       SCOPED_TRACE(testing::Message() << v << " ± " << e);
-      EXPECT_LT(app::FormatValueWithError(v, e).size(), 28u);
+      EXPECT_LT(sinusfit::FormatValueWithError(v, e).size(), 28u);
       FitStatistics s;
       s.standardError = {e, e, e, e};
       s.rmse = e;
       s.rSquared = v;
-      EXPECT_LT(app::FormatFitStatistics(FitMode::kAllFree, {v, v, v, v}, s).size(), 250u);
+      EXPECT_LT(sinusfit::FormatFitStatistics(FitMode::kAllFree, {v, v, v, v}, s).size(), 250u);
     }
   }
 }
@@ -264,17 +265,17 @@ TEST_F(FitStatisticsText, ShowsEveryLineAndMarksTheHeldAndTheUndetermined) {
   s.rSquared = 0.99723;
   s.standardError = {0.31, 0.0021, 0.045, 0.22};
   const ModelParameters p{9.8456, 0.52487, 3.021, 9.4392};
-  EXPECT_EQ(app::FormatFitStatistics(FitMode::kAllFree, p, s),
+  EXPECT_EQ(sinusfit::FormatFitStatistics(FitMode::kAllFree, p, s),
             "a = 9,85 ± 0,31\nb = 0,5249 ± 0,0021\nc = 3,021 ± 0,045\nd = 9,44 ± 0,22\n"
             "R² = 0,9972   RMSE = 0,252\nPeriode 2π/|b| = 11,971 ± 0,048");
 
   s.standardError = {kNaN, kNaN, kNaN, kNaN};
   s.rmse = kNaN;
   s.rSquared = kNaN;
-  EXPECT_EQ(app::FormatFitStatistics(FitMode::kFixedB, {1.5, 0.5, -0.25, 0}, s),
+  EXPECT_EQ(sinusfit::FormatFitStatistics(FitMode::kFixedB, {1.5, 0.5, -0.25, 0}, s),
             "a = 1,5 ± –\nb = 0,5 (fest)\nc = -0,25 ± –\nd = 0 ± –\n"
             "R² = –   RMSE = –\nPeriode 2π/|b| = 12,56637061");
-  EXPECT_TRUE(app::FormatFitStatistics(FitMode::kAllFree, {1, 0, 0, 0}, s)
+  EXPECT_TRUE(sinusfit::FormatFitStatistics(FitMode::kAllFree, {1, 0, 0, 0}, s)
                   .ends_with("\nPeriode 2π/|b| = –"));
 }
 

@@ -1,4 +1,4 @@
-#include "app/frequencyscan.h"
+#include "sinusfit/frequencyscan.h"
 
 #include <gtest/gtest.h>
 
@@ -7,13 +7,13 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/sinefit.h"
 #include "fktint/fktint.h"
+#include "sinusfit/sinefit.h"
 
 namespace {
 
-using app::FitMode;
-using app::SineFit;
+using sinusfit::FitMode;
+using sinusfit::SineFit;
 
 constexpr double kTwoPi = 6.283185307179586;
 
@@ -35,13 +35,13 @@ std::vector<double> Evenly(double first, double step, int count, double jitter =
   return x;
 }
 
-std::optional<app::PassResult> Scan(const Pairs& p, double bound, FitMode mode = FitMode::kAllFree,
-                                    double fixed = 0) {
-  return app::RunFrequencyScan(
+std::optional<sinusfit::PassResult> Scan(const Pairs& p, double bound,
+                                         FitMode mode = FitMode::kAllFree, double fixed = 0) {
+  return sinusfit::RunFrequencyScan(
       SineFit(mode, fixed, p.x, p.y), [bound] { return bound; }, [] { return true; });
 }
 
-double Residual(const Pairs& p, const app::ModelParameters& q) {
+double Residual(const Pairs& p, const sinusfit::ModelParameters& q) {
   double sum = 0;
   for (std::size_t i = 0; i < p.x.size(); ++i)
     sum += std::pow(p.y[i] - (q.a * std::sin(q.b * p.x[i] + q.c) + q.d), 2);
@@ -136,7 +136,7 @@ TEST_F(FrequencyScanTest, AHeldParameterKeepsItsValue) {
   }
   // With b held there is nothing to scan, and nothing is asked.
   int calls = 0;
-  EXPECT_FALSE(app::RunFrequencyScan(
+  EXPECT_FALSE(sinusfit::RunFrequencyScan(
       SineFit(FitMode::kFixedB, 1.3, p.x, p.y), [&] { return ++calls, 200.0; },
       [&] { return ++calls, true; }));
   EXPECT_EQ(calls, 0);
@@ -146,7 +146,7 @@ TEST_F(FrequencyScanTest, LeavesTheRandomPassesAsTheyAre) {
   const Pairs p = Sine(Evenly(-4, 0.2, 40), 1.5, 2, 0.5, -1.25, 0.1);
   SineFit plain(FitMode::kAllFree, 0, p.x, p.y);
   std::vector<std::string> expected;
-  for (int pass = 0; pass < app::kFitPasses; ++pass)
+  for (int pass = 0; pass < sinusfit::kFitPasses; ++pass)
     expected.push_back(plain.RunPass([] { return 200.0; }).entry);
 
   SetUp();
@@ -156,23 +156,23 @@ TEST_F(FrequencyScanTest, LeavesTheRandomPassesAsTheyAre) {
     fktint::ParamP = 7;
     return grund::ProcessRandom().NextFraction() * 0 + 200;
   };
-  ASSERT_TRUE(app::RunFrequencyScan(fit, drawingBound, [] { return true; }));
+  ASSERT_TRUE(sinusfit::RunFrequencyScan(fit, drawingBound, [] { return true; }));
   EXPECT_EQ(grund::ProcessRandom().Seed(), 0u);
   EXPECT_EQ(fktint::ParamP, 0);
-  for (int pass = 0; pass < app::kFitPasses; ++pass)
+  for (int pass = 0; pass < sinusfit::kFitPasses; ++pass)
     EXPECT_EQ(fit.RunPass([] { return 200.0; }).entry, expected[pass]);
 }
 
 TEST_F(FrequencyScanTest, StopsWhenAskedAndAsksOften) {
   const SineFit fit(FitMode::kAllFree, 0, Evenly(0, 0.5, 200), std::vector<double>(200, 1));
   int calls = 0;
-  EXPECT_TRUE(app::RunFrequencyScan(
+  EXPECT_TRUE(sinusfit::RunFrequencyScan(
       fit, [] { return 200.0; }, [&] { return ++calls, true; }));
   // 200 pairs × some 31600 trial values, asked after every 2^18 of them
   // (counted in whole blocks of 512 trial values).
   EXPECT_GE(calls, 200 * 31600 / ((1 << 18) + 200 * 512));
   calls = 0;
-  EXPECT_FALSE(app::RunFrequencyScan(
+  EXPECT_FALSE(sinusfit::RunFrequencyScan(
       fit, [] { return 200.0; }, [&] { return ++calls, false; }));
   EXPECT_EQ(calls, 1);
 }
@@ -201,7 +201,7 @@ TEST_F(FrequencyScanTest, OddDataAndBoundsGiveNothingOrAFiniteEntry) {
   };
   for (const auto& c : cases) {
     for (FitMode mode : {FitMode::kAllFree, FitMode::kFixedA, FitMode::kFixedC, FitMode::kFixedD}) {
-      const auto scan = app::RunFrequencyScan(
+      const auto scan = sinusfit::RunFrequencyScan(
           SineFit(mode, 1, c.p.x, c.p.y), [&] { return c.bound; }, [] { return true; });
       if (!scan) continue;
       EXPECT_TRUE(std::isfinite(scan->error)) << scan->entry;

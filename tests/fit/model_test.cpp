@@ -8,14 +8,14 @@
 #include <limits>
 #include <random>
 
-#include "app/extended_sincos.h"
-#include "app/normalsystem.h"
+#include "sinusfit/extended_sincos.h"
+#include "sinusfit/normalsystem.h"
 
 namespace {
 
-using app::FitMode;
-using app::FitState;
 using grund::Extended;
+using sinusfit::FitMode;
+using sinusfit::FitState;
 
 constexpr FitMode kModes[] = {FitMode::kAllFree, FitMode::kFixedA, FitMode::kFixedB,
                               FitMode::kFixedC, FitMode::kFixedD};
@@ -23,7 +23,7 @@ constexpr FitMode kModes[] = {FitMode::kAllFree, FitMode::kFixedA, FitMode::kFix
 TEST(FitMode, FreeParametersMapOntoABCD) {
   const struct {
     FitMode mode;
-    app::ModelParameters expected;
+    sinusfit::ModelParameters expected;
     int m;
   } cases[] = {
       {FitMode::kAllFree, {1, 2, 3, 4}, 4},       {FitMode::kFixedA, {9, 1, 2, 3}, 3},
@@ -33,12 +33,12 @@ TEST(FitMode, FreeParametersMapOntoABCD) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(static_cast<int>(c.mode));
-    const app::ModelParameters p = app::ParametersOf(FitState{c.mode, {1, 2, 3, 4}, 9});
+    const sinusfit::ModelParameters p = sinusfit::ParametersOf(FitState{c.mode, {1, 2, 3, 4}, 9});
     EXPECT_EQ(p.a, c.expected.a);
     EXPECT_EQ(p.b, c.expected.b);
     EXPECT_EQ(p.c, c.expected.c);
     EXPECT_EQ(p.d, c.expected.d);
-    EXPECT_EQ(app::FreeParameterCount(c.mode), c.m);
+    EXPECT_EQ(sinusfit::FreeParameterCount(c.mode), c.m);
   }
 }
 
@@ -47,7 +47,7 @@ TEST(FitMode, FreeParametersMapOntoABCD) {
 long double ModelWithShift(const FitState& state, int k, long double h, long double x) {
   FitState moved = state;
   moved.p[k] += static_cast<double>(h);
-  const app::ModelParameters p = app::ParametersOf(moved);
+  const sinusfit::ModelParameters p = sinusfit::ParametersOf(moved);
   return p.a * sinl(p.b * x + p.c) + static_cast<long double>(p.d);
 }
 
@@ -55,7 +55,7 @@ TEST(ModelDerivative, MatchesCentralDifferencesInEveryMode) {
   std::mt19937 engine(7);
   std::uniform_real_distribution<double> value(-5, 5);
   for (FitMode mode : kModes) {
-    const int m = app::FreeParameterCount(mode);
+    const int m = sinusfit::FreeParameterCount(mode);
     for (int trial = 0; trial < 200; ++trial) {
       const FitState state{
           mode, {value(engine), value(engine), value(engine), value(engine)}, value(engine)};
@@ -65,7 +65,7 @@ TEST(ModelDerivative, MatchesCentralDifferencesInEveryMode) {
         const long double h = 1.0 / 65536;
         const long double difference =
             (ModelWithShift(state, k, h, x) - ModelWithShift(state, k, -h, x)) / (2 * h);
-        EXPECT_NEAR(app::ModelDerivative(state, k, x), static_cast<double>(difference),
+        EXPECT_NEAR(sinusfit::ModelDerivative(state, k, x), static_cast<double>(difference),
                     1e-6 * (1 + std::fabs(static_cast<double>(difference))))
             << "mode " << static_cast<int>(mode) << " k " << k << " x " << x;
       }
@@ -75,11 +75,12 @@ TEST(ModelDerivative, MatchesCentralDifferencesInEveryMode) {
 
 TEST(ModelDerivative, IndexesOutsideTheTableGiveOne) {
   const FitState all{FitMode::kAllFree, {2, 3, 0.5, 1}, 0};
-  for (int k : {-1, 4, 25, INT_MIN, INT_MAX}) EXPECT_EQ(app::ModelDerivative(all, k, 0.7), 1) << k;
-  EXPECT_EQ(app::ModelDerivative(all, 3, 0.7), 1);  // d itself
+  for (int k : {-1, 4, 25, INT_MIN, INT_MAX})
+    EXPECT_EQ(sinusfit::ModelDerivative(all, k, 0.7), 1) << k;
+  EXPECT_EQ(sinusfit::ModelDerivative(all, 3, 0.7), 1);  // d itself
   // With one parameter fixed, p4 is unused; the table still gives 1 for it.
   for (FitMode mode : {FitMode::kFixedA, FitMode::kFixedB, FitMode::kFixedC, FitMode::kFixedD})
-    EXPECT_EQ(app::ModelDerivative(FitState{mode, {2, 3, 0.5, 1}, 4}, 3, 0.7), 1);
+    EXPECT_EQ(sinusfit::ModelDerivative(FitState{mode, {2, 3, 0.5, 1}, 4}, 3, 0.7), 1);
 }
 
 TEST(ModelDerivative, OtherModesAreTreatedAsAllFree) {
@@ -87,7 +88,7 @@ TEST(ModelDerivative, OtherModesAreTreatedAsAllFree) {
   for (int mode : {0, 6, -3, 100}) {
     const FitState other{static_cast<FitMode>(mode), all.p, all.fixed};
     for (int k = 0; k < 4; ++k)
-      EXPECT_EQ(app::ModelDerivative(other, k, 1.25), app::ModelDerivative(all, k, 1.25));
+      EXPECT_EQ(sinusfit::ModelDerivative(other, k, 1.25), sinusfit::ModelDerivative(all, k, 1.25));
   }
 }
 
@@ -111,19 +112,19 @@ TEST(ModelDerivatives, SharedSinCosIsBitIdenticalToSingleDerivatives) {
                          {value(engine), value(engine), value(engine), value(engine)},
                          value(engine)};
     const double x = trial % 4 == 0 ? WideX(engine) : 2 * value(engine);
-    app::ModelDerivatives(state, x, shared);
+    sinusfit::ModelDerivatives(state, x, shared);
     for (int k = 0; k < 6; ++k) {
       ASSERT_EQ(std::bit_cast<std::uint64_t>(shared[k]),
-                std::bit_cast<std::uint64_t>(app::ModelDerivative(state, k, x)))
+                std::bit_cast<std::uint64_t>(sinusfit::ModelDerivative(state, k, x)))
           << "mode " << static_cast<int>(state.mode) << " k " << k << " x " << x;
     }
   }
 }
 
 TEST(ModelValue, IsTheModelFromTheSharedSine) {
-  const app::ModelParameters p{1.5, 2, 0.5, -1.25};
+  const sinusfit::ModelParameters p{1.5, 2, 0.5, -1.25};
   for (double x : {-3.0, 0.0, 0.1, 2.5, 40.0}) {
-    const Extended value = app::ModelValue(p, app::ModelSinCos(p, x));
+    const Extended value = sinusfit::ModelValue(p, sinusfit::ModelSinCos(p, x));
     EXPECT_NEAR(static_cast<double>(value), 1.5 * std::sin(2 * x + 0.5) - 1.25, 1e-14) << x;
   }
 }
@@ -133,12 +134,12 @@ TEST(ExtendedSinCos, AgreesWithTheLibrary) {
   std::uniform_real_distribution<double> arg(-200, 200);
   for (int i = 0; i < 10000; ++i) {
     const Extended a = arg(engine);
-    const app::SinCos sc = app::ExtendedSinCos(a);
+    const sinusfit::SinCos sc = sinusfit::ExtendedSinCos(a);
     // The x87 instruction reduces with a 66-bit pi, so compare absolutely.
     EXPECT_NEAR(static_cast<double>(sc.sin - std::sin(a)), 0, 1e-17) << static_cast<double>(a);
     EXPECT_NEAR(static_cast<double>(sc.cos - std::cos(a)), 0, 1e-17) << static_cast<double>(a);
   }
-  const app::SinCos zero = app::ExtendedSinCos(0);
+  const sinusfit::SinCos zero = sinusfit::ExtendedSinCos(0);
   EXPECT_EQ(zero.sin, 0);
   EXPECT_EQ(zero.cos, 1);
 }
@@ -148,21 +149,21 @@ TEST(ExtendedSinCos, HugeAndNonFiniteArguments) {
   // (outside, it would hand back the argument itself).
   const Extended inside = std::nextafter(Extended{0x1p63L}, Extended{0});
   for (Extended a : {inside, -inside}) {
-    const app::SinCos sc = app::ExtendedSinCos(a);
+    const sinusfit::SinCos sc = sinusfit::ExtendedSinCos(a);
     EXPECT_LE(std::fabs(sc.sin), 1);
     EXPECT_LE(std::fabs(sc.cos), 1);
     EXPECT_NEAR(static_cast<double>(sc.sin * sc.sin + sc.cos * sc.cos), 1, 1e-15);
   }
   // From 2^63 on the library computes them.
   for (Extended a : {Extended{0x1p63L}, Extended{-0x1p63L}, Extended{1e30L}, Extended{-3e300L}}) {
-    const app::SinCos sc = app::ExtendedSinCos(a);
+    const sinusfit::SinCos sc = sinusfit::ExtendedSinCos(a);
     EXPECT_EQ(sc.sin, std::sin(a));
     EXPECT_EQ(sc.cos, std::cos(a));
   }
   for (Extended a :
        {std::numeric_limits<Extended>::infinity(), -std::numeric_limits<Extended>::infinity(),
         std::numeric_limits<Extended>::quiet_NaN()}) {
-    const app::SinCos sc = app::ExtendedSinCos(a);
+    const sinusfit::SinCos sc = sinusfit::ExtendedSinCos(a);
     EXPECT_TRUE(std::isnan(sc.sin));
     EXPECT_TRUE(std::isnan(sc.cos));
   }

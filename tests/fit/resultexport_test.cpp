@@ -1,7 +1,7 @@
 // The texts of the exported result list: full-precision numbers with a
 // decimal comma and the CSV (the copied lines are tested with the window).
 
-#include "app/resultexport.h"
+#include "sinusfit/resultexport.h"
 
 #include <gtest/gtest.h>
 
@@ -31,9 +31,9 @@ TEST(FullPrecisionText, ShortestDigitsWithADecimalComma) {
                         {1.5e-7, "1,5e-07"}, {0, "0"},
                         {1e21, "1e+21"},     {123456.75, "123456,75"},
                         {-0.3125, "-0,3125"}};
-  for (const Case& c : cases) EXPECT_EQ(app::FullPrecisionText(c.value), c.text) << c.value;
-  EXPECT_EQ(app::FullPrecisionText(std::numeric_limits<double>::infinity()), "inf");
-  EXPECT_EQ(app::FullPrecisionText(std::nan("")), "nan");
+  for (const Case& c : cases) EXPECT_EQ(sinusfit::FullPrecisionText(c.value), c.text) << c.value;
+  EXPECT_EQ(sinusfit::FullPrecisionText(std::numeric_limits<double>::infinity()), "inf");
+  EXPECT_EQ(sinusfit::FullPrecisionText(std::nan("")), "nan");
 }
 
 TEST(FullPrecisionText, ReadsBackAsTheSameDouble) {
@@ -43,31 +43,31 @@ TEST(FullPrecisionText, ReadsBackAsTheSameDouble) {
                            std::numeric_limits<double>::denorm_min(),
                            -std::numeric_limits<double>::max(),
                            0.1 + 0.2};
-  for (double v : values) EXPECT_EQ(ReadBack(app::FullPrecisionText(v)), v);
+  for (double v : values) EXPECT_EQ(ReadBack(sinusfit::FullPrecisionText(v)), v);
 }
 
-app::ExportedResult Result(const char* entry, double error, app::ModelParameters p,
-                           app::FitMode mode) {
+sinusfit::ExportedResult Result(const char* entry, double error, sinusfit::ModelParameters p,
+                                sinusfit::FitMode mode) {
   return {entry, true, mode, p, error};
 }
 
 TEST(ResultsCsv, HeadingThenOneLinePerResult) {
-  const std::vector<app::ExportedResult> results = {
+  const std::vector<sinusfit::ExportedResult> results = {
       Result("0,0123\tY = 1,5*SIN(2*X+0,5)-1,25", 0.012345678901234, {1.5, 2, 0.5, -1.25},
-             app::FitMode::kAllFree),
-      Result("0,5\tY = 1*SIN(3*X+0)+0", 0.5, {1, 3, 1.0 / 3, 0}, app::FitMode::kFixedB),
+             sinusfit::FitMode::kAllFree),
+      Result("0,5\tY = 1*SIN(3*X+0)+0", 0.5, {1, 3, 1.0 / 3, 0}, sinusfit::FitMode::kFixedB),
       {"7,25\tY = ;odd", false, {}, {}, 0},  // a line the window kept no values for
   };
   const char* heading =
       "Summe der Fehlerquadrate;a;b;c;d;fest;Standardfehler a;Standardfehler b;"
       "Standardfehler c;Standardfehler d;R\xb2;RMSE;n;Funktion\n";
   // Without statistics attached, their seven fields stay empty.
-  EXPECT_EQ(app::ResultsCsv(results),
+  EXPECT_EQ(sinusfit::ResultsCsv(results),
             std::string(heading) +
                 "0,012345678901234;1,5;2;0,5;-1,25;;;;;;;;;Y = 1,5*SIN(2*X+0,5)-1,25\n"
                 "0,5;1;3;0,3333333333333333;0;b;;;;;;;;Y = 1*SIN(3*X+0)+0\n"
                 "7,25;;;;;;;;;;;;;\"Y = ;odd\"\n");
-  EXPECT_EQ(app::ResultsCsv({}), heading);
+  EXPECT_EQ(sinusfit::ResultsCsv({}), heading);
 }
 
 std::vector<std::string> Split(const std::string& line, char separator) {
@@ -87,21 +87,21 @@ std::vector<std::string> Split(const std::string& line, char separator) {
 TEST(ResultsCsv, CarriesTheStatisticsOfTheGivenPairs) {
   const std::vector<double> x = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
   const std::vector<double> y = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
-  const app::ModelParameters p = {0.82, 1.9, 2.4, 0.7};
+  const sinusfit::ModelParameters p = {0.82, 1.9, 2.4, 0.7};
   struct Case {
     const char* name;
-    app::FitMode mode;
+    sinusfit::FitMode mode;
     std::size_t pairs;
     bool flatY;
     const char* empty;  // the statistics columns expected empty
   };
   const Case cases[] = {
-      {"all free", app::FitMode::kAllFree, 9, false, ""},
-      {"b held", app::FitMode::kFixedB, 9, false, "b"},
-      {"d held", app::FitMode::kFixedD, 9, false, "d"},
-      {"as many pairs as parameters", app::FitMode::kAllFree, 4, false, "abcd"},
-      {"all y equal", app::FitMode::kFixedA, 9, true, "aR"},
-      {"no pairs", app::FitMode::kAllFree, 0, false, "abcdRM"},
+      {"all free", sinusfit::FitMode::kAllFree, 9, false, ""},
+      {"b held", sinusfit::FitMode::kFixedB, 9, false, "b"},
+      {"d held", sinusfit::FitMode::kFixedD, 9, false, "d"},
+      {"as many pairs as parameters", sinusfit::FitMode::kAllFree, 4, false, "abcd"},
+      {"all y equal", sinusfit::FitMode::kFixedA, 9, true, "aR"},
+      {"no pairs", sinusfit::FitMode::kAllFree, 0, false, "abcdRM"},
   };
   const char* names[] = {"Standardfehler a",
                          "Standardfehler b",
@@ -116,18 +116,18 @@ TEST(ResultsCsv, CarriesTheStatisticsOfTheGivenPairs) {
     const std::vector<double> ys =
         c.flatY ? std::vector<double>(c.pairs, 2.5)
                 : std::vector<double>(y.begin(), y.begin() + static_cast<long>(c.pairs));
-    std::vector<app::ExportedResult> results = {Result("1,5\tY = f", 1.5, p, c.mode),
-                                                {"2\tY = g", false, {}, {}, 0}};
-    app::AttachStatistics(results, xs, ys);
-    const app::FitStatistics s = app::ComputeFitStatistics(c.mode, p, xs, ys);
+    std::vector<sinusfit::ExportedResult> results = {Result("1,5\tY = f", 1.5, p, c.mode),
+                                                     {"2\tY = g", false, {}, {}, 0}};
+    sinusfit::AttachStatistics(results, xs, ys);
+    const sinusfit::FitStatistics s = sinusfit::ComputeFitStatistics(c.mode, p, xs, ys);
     const double expected[] = {s.standardError[0], s.standardError[1], s.standardError[2],
                                s.standardError[3], s.rSquared,         s.rmse};
 
-    const std::vector<std::string> lines = Split(app::ResultsCsv(results), '\n');
+    const std::vector<std::string> lines = Split(sinusfit::ResultsCsv(results), '\n');
     ASSERT_EQ(lines.size(), 4u);
     const std::vector<std::string> heading = Split(lines[0], ';');
     const std::vector<std::string> fields = Split(lines[1], ';');
-    const std::string copiedText = app::CopiedResultLines(results);
+    const std::string copiedText = sinusfit::CopiedResultLines(results);
     const std::size_t lineEnd = copiedText.find('\n');
     const std::vector<std::string> copied = Split(copiedText.substr(0, lineEnd), '\t');
     ASSERT_EQ(copied.size(), 2 + 5u);  // the entry's two fields, then five columns

@@ -1,4 +1,4 @@
-#include "app/resulttext.h"
+#include "sinusfit/resulttext.h"
 
 #include <gtest/gtest.h>
 
@@ -26,7 +26,7 @@ TEST(BuildTermText, WritesEachParameterWithItsSignRule) {
       {0.0000005, 12.5, 3, 0.000001, "0,000001*SIN(12,5*X+3)+0,000001"},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(app::BuildTermText(c.a, c.b, c.c, c.d), c.expected);
+    EXPECT_EQ(sinusfit::BuildTermText(c.a, c.b, c.c, c.d), c.expected);
   }
 }
 
@@ -57,7 +57,7 @@ TEST(BuildTermText, AFixedValueStandsUnchangedWhateverTheOthers) {
       for (int trial = 0; trial < 50; ++trial) {
         double p[4] = {value(engine), value(engine), value(engine), value(engine)};
         p[position] = c.fixed;
-        const std::string term = app::BuildTermText(p[0], p[1], p[2], p[3]);
+        const std::string term = sinusfit::BuildTermText(p[0], p[1], p[2], p[3]);
         EXPECT_EQ(Pieces(term)[position], position < 2 ? c.plain : c.signed_) << term;
       }
     }
@@ -73,13 +73,13 @@ TEST(ResultEntry, JoinsErrorTabAndTermAndGivesTheTermBack) {
   };
   const std::string term = "1,5*SIN(2*X+0,5)-1,25";
   for (const auto& c : cases) {
-    const std::string entry = app::BuildResultEntry(c.error, term);
+    const std::string entry = sinusfit::BuildResultEntry(c.error, term);
     EXPECT_EQ(entry, std::string(c.expected_error) + "\tY = " + term);
-    EXPECT_EQ(app::TermOfEntry(entry), term);
+    EXPECT_EQ(sinusfit::TermOfEntry(entry), term);
   }
-  EXPECT_EQ(app::TermOfEntry("1\tY = Y = 2"), "Y = 2");  // only the first marker goes
-  EXPECT_EQ(app::TermOfEntry("no marker"), "no marker");
-  EXPECT_EQ(app::TermOfEntry("0\tY = "), "");
+  EXPECT_EQ(sinusfit::TermOfEntry("1\tY = Y = 2"), "Y = 2");  // only the first marker goes
+  EXPECT_EQ(sinusfit::TermOfEntry("no marker"), "no marker");
+  EXPECT_EQ(sinusfit::TermOfEntry("0\tY = "), "");
 }
 
 TEST(ResultList, ByteOrderTreatsEveryByteAsUnsigned) {
@@ -95,7 +95,7 @@ TEST(ResultList, ByteOrderTreatsEveryByteAsUnsigned) {
       {"a", "a", false},        {"\x7f", "\x80", true}, {"\xe9", "z", false},
   };
   for (const auto& c : cases) {
-    EXPECT_EQ(app::ResultTextLess(c.left, c.right), c.less) << c.left << " < " << c.right;
+    EXPECT_EQ(sinusfit::ResultTextLess(c.left, c.right), c.less) << c.left << " < " << c.right;
   }
 }
 
@@ -112,18 +112,18 @@ TEST(ResultList, InsertionKeepsOneOrderWithoutDuplicates) {
   do {
     std::vector<std::string> list;
     for (const std::string& entry : entries) {
-      EXPECT_TRUE(app::InsertResultEntry(list, entry));
-      EXPECT_FALSE(app::InsertResultEntry(list, entry));  // a second pass with the same text
+      EXPECT_TRUE(sinusfit::InsertResultEntry(list, entry));
+      EXPECT_FALSE(sinusfit::InsertResultEntry(list, entry));  // a second pass with the same text
     }
     ASSERT_EQ(list, expected);
   } while (std::next_permutation(entries.begin(), entries.end()));
 
-  EXPECT_EQ(app::ResultInsertPosition(expected, "0\tY = 0"), 0u);
-  EXPECT_EQ(app::ResultInsertPosition(expected, expected[3]), 3u);
-  EXPECT_EQ(app::ResultInsertPosition(expected, "3"), expected.size());
-  EXPECT_EQ(app::ResultInsertPosition({}, "x"), 0u);
-  EXPECT_TRUE(app::ResultListContains(expected, expected[4]));
-  EXPECT_FALSE(app::ResultListContains(expected, "12,5\tY = -1*SIN(1*X+0)"));
+  EXPECT_EQ(sinusfit::ResultInsertPosition(expected, "0\tY = 0"), 0u);
+  EXPECT_EQ(sinusfit::ResultInsertPosition(expected, expected[3]), 3u);
+  EXPECT_EQ(sinusfit::ResultInsertPosition(expected, "3"), expected.size());
+  EXPECT_EQ(sinusfit::ResultInsertPosition({}, "x"), 0u);
+  EXPECT_TRUE(sinusfit::ResultListContains(expected, expected[4]));
+  EXPECT_FALSE(sinusfit::ResultListContains(expected, "12,5\tY = -1*SIN(1*X+0)"));
 }
 
 }  // namespace

@@ -1,4 +1,4 @@
-#include "app/sinefit.h"
+#include "sinusfit/sinefit.h"
 
 #include <gmock/gmock.h>
 #include <gtest/gtest.h>
@@ -9,14 +9,14 @@
 #include <vector>
 
 #include "_grund/grund.h"
-#include "app/resulttext.h"
 #include "fktint/fktint.h"
+#include "sinusfit/resulttext.h"
 
 namespace {
 
-using app::FitMode;
-using app::PassResult;
-using app::SineFit;
+using sinusfit::FitMode;
+using sinusfit::PassResult;
+using sinusfit::SineFit;
 
 const std::vector<double> kExampleX = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
 const std::vector<double> kExampleY = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
@@ -32,7 +32,7 @@ class SineFitTest : public testing::Test {
 
 std::vector<PassResult> RunAllPasses(SineFit& fit, double bound) {
   std::vector<PassResult> passes;
-  for (int pass = 0; pass < app::kFitPasses; ++pass)
+  for (int pass = 0; pass < sinusfit::kFitPasses; ++pass)
     passes.push_back(fit.RunPass([&] { return bound; }));
   return passes;
 }
@@ -54,7 +54,7 @@ TEST_F(SineFitTest, ExampleDataInEveryModeKeepsTheFixedValueAndTheNormalForm) {
     std::set<std::string> entries;
     for (const PassResult& pass : RunAllPasses(fit, 200)) {
       entries.insert(pass.entry);
-      EXPECT_EQ(pass.entry, app::BuildResultEntry(pass.error, pass.term));
+      EXPECT_EQ(pass.entry, sinusfit::BuildResultEntry(pass.error, pass.term));
       EXPECT_NE(pass.term.find(c.fixedText), std::string::npos) << pass.term;
       EXPECT_LE(std::fabs(pass.parameters.b), 200);
       if (c.mode == FitMode::kAllFree) {
@@ -136,33 +136,34 @@ TEST_F(SineFitTest, ABoundReadThatDrawsRandomNumbersShiftsTheLaterStartValues) {
   SetUp();
   std::vector<double> x = kExampleX, y = kExampleY;
   for (int pass = 0; pass < 3; ++pass) {
-    double bestError = app::kErrorCeiling;
+    double bestError = sinusfit::kErrorCeiling;
     std::array<double, 4> best{};
-    for (int candidate = 0; candidate < app::kCandidatesPerPass; ++candidate) {
-      app::FitState state;
+    for (int candidate = 0; candidate < sinusfit::kCandidatesPerPass; ++candidate) {
+      sinusfit::FitState state;
       for (double& p : state.p) p = grund::ProcessRandom().NextFraction() * 10 - 5;
-      app::RefineCandidate(state, x, y, app::ProcessNormalMatrix());
-      const app::ModelParameters p = app::ParametersOf(state);
-      const std::string term = app::BuildTermText(p.a, p.b, p.c, p.d);
+      sinusfit::RefineCandidate(state, x, y, sinusfit::ProcessNormalMatrix());
+      const sinusfit::ModelParameters p = sinusfit::ParametersOf(state);
+      const std::string term = sinusfit::BuildTermText(p.a, p.b, p.c, p.d);
       if (std::fabs(p.b) > drawingBound()) continue;
-      const grund::Extended error = app::ErrorSum(term, x, y);
+      const grund::Extended error = sinusfit::ErrorSum(term, x, y);
       if (error < bestError) {
         bestError = static_cast<double>(error);
         best = state.p;
       }
     }
-    app::ModelParameters p = app::ParametersOf(app::FitState{FitMode::kAllFree, best, 0});
-    app::NormaliseAllFree(p);
+    sinusfit::ModelParameters p =
+        sinusfit::ParametersOf(sinusfit::FitState{FitMode::kAllFree, best, 0});
+    sinusfit::NormaliseAllFree(p);
     EXPECT_EQ(entries[pass],
-              app::BuildResultEntry(bestError, app::BuildTermText(p.a, p.b, p.c, p.d)));
+              sinusfit::BuildResultEntry(bestError, sinusfit::BuildTermText(p.a, p.b, p.c, p.d)));
   }
   EXPECT_EQ(seedAfter, grund::ProcessRandom().Seed());
 }
 
 TEST(NormaliseAllFree, MakesBNonNegativeAndThePhaseLieIn0To2Pi) {
   struct Case {
-    app::ModelParameters in;
-    app::ModelParameters out;
+    sinusfit::ModelParameters in;
+    sinusfit::ModelParameters out;
   };
   const double twoPi = static_cast<double>(6.283185307179586477L);
   const Case cases[] = {
@@ -173,8 +174,8 @@ TEST(NormaliseAllFree, MakesBNonNegativeAndThePhaseLieIn0To2Pi) {
       {{1, 2, 7, 0}, {1, 2, static_cast<double>(7 - 6.283185307179586477L), 0}},
   };
   for (const Case& c : cases) {
-    app::ModelParameters p = c.in;
-    app::NormaliseAllFree(p);
+    sinusfit::ModelParameters p = c.in;
+    sinusfit::NormaliseAllFree(p);
     EXPECT_EQ(p.a, c.out.a);
     EXPECT_EQ(p.b, c.out.b);
     EXPECT_EQ(p.c, c.out.c);
@@ -182,8 +183,8 @@ TEST(NormaliseAllFree, MakesBNonNegativeAndThePhaseLieIn0To2Pi) {
   }
   // Huge phases end promptly inside the range.
   for (double c : {1e7, -1e7, 1e300, -1e300}) {
-    app::ModelParameters p{1, 1, c, 0};
-    app::NormaliseAllFree(p);
+    sinusfit::ModelParameters p{1, 1, c, 0};
+    sinusfit::NormaliseAllFree(p);
     EXPECT_GE(p.c, 0);
     EXPECT_LE(p.c, twoPi);
   }

@@ -6,19 +6,19 @@
 #include <random>
 #include <vector>
 
-#include "app/normalsystem.h"
+#include "sinusfit/normalsystem.h"
 
 namespace {
 
-using app::NormalMatrix;
-using app::SolveLinearSystem;
+using sinusfit::NormalMatrix;
+using sinusfit::SolveLinearSystem;
 
 // A matrix whose every cell holds a distinct sentinel, so that any write
 // outside the cells a solve may change shows up.
 NormalMatrix SentinelMatrix() {
   NormalMatrix A;
-  for (int r = 0; r < app::kNormalMatrixSize; ++r)
-    for (int c = 0; c < app::kNormalMatrixSize; ++c) A[r][c] = 1000.0 + r * 26 + c;
+  for (int r = 0; r < sinusfit::kNormalMatrixSize; ++r)
+    for (int c = 0; c < sinusfit::kNormalMatrixSize; ++c) A[r][c] = 1000.0 + r * 26 + c;
   return A;
 }
 
@@ -48,8 +48,8 @@ Solved Solve(const std::vector<std::vector<double>>& rows, const std::vector<dou
 // everything in a row or column beyond m.
 void ExpectOutsideUntouched(const NormalMatrix& A, int m) {
   const NormalMatrix fresh = SentinelMatrix();
-  for (int r = 0; r < app::kNormalMatrixSize; ++r)
-    for (int c = 0; c < app::kNormalMatrixSize; ++c)
+  for (int r = 0; r < sinusfit::kNormalMatrixSize; ++r)
+    for (int c = 0; c < sinusfit::kNormalMatrixSize; ++c)
       if ((r == 0 && c == 0) || r > m || c > m) {
         EXPECT_EQ(A[r][c], fresh[r][c]) << r << "," << c;
       }
@@ -57,7 +57,7 @@ void ExpectOutsideUntouched(const NormalMatrix& A, int m) {
 
 void ExpectRowZeroUntouched(const NormalMatrix& A) {
   const NormalMatrix fresh = SentinelMatrix();
-  for (int c = 0; c < app::kNormalMatrixSize; ++c) EXPECT_EQ(A[0][c], fresh[0][c]) << c;
+  for (int c = 0; c < sinusfit::kNormalMatrixSize; ++c) EXPECT_EQ(A[0][c], fresh[0][c]) << c;
 }
 
 TEST(SolveLinearSystem, IdentitySolvesWithoutExchange) {
@@ -221,13 +221,13 @@ TEST(ExtendedProductSums, RoundOnceFromExtendedPrecision) {
   const double u = 1 + std::ldexp(1.0, -27);
   const double v = std::ldexp(1.0, -53);
   if (std::numeric_limits<grund::Extended>::digits == 64) {
-    EXPECT_EQ(app::AddProduct(1.0, u, v), 1.0);
-    EXPECT_EQ(app::SubtractProduct(1.0, -u, v), 1.0);
+    EXPECT_EQ(sinusfit::AddProduct(1.0, u, v), 1.0);
+    EXPECT_EQ(sinusfit::SubtractProduct(1.0, -u, v), 1.0);
   } else {
-    EXPECT_EQ(app::AddProduct(1.0, u, v), 1.0 + std::ldexp(1.0, -52));
+    EXPECT_EQ(sinusfit::AddProduct(1.0, u, v), 1.0 + std::ldexp(1.0, -52));
   }
-  EXPECT_EQ(app::AddProduct(0.5, 3, 4), 12.5);
-  EXPECT_EQ(app::SubtractProduct(0.5, 3, 4), -11.5);
+  EXPECT_EQ(sinusfit::AddProduct(0.5, 3, 4), 12.5);
+  EXPECT_EQ(sinusfit::SubtractProduct(0.5, 3, 4), -11.5);
 }
 
 }  // namespace

@@ -1,4 +1,7 @@
-#include "app/fitstatistics.h"
+// The statistics of a fit (standard errors through a QR factorisation of the
+// scaled Jacobian) and their German text, written without the process locale.
+
+#include "sinusfit/fitstatistics.h"
 
 #include <algorithm>
 #include <charconv>
@@ -12,7 +15,7 @@
 #include <system_error>
 #include <utility>
 
-namespace app {
+namespace sinusfit {
 
 using grund::Extended;
 
@@ -271,4 +274,4 @@ std::string FormatFitStatistics(FitMode mode, const ModelParameters& p, const Fi
   return text;
 }
 
-}  // namespace app
+}  // namespace sinusfit

@@ -1,16 +1,21 @@
-#include "app/sinefit.h"
+// One pass of the sine fit: start values from the shared random generator,
+// 40 Gauss-Newton steps per candidate (two cores share the candidates), and
+// the scoring by the error sum of each candidate's term text.
+
+#include "sinusfit/sinefit.h"
 
 #include <cmath>
 #include <thread>
 #include <utility>
 
 #include "_grund/grund.h"
-#include "app/resulttext.h"
 #include "fktint/fktint.h"
+#include "sinusfit/resulttext.h"
 
-namespace app {
+namespace sinusfit {
 
 using grund::Extended;
+using grund::kTwoPi;
 
 namespace {
 
@@ -49,8 +54,6 @@ bool AllFinite(const FitState& state) {
   return true;
 }
 
-// 2π as the extended constant the phase is normalised with.
-constexpr Extended kTwoPi = 6.283185307179586477L;
 // Beyond this magnitude the phase is first reduced in one step, so that the
 // stepwise normalisation below runs at most some 160000 times.
 constexpr double kStepwisePhaseLimit = 1e6;
@@ -186,4 +189,4 @@ PassResult SineFit::RunPass(const std::function<double()>& readBound) {
   return Finish(best);
 }
 
-}  // namespace app
+}  // namespace sinusfit

@@ -1,11 +1,14 @@
-#include "app/resultexport.h"
+// The columns of the result export, and the copied lines and the CSV made
+// from them.
+
+#include "sinusfit/resultexport.h"
 
 #include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
 
-namespace app {
+namespace sinusfit {
 
 namespace {
 
@@ -144,4 +147,4 @@ std::string ResultsCsv(std::span<const ExportedResult> results) {
   return csv;
 }
 
-}  // namespace app
+}  // namespace sinusfit

@@ -1,11 +1,14 @@
-#include "app/resulttext.h"
+// The term text, the result entry, the order of the result list, and the
+// plot list of a chosen result.
+
+#include "sinusfit/resulttext.h"
 
 #include <algorithm>
 
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
 
-namespace app {
+namespace sinusfit {
 
 std::string BuildTermText(double a, double b, double c, double d) {
   return grund::FormatComma(a, 1, 6) + "*SIN(" + grund::FormatComma(b, 1, 6) + "*X" +
@@ -71,4 +74,4 @@ void AddPlotPair(grund::PlotList& list, double x, double y) {
 
 void EndResultPlotList(grund::PlotList& list) { grund::AddPlotEntry(list, "..."); }
 
-}  // namespace app
+}  // namespace sinusfit

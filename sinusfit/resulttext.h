@@ -13,7 +13,7 @@ namespace grund {
 struct PlotList;
 }
 
-namespace app {
+namespace sinusfit {
 
 // a and b with a minus sign only, c and d always signed ("+0" for zero), each
 // with at most 6 decimals and a decimal comma: 1,5*SIN(2*X+0,5)-1,25.
@@ -49,4 +49,4 @@ void BeginResultPlotList(grund::PlotList& list, std::string_view term);
 void AddPlotPair(grund::PlotList& list, double x, double y);
 void EndResultPlotList(grund::PlotList& list);
 
-}  // namespace app
+}  // namespace sinusfit

@@ -1,19 +1,20 @@
-// The trust in a fit, beside the specified window: the statistics of the
-// shown result in LabelStatistik, and residual lines in the plot on demand.
-// The numbers and their text come from fitstatistics; this only wires them
-// to the window.
+// The statistics label LabelStatistik below the fit's settings: how far the
+// shown result can be trusted. The numbers and their text come from
+// sinusfit's fit statistics; this only wires them to the window.
 
-#include <QAction>
 #include <QLabel>
 #include <string>
 #include <vector>
 
-#include "app/controls.h"
-#include "app/fitstatistics.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "sinusfit/sinusfit.h"
 
 namespace app {
+
+using sinusfit::ComputeFitStatistics;
+using sinusfit::FitStatistics;
+using sinusfit::FormatFitStatistics;
 
 namespace {
 
@@ -34,19 +35,6 @@ void TForm1::BuildStatistics(QWidget* panel) {
   LabelStatistik->setToolTip(
       QStringLiteral("Standardfehler der Parameter, Bestimmtheitsmaß R² und mittlerer Fehler "
                      "(RMSE) des angezeigten Ergebnisses"));
-
-  actionShowResiduals = new QAction(QStringLiteral("Residuen anzeigen"), this);
-  actionShowResiduals->setObjectName(QStringLiteral("actionShowResiduals"));
-  actionShowResiduals->setCheckable(true);
-  actionShowResiduals->setToolTip(
-      QStringLiteral("Zeichnet von jedem Datenpunkt eine Linie senkrecht zur Kurve"));
-  connect(actionShowResiduals, &QAction::toggled, this, [this] { PB4Paint(); });
-  auto* separator = new QAction(this);
-  separator->setObjectName(QStringLiteral("separatorResiduals"));
-  separator->setSeparator(true);
-  PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
-  PB4->addAction(separator);
-  PB4->addAction(actionShowResiduals);
 
   // Statistics belong to the pairs they were computed from: a change of an x
   // or y cell (typing, pasting, "B", "x") makes them stale.

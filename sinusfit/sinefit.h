@@ -9,9 +9,9 @@
 #include <string>
 #include <vector>
 
-#include "app/normalsystem.h"
+#include "sinusfit/normalsystem.h"
 
-namespace app {
+namespace sinusfit {
 
 inline constexpr int kFitPasses = 20;
 inline constexpr int kCandidatesPerPass = 20;
@@ -82,4 +82,4 @@ grund::Extended ErrorSum(const std::string& term, const std::vector<double>& x,
 // 0 <= c <= 2π.
 void NormaliseAllFree(ModelParameters& p);
 
-}  // namespace app
+}  // namespace sinusfit

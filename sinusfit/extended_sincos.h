@@ -17,7 +17,7 @@
 #define KALVENTO_HAVE_X87_SINCOS 0
 #endif
 
-namespace app {
+namespace sinusfit {
 
 struct SinCos {
   grund::Extended sin;
@@ -48,4 +48,4 @@ inline SinCos ExtendedSinCos(grund::Extended arg) {
 inline SinCos ExtendedSinCos(grund::Extended arg) { return {std::sin(arg), std::cos(arg)}; }
 #endif
 
-}  // namespace app
+}  // namespace sinusfit

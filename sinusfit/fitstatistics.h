@@ -7,9 +7,9 @@
 #include <string>
 #include <vector>
 
-#include "app/normalsystem.h"
+#include "sinusfit/normalsystem.h"
 
-namespace app {
+namespace sinusfit {
 
 struct FitStatistics {
   int n = 0;               // pairs used
@@ -51,4 +51,4 @@ std::string FormatFitStatistics(FitMode mode, const ModelParameters& p, const Fi
 // that is not finite "–".
 std::string FormatValueWithError(double value, double error);
 
-}  // namespace app
+}  // namespace sinusfit

@@ -9,9 +9,9 @@
 #include <span>
 
 #include "_grund/grund.h"
-#include "app/extended_sincos.h"
+#include "sinusfit/extended_sincos.h"
 
-namespace app {
+namespace sinusfit {
 
 // Which parameter is held at a typed value. The other three (or all four)
 // are the free parameters p1..p4, counted in the order a, b, c, d with the
@@ -117,4 +117,4 @@ inline double SubtractProduct(double sum, double u, double v) {
                              static_cast<grund::Extended>(u) * v);
 }
 
-}  // namespace app
+}  // namespace sinusfit

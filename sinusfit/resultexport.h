@@ -9,10 +9,10 @@
 #include <string_view>
 #include <vector>
 
-#include "app/fitstatistics.h"
-#include "app/normalsystem.h"
+#include "sinusfit/fitstatistics.h"
+#include "sinusfit/normalsystem.h"
 
-namespace app {
+namespace sinusfit {
 
 // One line of the result list: its text and, where the window kept them,
 // the values behind it in full precision.
@@ -56,4 +56,4 @@ std::string CopiedResultLines(std::span<const ExportedResult> results);
 // decimal commas, fields with ";", quotes or line breaks quoted.
 std::string ResultsCsv(std::span<const ExportedResult> results);
 
-}  // namespace app
+}  // namespace sinusfit

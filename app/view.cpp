@@ -1,16 +1,20 @@
-// The plot's view: fitting it to the data, zooming with the wheel, panning
-// by dragging, and going back to the default view. The ranges and ticks are
-// worked out in graph_reduziert; this file wires them to PB4.
+// The plot area: painting it (PB4Paint, PaintPlot) and its view, fitted to
+// the data, zoomed with the wheel, panned by dragging, or back to the
+// default view. The ranges and ticks are worked out in graph_reduziert; this
+// file wires them to PB4.
 
 #include <QAction>
-#include <QKeySequence>
+#include <QImage>
+#include <QPainter>
 #include <cmath>
 
 #include "_grund/grund.h"
 #include "app/controls.h"
+#include "app/tablepairs.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "platform/qtcanvas.h"
 
 namespace app {
 
@@ -21,43 +25,48 @@ constexpr double kZoomPerNotch = 0.8;
 // Bounds how far one wheel event zooms, whatever the device reports.
 constexpr double kMaxNotches = 10;
 
-QAction* NewAction(QObject* parent, const char* name, const QString& text, const QKeySequence& keys,
-                   const QString& tip) {
-  auto* action = new QAction(text, parent);
-  action->setObjectName(QString::fromLatin1(name));
-  action->setShortcut(keys);
-  action->setToolTip(tip);
-  action->setStatusTip(tip);
-  return action;
-}
-
 }  // namespace
 
-void TForm1::BuildViewActions() {
-  actionFitView_ = NewAction(
-      this, "actionFitView", QStringLiteral("An Daten anpassen"),
-      QKeySequence(Qt::CTRL | Qt::Key_F),
-      QStringLiteral("Wählt die Achsen so, dass alle Wertepaare und die Kurve zu sehen sind "
-                     "(auch Doppelklick in die Grafik)"));
-  actionDefaultView_ = NewAction(
-      this, "actionDefaultView", QStringLiteral("Standardansicht"),
-      QKeySequence(Qt::CTRL | Qt::Key_0),
-      QStringLiteral("Zeigt wieder x von -8 bis 8 mit gleichem Maßstab auf beiden Achsen"));
-  connect(actionFitView_, &QAction::triggered, this, &TForm1::FitViewToData);
-  connect(actionDefaultView_, &QAction::triggered, this, &TForm1::ShowDefaultView);
+void TForm1::PB4Paint() {
+  if (!PB4->InPaintEvent()) {
+    PB4->repaint();
+    return;
+  }
+  // A fresh white bitmap the size of the area, drawn on and copied over.
+  QImage bitmap = platform::QtCanvas::NewBitmap(PB4->width(), PB4->height());
+  {
+    platform::QtCanvas canvas(bitmap);
+    PaintPlot(canvas);
+  }
+  QPainter(PB4).drawImage(0, 0, bitmap);
+}
 
-  // The view entries come first in the plot's menu; later groups follow
-  // after the separator.
-  auto* separator = new QAction(this);
-  separator->setSeparator(true);
-  PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
-  PB4->addAction(actionFitView_);
-  PB4->addAction(actionDefaultView_);
-  PB4->addAction(separator);
+void TForm1::PaintPlot(platform::Canvas& canvas) {
+  if (userView_)
+    graph_reduziert::BeginPlotRanges(PB4->width(), PB4->height(), *userView_);
+  else
+    graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
+  canvas.SetTransparentTextBackground();
+  canvas.SetFont("Verdana", 9);
+  if (userView_)
+    graph_reduziert::DrawViewAxes(canvas);
+  else
+    graph_reduziert::DrawAxes(canvas);
+  // A closed window has released its list: the frame alone.
+  if (grund::PlotList* list = PlotList()) {
+    // Under the curve and the marks, so both stay whole.
+    if (actionShowResiduals != nullptr && actionShowResiduals->isChecked())
+      graph_reduziert::DrawResidualLines(canvas, *list);
+    graph_reduziert::DrawPlotList(canvas, *list);
+  }
+  DrawViewHint(canvas);
+  graph_reduziert::EndPlot();
+}
+
+void TForm1::ConnectPlotGestures() {
   PB4->setToolTip(
       QStringLiteral("Mausrad: vergrößern/verkleinern · Ziehen: verschieben · "
                      "Doppelklick: an Daten anpassen · Rechtsklick: Ansicht"));
-
   connect(PB4, &PlotBox::WheelTurned, this, &TForm1::ZoomViewAt);
   connect(PB4, &PlotBox::DragStarted, this, &TForm1::StartDrag);
   connect(PB4, &PlotBox::Dragged, this, &TForm1::DragTo);
@@ -79,14 +88,9 @@ void TForm1::FitViewToData() {
   // since the last computation), with the curves drawn.
   graph_reduziert::PlotContents contents;
   if (const grund::PlotList* list = PlotList()) contents = graph_reduziert::ReadPlotContents(*list);
-  for (int row = 1; row < ValueTable::kRows; ++row) {
-    const std::string x = SG4->CellLatin1(row, 0);
-    const std::string y = SG4->CellLatin1(row, 1);
-    if (x.empty() || y.empty()) continue;
-    const grund::ParsedNumber px = grund::ParseNumber(grund::CommaToPoint(x));
-    const grund::ParsedNumber py = grund::ParseNumber(grund::CommaToPoint(y));
-    if (px.ok && py.ok) contents.pairs.push_back({px.value, py.value});
-  }
+  const TablePairs pairs = ReadNumericPairs(*SG4);
+  for (std::size_t i = 0; i < pairs.x.size(); ++i)
+    contents.pairs.push_back({pairs.x[i], pairs.y[i]});
   const auto view = graph_reduziert::FitView(contents, PB4->width());
   if (view) {
     SetUserView(*view);

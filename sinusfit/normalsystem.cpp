@@ -1,10 +1,13 @@
-#include "app/normalsystem.h"
+// The model's derivatives by the free parameters and the LU solver of the
+// normal equations.
+
+#include "sinusfit/normalsystem.h"
 
 #include <cmath>
 #include <cstddef>
 #include <utility>
 
-namespace app {
+namespace sinusfit {
 
 using grund::Extended;
 
@@ -197,4 +200,4 @@ void SolveLinearSystem(NormalMatrix& A, std::uint8_t m_byte, double& det, std::u
   singular = 0;
 }
 
-}  // namespace app
+}  // namespace sinusfit

@@ -13,10 +13,10 @@
 #include <optional>
 #include <span>
 
-#include "app/normalsystem.h"
-#include "app/sinefit.h"
+#include "sinusfit/normalsystem.h"
+#include "sinusfit/sinefit.h"
 
-namespace app {
+namespace sinusfit {
 
 // Trial values per 2π/span: a peak of the periodogram is some 2π/span wide,
 // so a finer grid keeps every peak between two trial values near one of them.
@@ -53,4 +53,4 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
                                            const std::function<double()>& readBound,
                                            const std::function<bool()>& keepGoing);
 
-}  // namespace app
+}  // namespace sinusfit

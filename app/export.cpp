@@ -1,0 +1,154 @@
+// The window's exports: the plot as a PNG, SVG or PDF file or copied as a
+// picture, and the result list copied as lines or saved as CSV. The texts of
+// the exported results come from sinusfit's result export.
+
+#include <QApplication>
+#include <QClipboard>
+#include <QFileInfo>
+#include <QImage>
+#include <QListWidget>
+#include <QPageSize>
+#include <QPdfWriter>
+#include <QSaveFile>
+#include <QSvgGenerator>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/fileaccess.h"
+#include "app/tablepairs.h"
+#include "app/tform1.h"
+#include "platform/qtcanvas.h"
+#include "platform/qtlatin1.h"
+#include "sinusfit/sinusfit.h"
+
+namespace app {
+
+using sinusfit::ExportedResult;
+
+namespace {
+
+constexpr int kScreenDpi = 96;  // the plot's pixels at the size they have on screen
+
+void DrawSvg(TForm1& form, QSaveFile& file, QSize size) {
+  QSvgGenerator svg;
+  svg.setOutputDevice(&file);
+  svg.setSize(size);
+  svg.setViewBox(QRect(QPoint(0, 0), size));
+  svg.setResolution(kScreenDpi);
+  svg.setTitle(QStringLiteral("Kalvento"));
+  platform::QtCanvas canvas(svg, size);
+  form.PaintPlot(canvas);
+}
+
+void DrawPdf(TForm1& form, QSaveFile& file, QSize size) {
+  QPdfWriter pdf(&file);
+  pdf.setResolution(kScreenDpi);
+  const QSizeF points = QSizeF(size) * 72.0 / kScreenDpi;
+  pdf.setPageSize(QPageSize(points, QPageSize::Point, QString(), QPageSize::ExactMatch));
+  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+  pdf.setTitle(QStringLiteral("Kalvento"));
+  pdf.setCreator(QStringLiteral("Kalvento"));
+  platform::QtCanvas canvas(pdf, size);
+  form.PaintPlot(canvas);
+}
+
+// The lines of the result list (the selected ones only, if asked), with the
+// values kept behind them and their statistics on the table's pairs as they
+// are now, like the statistics label.
+std::vector<ExportedResult> ResultsOf(const TForm1& form, bool selectedOnly) {
+  std::vector<ExportedResult> results;
+  for (int i = 0; i < form.Listbox1->count(); ++i) {
+    const QListWidgetItem* item = form.Listbox1->item(i);
+    if (selectedOnly && !item->isSelected()) continue;
+    ExportedResult result;
+    result.entry = platform::ToLatin1(item->text());
+    if (const ResultRecord* record = form.FindResultRecord(result.entry)) {
+      result.hasValues = true;
+      result.mode = record->mode;
+      result.parameters = record->parameters;
+      result.error = record->error;
+    }
+    results.push_back(std::move(result));
+  }
+  const TablePairs pairs = ReadPairs(*form.SG4);
+  sinusfit::AttachStatistics(results, pairs.x, pairs.y);
+  return results;
+}
+
+}  // namespace
+
+QImage TForm1::PlotImage() {
+  QImage image = platform::QtCanvas::NewBitmap(PB4->width(), PB4->height());
+  platform::QtCanvas canvas(image);
+  PaintPlot(canvas);
+  return image;
+}
+
+bool TForm1::ExportPlot(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const auto fail = [&](const QString& reason) {
+    ShowMessage(QStringLiteral("Das Bild %1 konnte nicht gespeichert werden:\n%2")
+                    .arg(Quoted(path), reason));
+    return false;
+  };
+  if (suffix != QLatin1String("png") && suffix != QLatin1String("svg") &&
+      suffix != QLatin1String("pdf"))
+    return fail(
+        QStringLiteral("Unbekanntes Bildformat. Der Dateiname muss auf .png, .svg "
+                       "oder .pdf enden."));
+
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+  bool drawn = true;
+  if (suffix == QLatin1String("png"))
+    drawn = PlotImage().save(&file, "PNG");
+  else if (suffix == QLatin1String("svg"))
+    DrawSvg(*this, file, PB4->size());
+  else
+    DrawPdf(*this, file, PB4->size());
+  if (!drawn || file.error() != QFileDevice::NoError) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return fail(reason);
+  }
+  if (!file.commit()) return fail(file.errorString());
+  return true;
+}
+
+void TForm1::CopyPlot() { QApplication::clipboard()->setImage(PlotImage()); }
+
+void TForm1::CopyResults() {
+  // The chosen lines, or the whole list when none is chosen.
+  std::vector<ExportedResult> results = ResultsOf(*this, true);
+  if (results.empty()) results = ResultsOf(*this, false);
+  if (results.empty()) return;
+  QApplication::clipboard()->setText(platform::FromLatin1(sinusfit::CopiedResultLines(results)));
+}
+
+bool TForm1::SaveResults(const QString& path) {
+  const std::vector<ExportedResult> results = ResultsOf(*this, false);
+  if (results.empty()) {
+    ShowMessage(QStringLiteral("Die Ergebnisliste ist leer, die Datei %1 wurde nicht geschrieben.")
+                    .arg(Quoted(path)));
+    return false;
+  }
+  return CheckSaved(path, WriteAtomically(path, sinusfit::ResultsCsv(results)));
+}
+
+void TForm1::ExportPlotDialog() {
+  FileDialog dialog(this, QStringLiteral("Bild speichern"), lastFolder_, true);
+  dialog.SetFilters({QStringLiteral("PNG-Bild (*.png)"), QStringLiteral("SVG-Vektorgrafik (*.svg)"),
+                     QStringLiteral("PDF-Dokument (*.pdf)")},
+                    {QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")});
+  const QString path = dialog.Run(lastFolder_);
+  if (!path.isEmpty()) ExportPlot(path);
+}
+
+void TForm1::SaveResultsDialog() {
+  FileDialog dialog(this, QStringLiteral("Ergebnisse speichern"), lastFolder_, true);
+  dialog.SetFilters({QStringLiteral("CSV-Datei (*.csv)")}, {QStringLiteral("csv")});
+  const QString path = dialog.Run(lastFolder_);
+  if (!path.isEmpty()) SaveResults(path);
+}
+
+}  // namespace app

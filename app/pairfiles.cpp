@@ -1,0 +1,223 @@
+// The window's pair files: opened by dialog, by dropping them onto the
+// window or from the command line, and saved. Reading and writing the pairs
+// is the Qt-free wertedatei unit; a file with more than two columns asks
+// which become x and y.
+
+#include <QDragEnterEvent>
+#include <QDropEvent>
+#include <QFile>
+#include <QFileInfo>
+#include <QLabel>
+#include <QLineEdit>
+#include <QMimeData>
+#include <QTimer>
+#include <QUrl>
+#include <algorithm>
+#include <optional>
+#include <string_view>
+
+#include "app/columnchoicedialog.h"
+#include "app/fileaccess.h"
+#include "app/tablepairs.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+#include "platform/qtlatin1.h"
+#include "wertedatei/wertedatei.h"
+
+namespace app {
+
+namespace {
+
+constexpr int kMaxPairs = ValueTable::kRows - 1;  // 200
+// Far more than any table of measured values; keeps a mistaken choice (a
+// film, a disk image) from filling the memory.
+constexpr qint64 kMaxFileBytes = qint64{64} << 20;
+
+// The first local file among the dragged URLs, or an empty text.
+QString DroppedFile(const QMimeData* mime) {
+  if (mime == nullptr || !mime->hasUrls()) return {};
+  for (const QUrl& url : mime->urls())
+    if (url.isLocalFile()) return url.toLocalFile();
+  return {};
+}
+
+}  // namespace
+
+bool TForm1::OpenPairFile(const QString& path) {
+  const std::optional<QByteArray> bytes = ReadFileBytes(path);
+  if (!bytes) return false;
+  const std::string_view content(bytes->constData(), static_cast<std::size_t>(bytes->size()));
+  wertedatei::PairFile pairs = wertedatei::ReadPairFile(content);
+  if (pairs.ok && pairs.columnCount > 2 && !ChooseColumns(pairs, content, path))
+    return false;  // the user changed their mind: nothing changes
+  if (!pairs.ok || std::min(pairs.x.size(), pairs.y.size()) == 0) {
+    QString text = QStringLiteral("Aus der Datei %1 konnten keine Wertepaare gelesen werden.")
+                       .arg(Quoted(path));
+    if (!pairs.message.empty())
+      text += QStringLiteral("\n\n") + platform::FromLatin1(pairs.message);
+    ShowMessage(text);
+    return false;
+  }
+  TakePairs(pairs, path);
+  return true;
+}
+
+std::optional<QByteArray> TForm1::ReadFileBytes(const QString& path) {
+  const QString name = Quoted(path);
+  const QFileInfo info(path);
+  if (!info.exists()) {
+    ShowMessage(QStringLiteral("Die Datei %1 gibt es nicht.").arg(name));
+    return std::nullopt;
+  }
+  // Directories, pipes and devices: nothing a table is read from, and a
+  // pipe would block.
+  if (!info.isFile()) {
+    ShowMessage(QStringLiteral("%1 ist keine Datei mit Wertepaaren.").arg(name));
+    return std::nullopt;
+  }
+  const auto tooLarge = [&] {
+    ShowMessage(QStringLiteral("Die Datei %1 ist zu groß für eine Tabelle von Wertepaaren "
+                               "(mehr als 64 MB).")
+                    .arg(name));
+    return std::nullopt;
+  };
+  if (info.size() > kMaxFileBytes) return tooLarge();
+  QFile file(path);
+  const auto cannotRead = [&] {
+    ShowMessage(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2")
+                    .arg(name, file.errorString()));
+    return std::nullopt;
+  };
+  if (!file.open(QIODevice::ReadOnly)) return cannotRead();
+  QByteArray bytes = file.readAll();
+  if (file.error() != QFileDevice::NoError) return cannotRead();
+  if (bytes.size() > kMaxFileBytes) return tooLarge();  // it grew meanwhile
+  return bytes;
+}
+
+// Asks which columns become x and y, and reads them when they are not the
+// first two. False when the user cancels.
+bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content,
+                           const QString& path) {
+  wertedatei::ColumnChoice choice;
+  bool chosen = false;
+  if (columnChooser_) {
+    chosen = columnChooser_(pairs, choice);
+  } else {
+    ColumnChoiceDialog dialog(pairs, QFileInfo(path).fileName(), this);
+    chosen = dialog.exec() == QDialog::Accepted;
+    choice.x = dialog.XColumn();
+    choice.y = dialog.YColumn();
+  }
+  if (!chosen) return false;
+  if (choice.x != 0 || choice.y != 1) pairs = wertedatei::ReadPairFile(content, choice);
+  return true;
+}
+
+// The pairs into rows 1 .. n, the rest of the table emptied; what was
+// skipped or left out is said afterwards.
+void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
+  const std::size_t count = std::min(pairs.x.size(), pairs.y.size());
+  const std::size_t taken = std::min<std::size_t>(count, kMaxPairs);
+  SG4->ClearDataRows();
+  for (std::size_t i = 0; i < taken; ++i) {
+    const int row = static_cast<int>(i) + 1;
+    SG4->SetCellLatin1(row, 0, pairs.x[i]);
+    SG4->SetCellLatin1(row, 1, pairs.y[i]);
+  }
+  SG4->scrollToTop();
+  Label2->setText(QString::number(taken));
+  ShowFileName(path);
+
+  QStringList notes;
+  if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);
+  if (count > taken)
+    notes << QStringLiteral(
+                 "Die Datei enthält %1 Wertepaare, die Tabelle fasst %2: "
+                 "die ersten %2 wurden übernommen, %3 weggelassen.")
+                 .arg(count)
+                 .arg(kMaxPairs)
+                 .arg(count - taken);
+  if (!notes.isEmpty()) ShowMessage(notes.join(QStringLiteral("\n\n")), false);
+}
+
+bool TForm1::SavePairFile(const QString& path) {
+  const QString suffix = QFileInfo(path).suffix().toLower();
+  const bool tabs = suffix == QLatin1String("tsv") || suffix == QLatin1String("txt");
+  return SavePairFile(path, tabs ? '\t' : ';');
+}
+
+bool TForm1::SavePairFile(const QString& path, char separator) {
+  SG4->CommitOpenEditor();  // a cell being typed in counts with its new text
+  const PairTexts pairs = ReadPairTexts(*SG4);
+  if (pairs.x.empty()) {
+    ShowMessage(QStringLiteral("Die Tabelle enthält keine Wertepaare, die Datei %1 "
+                               "wurde nicht geschrieben.")
+                    .arg(Quoted(path)));
+    return false;
+  }
+  const std::string text = wertedatei::WritePairFile(pairs.x, pairs.y, separator);
+  const QString failure =
+      text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
+                   : WriteAtomically(path, text);
+  if (!CheckSaved(path, failure)) return false;
+  ShowFileName(path);
+  return true;
+}
+
+void TForm1::OpenPairFileDialog() {
+  FileDialog dialog(this, QStringLiteral("Wertepaare öffnen"), lastFolder_, false);
+  dialog.setNameFilters(
+      {QStringLiteral("Wertepaare (*.csv *.txt *.tsv *.dat)"), QStringLiteral("Alle Dateien (*)")});
+  const QString path = dialog.Run(lastFolder_);
+  if (!path.isEmpty()) OpenPairFile(path);
+}
+
+void TForm1::SavePairFileDialog() {
+  FileDialog dialog(this, QStringLiteral("Wertepaare speichern"), lastFolder_, true);
+  const QStringList filters = {QStringLiteral("Semikolon-getrennt (*.csv)"),
+                               QStringLiteral("Tabulator-getrennt (*.tsv *.txt)")};
+  dialog.SetFilters(filters, {QStringLiteral("csv"), QStringLiteral("tsv")});
+  const QString path = dialog.Run(lastFolder_);
+  if (!path.isEmpty()) SavePairFile(path, dialog.selectedNameFilter() == filters[1] ? '\t' : ';');
+}
+
+// A file dropped anywhere on the window opens, the edit fields included
+// (they would otherwise take its name as text).
+void TForm1::AcceptDroppedFiles() {
+  setAcceptDrops(true);
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5}) edit->installEventFilter(this);
+}
+
+void TForm1::dragEnterEvent(QDragEnterEvent* event) {
+  if (!DroppedFile(event->mimeData()).isEmpty()) event->acceptProposedAction();
+}
+
+void TForm1::dropEvent(QDropEvent* event) {
+  const QString path = DroppedFile(event->mimeData());
+  if (path.isEmpty()) return;
+  event->acceptProposedAction();
+  // Opened once the drop has ended, so that the dragging program is not kept
+  // waiting while a message or the column dialog is shown.
+  QTimer::singleShot(0, this, [this, path] { OpenPairFile(path); });
+}
+
+// Files dragged over the edit fields go to the window.
+bool TForm1::eventFilter(QObject* watched, QEvent* event) {
+  const QEvent::Type type = event->type();
+  const bool dragging =
+      type == QEvent::DragEnter || type == QEvent::DragMove || type == QEvent::Drop;
+  if (dragging && qobject_cast<QLineEdit*>(watched) != nullptr) {
+    auto* drop = static_cast<QDropEvent*>(event);
+    if (!DroppedFile(drop->mimeData()).isEmpty()) {
+      if (type == QEvent::Drop)
+        dropEvent(drop);
+      else
+        drop->acceptProposedAction();
+      return true;
+    }
+  }
+  return QWidget::eventFilter(watched, event);
+}
+
+}  // namespace app

@@ -1,0 +1,49 @@
+#pragma once
+// The pairs of the value table, read in one place. Every reader (the fit,
+// the result list and its export, the view, the saving) takes the table's
+// rows from ReadTableRows and keeps those its own rule asks for.
+
+#include <string>
+#include <vector>
+
+#include "_grund/grund.h"
+
+namespace app {
+
+class ValueTable;
+
+// A row of the table that holds an x or a y text.
+struct TableRow {
+  int row = 0;               // 1 .. 200
+  std::string xText, yText;  // Latin-1, as the cells hold them
+  // The texts read as the fit reads numbers: decimal comma or point, the
+  // whole text a number for ok, a prefix's value or 0 otherwise.
+  grund::ParsedNumber x, y;
+};
+
+// Every row whose x or y cell is not empty, in row order.
+std::vector<TableRow> ReadTableRows(const ValueTable& table);
+
+struct TablePairs {
+  std::vector<int> rows;
+  std::vector<double> x;
+  std::vector<double> y;
+};
+
+// The pairs as the fit reads them: every row whose x cell is not empty, with
+// whatever value its cells read as (an empty y gives 0). Empty rows in
+// between are skipped rather than read as the pair (0, 0).
+TablePairs ReadPairs(const ValueTable& table);
+
+// The pairs whose x and y both read as numbers as a whole: those the view is
+// fitted to.
+TablePairs ReadNumericPairs(const ValueTable& table);
+
+// The texts of every row with an x or a y text, as they stand: what is saved.
+struct PairTexts {
+  std::vector<std::string> x;
+  std::vector<std::string> y;
+};
+PairTexts ReadPairTexts(const ValueTable& table);
+
+}  // namespace app
