@@ -288,9 +288,8 @@ void QtCanvas::DrawPixels(const PixelBlock& block) {
   // Clear pixels are 0 and the others opaque, so the block is valid
   // premultiplied ARGB, the format Qt blends fastest; the image only wraps
   // the caller's pixels.
-  const QImage image(reinterpret_cast<const uchar*>(block.pixels.data()), block.width,
-                     block.height, static_cast<qsizetype>(block.stride) * 4,
-                     QImage::Format_ARGB32_Premultiplied);
+  const QImage image(reinterpret_cast<const uchar*>(block.pixels.data()), block.width, block.height,
+                     static_cast<qsizetype>(block.stride) * 4, QImage::Format_ARGB32_Premultiplied);
   if (image_ != nullptr) {
     painter_.drawImage(QPoint(block.left, block.top), image);
   } else {
