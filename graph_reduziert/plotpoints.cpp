@@ -13,7 +13,6 @@
 
 #include "fktint/fktint.h"
 #include "graph_reduziert/graph_reduziert.h"
-#include "graph_reduziert/pixel.h"
 #include "graph_reduziert/pointsreduction.h"
 #include "platform/canvas.h"
 
@@ -57,20 +56,6 @@ void PaintAsPixels(Canvas& canvas, const PointsReduction& r) {
                      std::span<const std::uint32_t>(r.pixels).subspan(first)});
 }
 
-// The rows a column's residual lines cover: from the curve's row to the
-// farthest point on either side, the points' own rows left out (their
-// discs cover them). False when there is no line or none of it shows.
-bool ResidualRows(const PointsReduction& r, int column, double curveRowF, int& top, int& bottom) {
-  const std::int32_t highest = r.highestMark[static_cast<std::size_t>(column)];
-  const std::int32_t lowest = r.lowestMark[static_cast<std::size_t>(column)];
-  const std::int32_t curve =
-      std::clamp(Nearest(curveRowF), -kResidualRowOverhang, r.height + kResidualRowOverhang);
-  if (!(highest < curve || lowest > curve)) return false;  // no point off the curve
-  top = std::max(highest < curve ? highest + 1 : curve, 0);
-  bottom = std::min(lowest > curve ? lowest - 1 : curve, r.height - 1);
-  return top <= bottom;
-}
-
 // Residual runs, one per column holding points, one term evaluation each.
 std::vector<PixelRun> ResidualRuns(const PointsReduction& r, std::string_view term) {
   std::vector<PixelRun> runs;
@@ -78,8 +63,10 @@ std::vector<PixelRun> ResidualRuns(const PointsReduction& r, std::string_view te
     if (r.highestMark[static_cast<std::size_t>(column)] == kNoMarkAbove) continue;
     const double fitted = fktint::EvaluateTerm(term, ColumnToX(column));
     if (fktint::EvalError == 1 || fktint::EvalError == 2 || !std::isfinite(fitted)) continue;
-    int top = 0, bottom = 0;
-    if (ResidualRows(r, column, YToRowF(fitted), top, bottom))
+    std::int32_t top = 0, bottom = 0;
+    if (ResidualSpan(r.highestMark[static_cast<std::size_t>(column)],
+                     r.lowestMark[static_cast<std::size_t>(column)], YToRowF(fitted), r.height, top,
+                     bottom))
       runs.push_back({column, top, column, bottom, true});
   }
   return runs;

@@ -71,8 +71,6 @@ void PaintPairByPair(Canvas& canvas, const PlotPoints& points) {
 void PaintResidualsPairByPair(Canvas& canvas, const PlotPoints& points, std::string_view term) {
   const PlotFrame& f = Frame;
   const std::size_t n = PairCount(points);
-  const std::int64_t lowestRow = -kResidualRowOverhang;
-  const std::int64_t highestRow = std::int64_t{f.PlotHeight} + kResidualRowOverhang;
   const platform::Color previousPen = canvas.PenColor();
   canvas.SetPenColor(kResidualColour);
   for (std::size_t i = 0; i < n; ++i) {
@@ -81,12 +79,11 @@ void PaintResidualsPairByPair(Canvas& canvas, const PlotPoints& points, std::str
       continue;
     const double fitted = fktint::EvaluateTerm(term, ColumnToX(static_cast<int>(column)));
     if (fktint::EvalError == 1 || fktint::EvalError == 2 || !std::isfinite(fitted)) continue;
-    const std::int64_t curve =
-        std::clamp<std::int64_t>(Nearest(YToRowF(fitted)), lowestRow, highestRow);
-    const std::int64_t mark =
-        std::clamp<std::int64_t>(Nearest(RowIn(f, points.y[i])), lowestRow, highestRow);
-    canvas.MoveTo(static_cast<int>(column), ClampPixel(curve));
-    canvas.LineTo(static_cast<int>(column), ClampPixel(mark));
+    const std::int64_t mark = HeldRow(Nearest(RowIn(f, points.y[i])), f.PlotHeight);
+    std::int32_t top = 0, bottom = 0;
+    if (!ResidualSpan(mark, mark, YToRowF(fitted), f.PlotHeight, top, bottom)) continue;
+    canvas.MoveTo(static_cast<int>(column), top);
+    canvas.LineTo(static_cast<int>(column), ClampPixel(std::int64_t{bottom} + 1));
   }
   canvas.SetPenColor(previousPen);
 }

@@ -103,7 +103,7 @@ class Reducer {
   void AddResidualEnd(std::int32_t column, double rowF) {
     const double held = std::clamp(rowF, -1.0 * kResidualRowOverhang,
                                    static_cast<double>(h_) + kResidualRowOverhang);
-    const std::int32_t row = NearestSmall(held);
+    const std::int32_t row = NearestSmall(held);  // what HeldRow gives
     if (column != residualColumn_) {
       FlushResidualEnds();
       residualColumn_ = column, highest_ = row, lowest_ = row;

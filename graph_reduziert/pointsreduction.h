@@ -12,6 +12,7 @@
 #include <vector>
 
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/pixel.h"
 #include "platform/canvas.h"
 
 namespace graph_reduziert {
@@ -136,6 +137,26 @@ void PaintResidualsPairByPair(platform::Canvas& canvas, const PlotPoints& points
 inline std::int32_t NearestSmall(double v) {
   constexpr double kShift = 6755399441055744.0;  // 1.5 * 2^52: rounds in the adder
   return static_cast<std::int32_t>((v + kShift) - kShift);
+}
+
+// A row held within kResidualRowOverhang of an area `height` rows high.
+inline std::int64_t HeldRow(std::int64_t row, std::int64_t height) {
+  return std::clamp<std::int64_t>(row, -kResidualRowOverhang, height + kResidualRowOverhang);
+}
+
+// The rows the residual lines of one column cover: from the curve's row to
+// the farthest point on either side (highest and lowest, held rows), the
+// points' own rows left out (their discs cover them), cut to the area.
+// False when there is no line or none of it shows.
+inline bool ResidualSpan(std::int64_t highest, std::int64_t lowest, double curveRowF,
+                         std::int64_t height, std::int32_t& top, std::int32_t& bottom) {
+  const std::int64_t curve = HeldRow(Nearest(curveRowF), height);
+  if (!(highest < curve || lowest > curve)) return false;  // no point off the curve
+  const std::int64_t from = std::max<std::int64_t>(highest < curve ? highest + 1 : curve, 0);
+  const std::int64_t to = std::min(lowest > curve ? lowest - 1 : curve, height - 1);
+  if (from > to) return false;
+  top = static_cast<std::int32_t>(from), bottom = static_cast<std::int32_t>(to);
+  return true;
 }
 
 // A bar's rows in a frame of `height` rows, `rowOf` mapping y to an

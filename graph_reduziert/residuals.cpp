@@ -18,8 +18,7 @@ namespace graph_reduziert {
 namespace {
 
 std::int32_t VisibleRow(double rowF) {
-  const std::int32_t limit = Frame.PlotHeight + kResidualRowOverhang;
-  return std::clamp(Nearest(rowF), -kResidualRowOverhang, limit);
+  return ClampPixel(HeldRow(Nearest(rowF), Frame.PlotHeight));
 }
 
 // From the curve down (or up) to the mark's centre, which LineTo leaves

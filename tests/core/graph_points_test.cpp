@@ -154,6 +154,22 @@ TEST(DrawPoints, PaintsExactlyThePixelsOfDrawingEveryBarAndDisc) {
   }
 }
 
+TEST(DrawPoints, AreasTooLargeForAPixelGridAreDrawnPairByPairAlike) {
+  const Scene scene{"4100 x 4100", 4100, 4100, {0, 1, 0, 1}};
+  Begin(scene);
+  const gr::PlotPoints points = Scattered(400, scene.view, 9);
+  PixelCanvas every(scene.width, scene.height);
+  DrawEveryPair(every, points, scene.height);
+  for (const bool vectors : {false, true}) {
+    PixelCanvas drawn(scene.width, scene.height, vectors);
+    gr::DrawPoints(drawn, points);
+    EXPECT_EQ(DifferingPixels(every, drawn), 0);
+    EXPECT_EQ(drawn.Blocks(), 0);
+    EXPECT_LE(drawn.FarthestOutside(), 8);
+  }
+  gr::EndPlot();
+}
+
 TEST(DrawPoints, LooksLikeTheMarksOfThePlotList) {
   gr::Frame = {};
   gr::BeginPlot(kW, kH, 8, -8);
