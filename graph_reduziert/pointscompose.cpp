@@ -5,7 +5,6 @@
 // discs left clear, and into runs for vector devices.
 
 #include <algorithm>
-#include <bit>
 #include <cstddef>
 #include <cstdint>
 
@@ -100,7 +99,7 @@ void CollectBarLines(PointsReduction& r) {
 // The caps: each pixel within kCapReach of a cap's centre, gathered per
 // row into runs.
 void CollectCaps(PointsReduction& r) {
-  const std::size_t words = CapColumnBits(r) / 64;
+  const auto height = static_cast<std::size_t>(r.height);
   r.capCover.assign(static_cast<std::size_t>(r.width) * r.height, 0);
   r.capRow.assign(static_cast<std::size_t>(r.height), 0);
   for (int cell = 0; cell < r.width + 2 * kPad; ++cell) {
@@ -108,13 +107,12 @@ void CollectCaps(PointsReduction& r) {
     // k - kPad - kCapReach .. k - kPad + kCapReach.
     const int from = std::max(cell - kPad - kCapReach, 0);
     const int to = std::min(cell - kPad + kCapReach, r.width - 1);
-    for (std::size_t w = 0; w < words; ++w) {
-      for (std::uint64_t bits = r.capCentre[cell * words + w]; bits != 0; bits &= bits - 1) {
-        const int row = static_cast<int>(w * 64) + std::countr_zero(bits);
-        std::uint8_t* line = r.capCover.data() + static_cast<std::size_t>(row) * r.width;
-        std::fill(line + from, line + to + 1, std::uint8_t{1});
-        r.capRow[static_cast<std::size_t>(row)] = 1;
-      }
+    const std::uint8_t* centres = r.capCentre.data() + static_cast<std::size_t>(cell) * height;
+    for (int row = 0; row < r.height; ++row) {
+      if (centres[row] == 0) continue;
+      std::uint8_t* line = r.capCover.data() + static_cast<std::size_t>(row) * r.width;
+      std::fill(line + from, line + to + 1, std::uint8_t{1});
+      r.capRow[static_cast<std::size_t>(row)] = 1;
     }
   }
   for (int row = 0; row < r.height; ++row) {

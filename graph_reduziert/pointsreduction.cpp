@@ -63,11 +63,11 @@ class Reducer {
         w_(r.width),
         h_(r.height),
         gridHeight_(CentreGridHeight(r)),
-        capColumnBits_(CapColumnBits(r)) {
+        capHeight_(static_cast<std::size_t>(r.height)) {
     r_.centres.clear();
     const std::size_t gridWidth = static_cast<std::size_t>(w_) + 2 * kPad;
     r_.seenCentre.assign(gridWidth * gridHeight_ / 64 + 1, 0);
-    r_.capCentre.assign(gridWidth * capColumnBits_ / 64, 0);
+    r_.capCentre.assign(gridWidth * capHeight_, 0);
     r_.barColumn.assign(static_cast<std::size_t>(w_), 0);
     r_.barDepth.assign(static_cast<std::size_t>(w_) * (h_ + 1), 0);
     r_.highestMark.assign(static_cast<std::size_t>(w_), kNoMarkAbove);
@@ -136,8 +136,8 @@ class Reducer {
     // An end beyond the area gets no cap: the bar is cut there.
     for (const std::int32_t end : {top, bottom}) {
       if (end < 0 || end >= h_) continue;
-      TestAndSet(r_.capCentre, static_cast<std::size_t>(column + kPad) * capColumnBits_ +
-                                   static_cast<std::size_t>(end));
+      r_.capCentre[static_cast<std::size_t>(column + kPad) * capHeight_ +
+                   static_cast<std::size_t>(end)] = 1;
     }
     if (column < 0 || column >= w_) return;
     top = std::max(top, 0), bottom = std::min(bottom, h_ - 1);
@@ -163,7 +163,7 @@ class Reducer {
   const Mapping<kRanged> m_;
   PointsReduction& r_;
   const std::int32_t w_, h_;
-  const std::size_t gridHeight_, capColumnBits_;
+  const std::size_t gridHeight_, capHeight_;
   std::int64_t outside_ = 0;
   std::int32_t residualColumn_ = -1, highest_ = 0, lowest_ = 0;
   std::int32_t barColumn_ = -1, barTop_ = 0, barBottom_ = 0;

@@ -97,8 +97,9 @@ struct PointsReduction {
   std::int64_t outside = 0;  // pairs for which PointOutside holds
 
   // Working space, kept to spare the allocations of the next frame.
-  std::vector<std::uint64_t> seenCentre, capCentre;  // one bit per cell
-  std::vector<std::uint8_t> barColumn, capRow, capCover;
+  // One bit per centre; one byte per cap, which is set without reading it.
+  std::vector<std::uint64_t> seenCentre;
+  std::vector<std::uint8_t> capCentre, barColumn, capRow, capCover;
   std::vector<std::int32_t> centres, barDepth;
 };
 
@@ -107,13 +108,9 @@ struct PointsReduction {
 inline constexpr int kPad = kDiscReach;
 static_assert(kCapReach == kPad, "caps are found on the grid of disc centres");
 // The grids are stored column by column: neighbours in the list mostly
-// share a column, so they meet in the same cache lines. Each column of the
-// cap grid is a whole number of 64-bit words.
+// share a column, so they meet in the same cache lines.
 inline std::size_t CentreGridHeight(const PointsReduction& r) {
   return static_cast<std::size_t>(r.height) + 2 * kPad;
-}
-inline std::size_t CapColumnBits(const PointsReduction& r) {
-  return (static_cast<std::size_t>(r.height) + 63) / 64 * 64;
 }
 
 // Reduces the points for the current frame: the pass over the pairs, then
