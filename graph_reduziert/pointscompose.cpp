@@ -130,7 +130,6 @@ void CollectCaps(PointsReduction& r) {
   }
 }
 
-// From the centres found to the finished pixels, discs and runs.
 }  // namespace
 
 void ComposeReduction(PointsReduction& r) {
@@ -145,6 +144,7 @@ void ComposeReduction(PointsReduction& r) {
     if (StampDisc(r, column, row)) r.discs.push_back({column, row});
   }
   std::reverse(r.discs.begin(), r.discs.end());
+  if (!r.anyBar) return;
   CollectBarLines(r);
   CollectCaps(r);
 }

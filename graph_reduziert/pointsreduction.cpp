@@ -65,6 +65,7 @@ class Reducer {
         gridHeight_(CentreGridHeight(r)),
         capHeight_(static_cast<std::size_t>(r.height)) {
     r_.centres.clear();
+    r_.anyBar = false;
     const std::size_t gridWidth = static_cast<std::size_t>(w_) + 2 * kPad;
     r_.seenCentre.assign(gridWidth * gridHeight_ / 64 + 1, 0);
     r_.capCentre.assign(gridWidth * capHeight_, 0);
@@ -133,6 +134,7 @@ class Reducer {
   void AddBar(std::int32_t column, double y, double sigma) {
     std::int32_t top = 0, bottom = 0;
     if (!BarRows([this](double v) { return m_.Row(v); }, h_, y, sigma, top, bottom)) return;
+    r_.anyBar = true;
     // An end beyond the area gets no cap: the bar is cut there.
     for (const std::int32_t end : {top, bottom}) {
       if (end < 0 || end >= h_) continue;

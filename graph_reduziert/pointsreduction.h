@@ -91,6 +91,7 @@ struct PointsReduction {
   int top = 0, bottom = -1, left = 0, right = -1;  // the painted pixels' bounds
   std::vector<platform::Point> discs;  // centres of the discs that show, in drawing order
   std::vector<PixelRun> barRuns;       // bar lines and caps
+  bool anyBar = false;                 // a bar reaches into the area
   // Per column: the highest and lowest row of a point (held within
   // kResidualRowOverhang of the area), or kNoMarkAbove / kNoMarkBelow.
   std::vector<std::int32_t> highestMark, lowestMark;
