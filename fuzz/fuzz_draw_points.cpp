@@ -119,8 +119,8 @@ Input Read(fuzz::ByteReader& in, std::size_t size) {
   input.vectors = (flags & 2) != 0;
   input.chosenView = (flags & 4) != 0;
   input.hugeArea = (flags & 0x38) == 0x38;  // rarely: the pair-by-pair drawing
-  input.width = 1 + Word(in) % 800;
-  input.height = 1 + Word(in) % 600;
+  input.width = 1 + Word(in) % 512;
+  input.height = 1 + Word(in) % 384;
   if (input.hugeArea) input.width = 4100, input.height = 4100;
   input.view = {in.RawDouble(), in.RawDouble(), in.RawDouble(), in.RawDouble()};
   const int copies = 1 + in.Byte() % 64;
