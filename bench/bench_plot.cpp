@@ -5,12 +5,21 @@
 // bare fill of a bitmap of the same size, measured in the same run. The same
 // paint in a view fitted to the data (own scales, nice ticks) shows what a
 // zoom or pan step costs.
+//
+// Long series: the same repaint with 1 000 000 points drawn from their
+// numbers (a PointsLayer, as the window keeps it), against the repaint with
+// the 200 marks of the plot list; a pan step that reduces the million points
+// anew; fitting a view to them; and the size of an SVG export of them.
 
 #include <benchmark/benchmark.h>
 
 #include <QApplication>
+#include <QBuffer>
 #include <QImage>
+#include <QPdfWriter>
+#include <QSvgGenerator>
 #include <cmath>
+#include <cstdint>
 #include <cstdio>
 #include <memory>
 
@@ -90,6 +99,136 @@ void BM_CurveEvaluations(benchmark::State& st) {
   graph_reduziert::EndPlot();
 }
 
+namespace gr = graph_reduziert;
+
+constexpr int kLongSeries = 1000000;
+
+// A noisy sine across the default view, n pairs, with Δy when asked.
+gr::PlotPoints NoisySine(int n, bool bars) {
+  gr::PlotPoints p;
+  p.x.reserve(n), p.y.reserve(n);
+  std::uint32_t seed = 1;
+  for (int i = 0; i < n; ++i) {
+    seed = seed * 134775813u + 1;
+    const double x = -7.8 + 15.6 * i / n;
+    p.x.push_back(x);
+    p.y.push_back(1.5 * std::sin(2 * x + 0.5) - 1.25 + 0.8 * (seed / 4294967296.0 - 0.5));
+    if (bars) p.sigma.push_back(0.15 + 0.1 * (seed % 7) / 7);
+  }
+  return p;
+}
+
+// The list a chosen fit writes when its pairs are drawn from their numbers.
+void FillCurveList(grund::PlotList& list) {
+  grund::ClearPlotList(list);
+  grund::AddPlotTerm(list, " ");
+  grund::AddPlotTerm(list, kFitTerm);
+}
+
+// The window's repaint: frame, axes, the plot list, then the points.
+void PaintScene(platform::Canvas& canvas, grund::PlotList& list, gr::PointsLayer* layer,
+                const gr::PlotView* view) {
+  if (view)
+    gr::BeginPlotRanges(kWidth, kHeight, *view);
+  else
+    gr::BeginPlot(kWidth, kHeight, 8, -8);
+  canvas.SetTransparentTextBackground();
+  canvas.SetFont("Verdana", 9);
+  if (view)
+    gr::DrawViewAxes(canvas);
+  else
+    gr::DrawAxes(canvas);
+  gr::DrawPlotList(canvas, list);
+  if (layer) layer->Draw(canvas);
+  gr::EndPlot();
+}
+
+void RepaintBitmap(grund::PlotList& list, gr::PointsLayer* layer,
+                   const gr::PlotView* view = nullptr) {
+  QImage bitmap = platform::QtCanvas::NewBitmap(kWidth, kHeight);
+  {
+    platform::QtCanvas canvas(bitmap);
+    PaintScene(canvas, list, layer, view);
+  }
+  benchmark::DoNotOptimize(bitmap.constBits());
+}
+
+// The specified picture: 200 marks from the plot list.
+void BM_Repaint200Marks(benchmark::State& st) {
+  grund::PlotList list;
+  FillFitList(list);
+  for (auto _ : st) RepaintBitmap(list, nullptr);
+}
+
+// Points from their numbers, the same view painted again (the layer keeps
+// their reduction from the first paint).
+void RepaintPoints(benchmark::State& st, int n, bool bars) {
+  grund::PlotList list;
+  FillCurveList(list);
+  gr::PointsLayer layer;
+  layer.SetPoints(NoisySine(n, bars));
+  RepaintBitmap(list, &layer);
+  for (auto _ : st) RepaintBitmap(list, &layer);
+}
+void BM_Repaint200Points(benchmark::State& st) { RepaintPoints(st, 200, false); }
+void BM_Repaint1MPoints(benchmark::State& st) { RepaintPoints(st, kLongSeries, false); }
+void BM_Repaint1MPointsWithBars(benchmark::State& st) { RepaintPoints(st, kLongSeries, true); }
+
+// A pan step: every repaint in a new view, so the points are reduced anew.
+void Pan(benchmark::State& st, bool bars) {
+  grund::PlotList list;
+  FillCurveList(list);
+  gr::PointsLayer layer;
+  layer.SetPoints(NoisySine(kLongSeries, bars));
+  gr::PlotView view = gr::DefaultView(kWidth, kHeight);
+  for (auto _ : st) {
+    view = gr::PanView(view, kWidth, kHeight, 1, 0.5);
+    RepaintBitmap(list, &layer, &view);
+  }
+}
+void BM_Pan1MPoints(benchmark::State& st) { Pan(st, false); }
+void BM_Pan1MPointsWithBars(benchmark::State& st) { Pan(st, true); }
+
+void BM_FitView1MPoints(benchmark::State& st) {
+  const gr::PlotPoints points = NoisySine(kLongSeries, true);
+  gr::PlotContents contents;
+  contents.terms = {" ", kFitTerm};
+  contents.points = &points;
+  for (auto _ : st) benchmark::DoNotOptimize(gr::FitView(contents, kWidth));
+}
+
+// The bytes of a vector export of a million points, and its drawing time.
+void ReportExportSizes() {
+  grund::PlotList list;
+  FillCurveList(list);
+  for (const bool bars : {false, true}) {
+    gr::PointsLayer layer;
+    layer.SetPoints(NoisySine(kLongSeries, bars));
+    QBuffer svgBytes, pdfBytes;
+    svgBytes.open(QIODevice::WriteOnly);
+    pdfBytes.open(QIODevice::WriteOnly);
+    {
+      QSvgGenerator svg;
+      svg.setOutputDevice(&svgBytes);
+      svg.setSize(QSize(kWidth, kHeight));
+      svg.setViewBox(QRect(0, 0, kWidth, kHeight));
+      platform::QtCanvas canvas(svg, QSize(kWidth, kHeight));
+      PaintScene(canvas, list, &layer, nullptr);
+    }
+    {
+      QPdfWriter pdf(&pdfBytes);
+      platform::QtCanvas canvas(pdf, QSize(kWidth, kHeight));
+      PaintScene(canvas, list, &layer, nullptr);
+    }
+    const auto ellipses = svgBytes.data().count("<ellipse") + svgBytes.data().count("<circle");
+    std::printf("export of %d points%s: SVG %.0f kB (%lld circles, %s), PDF %.0f kB\n", kLongSeries,
+                bars ? " with error bars" : "", svgBytes.size() / 1024.0,
+                static_cast<long long>(ellipses),
+                svgBytes.data().contains("<image") ? "with a bitmap" : "no bitmap",
+                pdfBytes.size() / 1024.0);
+  }
+}
+
 // The yardstick: a fresh white bitmap of the same size.
 void BM_BitmapFill(benchmark::State& st) {
   for (auto _ : st) {
@@ -115,6 +254,19 @@ void PrintSummary(const bench_support::TimesReporter& times) {
   if (paint > 0)
     std::printf("fitted view: %.0f microseconds, %.2f times the default view's paint\n", fitted,
                 fitted / paint);
+
+  const double marks = microseconds("BM_Repaint200Marks");
+  if (marks > 0) {
+    std::printf("\nlong series, against the repaint with 200 marks of the list (%.0f us):\n",
+                marks);
+    for (const char* name :
+         {"BM_Repaint200Points", "BM_Repaint1MPoints", "BM_Repaint1MPointsWithBars",
+          "BM_Pan1MPoints", "BM_Pan1MPointsWithBars", "BM_FitView1MPoints"}) {
+      const double t = microseconds(name);
+      if (t > 0) std::printf("  %-28s %8.0f us  %6.2f x\n", name, t, t / marks);
+    }
+  }
+  ReportExportSizes();
 }
 
 }  // namespace
@@ -124,6 +276,13 @@ BENCHMARK(BM_PaintFittedView)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_PaintFrameOnly)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_CurveEvaluations)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_BitmapFill)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint200Marks)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint200Points)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint1MPoints)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint1MPointsWithBars)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Pan1MPoints)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_Pan1MPointsWithBars)->Unit(benchmark::kMillisecond);
+BENCHMARK(BM_FitView1MPoints)->Unit(benchmark::kMillisecond);
 
 int main(int argc, char** argv) {
   // Fonts need a GUI application; no display is needed.

@@ -177,6 +177,27 @@ def write_dictionary():
     (HERE / "term.dict").write_text("\n".join(lines) + "\n")
 
 
+def points_input(flags, width, height, view, copies, triples):
+    """An input of fuzz_draw_points: flags, the area, the view, how often the
+    pairs repeat, then (x, y, dy) triples."""
+    head = struct.pack("<BHH4dB", flags, width, height, *view, copies)
+    return head + b"".join(struct.pack("<3d", *t) for t in triples)
+
+
+# Points: a noisy sine with bars, a chosen view on a vector device, values at
+# the limits of doubles and views, and an area too large for a pixel grid.
+POINTS = [
+    points_input(1, 782, 498, (0, 0, 0, 0), 20,
+                 [(x / 10, math.sin(x / 10), 0.2) for x in range(-78, 79, 3)]),
+    points_input(7, 782, 498, (-3, 5, -2, 4), 5,
+                 [(x / 7, x % 5 - 2, 0.5 * (x % 3)) for x in range(-30, 40)]),
+    points_input(5, 100, 80, (-1e15, 1e15, -1e15, 1e15), 1,
+                 [(1e308, 0, 1e308), (math.nan, 1, 1), (0, math.inf, 1), (1e-300, -1e-300, 1e300),
+                  (-1e15, 1e15, 0), (5e14, -5e14, 1e14)]),
+    points_input(0x39, 0, 0, (0, 0, 0, 0), 3, [(x / 3, x / 5, 1) for x in range(-20, 20)]),
+]
+
+
 def write(harness, name, data):
     folder = CORPUS / harness
     folder.mkdir(parents=True, exist_ok=True)
@@ -210,6 +231,8 @@ def main():
     # The same long scan, stopped at its first and its fourth look.
     write("sine_fit", f"fit_{len(SINE_FITS):03d}", sine_fit_input(1, 0, 1e6, yearly(200), 128))
     write("sine_fit", f"fit_{len(SINE_FITS) + 1:03d}", sine_fit_input(5, 10, 1e6, yearly(200), 131))
+    for i, data in enumerate(POINTS):
+        write("draw_points", f"points_{i:03d}", data)
 
 
 if __name__ == "__main__":

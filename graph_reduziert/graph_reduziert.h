@@ -5,6 +5,7 @@
 
 #include <cstdint>
 #include <functional>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -95,18 +96,21 @@ bool ViewIsUsable(const PlotView& view);
 struct PlotPair {
   double x = 0, y = 0;
 };
+struct PlotPoints;
 // The pairs of the "#m" sections and the terms of the "#F" sections, read
-// as DrawPlotList reads them but without moving the list's cursor.
+// as DrawPlotList reads them but without moving the list's cursor; and the
+// points drawn beside the list (not owned; may be null).
 struct PlotContents {
   std::vector<PlotPair> pairs;
   std::vector<std::string> terms;
+  const PlotPoints* points = nullptr;
 };
 PlotContents ReadPlotContents(const grund::PlotList& list);
 
-// The view that shows every pair and the curves over the pairs' x range,
-// with a margin; nullopt without a usable pair. Curves add their values
-// only up to twice the pairs' height beyond them, so poles do not flatten
-// the picture. One pair or equal values get a range around them.
+// The view that shows every pair (and the error bars of the points) and the
+// curves over the pairs' x range, with a margin; nullopt without a usable pair. Curves add their
+// values only up to twice the pairs' height beyond them, so poles do not flatten the picture. One
+// pair or equal values get a range around them.
 std::optional<PlotView> FitView(const PlotContents& contents, int width);
 
 // The view scaled by `factor` (below 1 zooms in) about the pixel (column,
@@ -117,7 +121,8 @@ PlotView ZoomView(const PlotView& view, int width, int height, double column, do
 // The view moved so that its contents follow the mouse by (dx, dy) pixels.
 PlotView PanView(const PlotView& view, int width, int height, double dx, double dy);
 
-// Pairs of the list outside the current frame's bounds (or not numbers).
+// Pairs of the list outside the current frame's bounds (or not numbers),
+// and points whose pair or error bar reaches beyond them.
 int CountPairsOutside(const PlotContents& contents);
 
 // Ticks at first*step, (first+1)*step, ... for `count` values; labels carry
@@ -148,5 +153,58 @@ void DrawViewAxes(platform::Canvas& canvas);
 // view and a double click fits the view.
 void DrawOutsideHint(platform::Canvas& canvas, int count);
 std::string OutsideHintText(int count);
+
+// ---------------------------------------------------------------------------
+// Pairs drawn from their numbers (plotpoints.cpp, pointsreduction.cpp): long
+// series and pairs with uncertainties, beside or instead of "#m" sections.
+
+// Pair i is (x[i], y[i]) for i below the smaller size; sigma is empty or
+// holds its uncertainty Δy; one that is not a positive finite number means
+// no bar. Pairs that are not finite numbers are not drawn.
+struct PlotPoints {
+  std::vector<double> x, y, sigma;
+};
+
+// The points in the current frame, looking exactly like the discs of a
+// "#m" section drawn in the same order, each over a dark grey error bar
+// from y - Δy to y + Δy with short caps, the bars cut at the area's edges.
+// The work is bounded by the area, not the pairs: discs are reduced per
+// pixel (each pixel a disc would paint is painted, and only those); on a
+// bitmap canvas all of it goes in one block of pixels, on a vector device
+// as one circle per disc that shows and one line per run of bar pixels.
+// The pen colour is left as it was, the brush clear.
+void DrawPoints(platform::Canvas& canvas, const PlotPoints& points);
+// Residual lines like DrawResidualLines's, from the curve y = term(x) to
+// the points: the term is evaluated once per pixel column holding points,
+// at the column's x, as the curve itself is drawn.
+void DrawPointResiduals(platform::Canvas& canvas, const PlotPoints& points, std::string_view term);
+
+// The points and their reduction for the last frame drawn: repaints of the
+// same frame (size and bounds) reuse it, so they cost about one block of
+// pixels however many points there are. A new view reduces them anew.
+struct PointsReduction;
+class PointsLayer {
+ public:
+  PointsLayer();
+  ~PointsLayer();
+  PointsLayer(PointsLayer&&) noexcept;
+  PointsLayer& operator=(PointsLayer&&) noexcept;
+
+  // New points; the reduction of the old ones is dropped.
+  void SetPoints(PlotPoints points);
+  const PlotPoints& Points() const { return points_; }
+  bool Empty() const;
+  // As DrawPoints and DrawPointResiduals, in the current frame.
+  void Draw(platform::Canvas& canvas);
+  void DrawResiduals(platform::Canvas& canvas, std::string_view term);
+  // CountPairsOutside of the points alone, in the current frame.
+  int PairsOutside();
+
+ private:
+  const PointsReduction& Reduced();
+
+  PlotPoints points_;
+  std::unique_ptr<PointsReduction> reduction_;
+};
 
 }  // namespace graph_reduziert

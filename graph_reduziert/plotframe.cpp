@@ -2,6 +2,7 @@
 
 #include "graph_reduziert/graph_reduziert.h"
 #include "graph_reduziert/pixel.h"
+#include "graph_reduziert/pointsreduction.h"
 
 namespace graph_reduziert {
 
@@ -74,14 +75,8 @@ void EndPlot() {
   f.YMin = f.SavedYMin;
 }
 
-double XToColumnF(double x) {
-  if (Frame.Ranged) return (x - Frame.XMin) * Frame.XScale;
-  return x * Frame.XScale + Frame.OriginColumn;
-}
-double YToRowF(double y) {
-  if (Frame.Ranged) return (Frame.YMax - y) * Frame.YScale;
-  return -y * Frame.YScale + Frame.OriginRow;
-}
+double XToColumnF(double x) { return ColumnIn(Frame, x); }
+double YToRowF(double y) { return RowIn(Frame, y); }
 int XToColumn(double x) { return Nearest(XToColumnF(x)); }
 int YToRow(double y) { return Nearest(YToRowF(y)); }
 

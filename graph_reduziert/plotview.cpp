@@ -12,6 +12,7 @@
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/pointsreduction.h"
 
 namespace graph_reduziert {
 
@@ -35,8 +36,6 @@ bool AxisIsUsable(double lo, double hi) {
   return std::isfinite(lo) && std::isfinite(hi) && lo >= -kViewLimit && hi <= kViewLimit &&
          hi - lo >= MinSpan(lo, hi);
 }
-
-bool Usable(double v) { return std::isfinite(v) && std::fabs(v) <= kViewLimit; }
 
 struct Extent {
   double lo = 0, hi = 0;
@@ -81,6 +80,26 @@ void AddCurve(Extent& extent, const std::string& term, double xLo, double xHi, i
     const double y = fktint::EvaluateTerm(term, x);
     if (fktint::EvalError == 0) extent.Add(y);
   }
+}
+
+// The points' pairs and bar ends, as plain minima and maxima: a million
+// points take a few milliseconds.
+void AddPoints(Extent& xs, Extent& ys, const PlotPoints& points) {
+  double xLo = INFINITY, xHi = -INFINITY, yLo = INFINITY, yHi = -INFINITY;
+  const std::size_t n = PairCount(points);
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = points.x[i], y = points.y[i];
+    if (!Usable(x) || !Usable(y)) continue;
+    xLo = std::min(xLo, x), xHi = std::max(xHi, x);
+    yLo = std::min(yLo, y), yHi = std::max(yHi, y);
+    const double sigma = BarOf(points, i);
+    if (sigma == 0) continue;
+    if (Usable(y + sigma)) yHi = std::max(yHi, y + sigma);
+    if (Usable(y - sigma)) yLo = std::min(yLo, y - sigma);
+  }
+  if (!(xLo <= xHi)) return;
+  xs.Add(xLo), xs.Add(xHi);
+  ys.Add(yLo), ys.Add(yHi);
 }
 
 double PowerOfTen(int exponent) {
@@ -132,6 +151,7 @@ std::optional<PlotView> FitView(const PlotContents& contents, int width) {
     xs.Add(p.x);
     ys.Add(p.y);
   }
+  if (contents.points != nullptr) AddPoints(xs, ys, *contents.points);
   if (!xs.any) return std::nullopt;
   PlotView view{xs.lo, xs.hi, 0, 0};
   Widen(view.XMin, view.XMax);
@@ -181,12 +201,17 @@ PlotView PanView(const PlotView& v, int width, int height, double dx, double dy)
 
 int CountPairsOutside(const PlotContents& contents) {
   const PlotFrame& f = Frame;
-  int outside = 0;
+  std::int64_t outside = 0;
   for (const PlotPair& p : contents.pairs) {
     const bool inside = p.x >= f.XMin && p.x <= f.XMax && p.y >= f.YMin && p.y <= f.YMax;
     outside += inside ? 0 : 1;  // NaN compares false: outside
   }
-  return outside;
+  if (const PlotPoints* points = contents.points) {
+    const std::size_t n = PairCount(*points);
+    for (std::size_t i = 0; i < n; ++i)
+      outside += PointOutside(f, points->x[i], points->y[i], BarOf(*points, i)) ? 1 : 0;
+  }
+  return static_cast<int>(std::min<std::int64_t>(outside, INT32_MAX));
 }
 
 double AxisTicks::Value(int i) const {

@@ -10,23 +10,15 @@
 #include "fktint/fktint.h"
 #include "graph_reduziert/graph_reduziert.h"
 #include "graph_reduziert/pixel.h"
+#include "graph_reduziert/pointsreduction.h"
 #include "platform/canvas.h"
 
 namespace graph_reduziert {
 
 namespace {
 
-// Orange-red: apart from the blue curve, the black-and-aqua marks and the
-// grey grid.
-constexpr platform::Color kResidualColour{230, 80, 0};
-
-// Rows this far beyond the area are as good as any further one for a
-// vertical line, and keep the painter's coordinates small.
-constexpr std::int32_t kRowOverhang = 1000;
-
 std::int32_t VisibleRow(double rowF) {
-  const std::int32_t limit = Frame.PlotHeight + kRowOverhang;
-  return std::clamp(Nearest(rowF), -kRowOverhang, limit);
+  return ClampPixel(HeldRow(Nearest(rowF), Frame.PlotHeight));
 }
 
 // From the curve down (or up) to the mark's centre, which LineTo leaves

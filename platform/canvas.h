@@ -3,6 +3,7 @@
 // through this interface, so it stays free of any toolkit and can be tested
 // against a recording of its calls.
 
+#include <cstddef>
 #include <cstdint>
 #include <span>
 #include <string_view>
@@ -29,6 +30,26 @@ struct Point {
   int y = 0;
   friend bool operator==(const Point&, const Point&) = default;
 };
+
+// A rectangle of pixels handed over in one call: the pixel in row r and
+// column c of the block (from its top-left corner) is pixels[r * stride + c].
+// Each pixel is either kClearPixel, which leaves the canvas as it is, or an
+// opaque colour 0xFFRRGGBB (see OpaquePixel).
+struct PixelBlock {
+  int left = 0, top = 0, width = 0, height = 0, stride = 0;
+  std::span<const std::uint32_t> pixels;
+  // True when the sizes are positive and the pixels cover every row.
+  bool Holds() const {
+    if (width <= 0 || height <= 0 || stride < width) return false;
+    const auto needed = static_cast<std::size_t>(height - 1) * static_cast<std::size_t>(stride) +
+                        static_cast<std::size_t>(width);
+    return pixels.size() >= needed;
+  }
+};
+inline constexpr std::uint32_t kClearPixel = 0;
+constexpr std::uint32_t OpaquePixel(Color c) {
+  return 0xFF000000u | std::uint32_t{c.red} << 16 | std::uint32_t{c.green} << 8 | c.blue;
+}
 
 // Texts are 8-bit (Latin-1) byte strings, as everywhere in the core.
 class Canvas {
@@ -62,6 +83,26 @@ class Canvas {
   virtual void SetFontColor(Color color) = 0;
   // Nothing behind text or between the dots of a dotted line gets painted.
   virtual void SetTransparentTextBackground() = 0;
+
+  // Paints the block's opaque pixels; a fast path for many small marks on a
+  // bitmap. This default sets them one by one.
+  virtual void DrawPixels(const PixelBlock& block) {
+    if (!block.Holds()) return;
+    for (int r = 0; r < block.height; ++r) {
+      const std::int64_t y = std::int64_t{block.top} + r;
+      for (int c = 0; c < block.width; ++c) {
+        const std::int64_t x = std::int64_t{block.left} + c;
+        const std::uint32_t p = block.pixels[static_cast<std::size_t>(r) * block.stride + c];
+        if (p == kClearPixel || x > INT32_MAX || y > INT32_MAX) continue;
+        SetPixel(static_cast<int>(x), static_cast<int>(y),
+                 {static_cast<std::uint8_t>(p >> 16), static_cast<std::uint8_t>(p >> 8),
+                  static_cast<std::uint8_t>(p)});
+      }
+    }
+  }
+  // True where shapes stay shapes (an SVG or PDF file): a block of pixels
+  // would be embedded there as a bitmap, so callers draw lines and discs.
+  virtual bool DrawsVectors() const { return false; }
 };
 
 }  // namespace platform

@@ -279,4 +279,22 @@ void QtCanvas::SetFont(std::string_view family, int points) {
 
 void QtCanvas::SetFontColor(Color color) { fontColor_ = ToQColor(color); }
 
+void QtCanvas::DrawPixels(const PixelBlock& block) {
+  if (!painter_.isActive() || !block.Holds()) return;
+  if (std::llabs(block.left) > kFar || std::llabs(block.top) > kFar) return;
+  FlushPolyline();
+  // Clear pixels are 0 and the others opaque, so the block is valid
+  // premultiplied ARGB, the format Qt blends fastest; the image only wraps
+  // the caller's pixels.
+  const QImage image(reinterpret_cast<const uchar*>(block.pixels.data()), block.width, block.height,
+                     static_cast<qsizetype>(block.stride) * 4, QImage::Format_ARGB32_Premultiplied);
+  if (image_ != nullptr) {
+    painter_.drawImage(QPoint(block.left, block.top), image);
+  } else {
+    // Vector devices draw from pixel centres: the image's corner is half a
+    // pixel up and to the left.
+    painter_.drawImage(QPointF(block.left - 0.5, block.top - 0.5), image);
+  }
+}
+
 }  // namespace platform

@@ -60,6 +60,11 @@ class QtCanvas : public Canvas {
   // the call is accepted for the plotting code's sake.
   void SetTransparentTextBackground() override {}
 
+  // On a bitmap one drawImage; on a vector device the block is embedded as
+  // an image, which is why callers ask DrawsVectors first.
+  void DrawPixels(const PixelBlock& block) override;
+  bool DrawsVectors() const override { return image_ == nullptr; }
+
  private:
   void Begin(QPaintDevice& device);
   void ApplyOutlinePen();

@@ -63,6 +63,20 @@ class RecordingCanvas : public Canvas {
   }
   void SetFontColor(Color c) override { Record("FontColor", c.red, c.green, c.blue); }
   void SetTransparentTextBackground() override { calls_.push_back("TransparentText"); }
+  // "Pixels left top width height painted", painted counting the block's
+  // opaque pixels.
+  void DrawPixels(const PixelBlock& block) override {
+    long long painted = 0;
+    if (block.Holds()) {
+      for (int r = 0; r < block.height; ++r)
+        for (int c = 0; c < block.width; ++c)
+          painted += block.pixels[static_cast<std::size_t>(r) * block.stride + c] != kClearPixel;
+    }
+    Record("Pixels", block.left, block.top, block.width, block.height, painted);
+  }
+  // Records as a vector device when set, as a bitmap otherwise (the start).
+  void SetDrawsVectors(bool vectors) { drawsVectors_ = vectors; }
+  bool DrawsVectors() const override { return drawsVectors_; }
 
  private:
   template <typename... Ints>
@@ -75,6 +89,7 @@ class RecordingCanvas : public Canvas {
   int charWidth_;
   int textHeight_;
   Color penColor_ = kBlack;
+  bool drawsVectors_ = false;
   std::vector<std::string> calls_;
 };
 
