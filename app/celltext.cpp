@@ -56,6 +56,13 @@ QString UnreadableCharacters(const QString& full) {
 
 CellText TypedCellText(QStringView typed) {
   CellText cell;
+  // The usual text, ASCII alone, stays as it is.
+  if (std::all_of(typed.begin(), typed.end(), [](QChar c) { return c.unicode() < 0x80; })) {
+    cell.latin1.resize(static_cast<std::size_t>(typed.size()));
+    std::transform(typed.begin(), typed.end(), cell.latin1.begin(),
+                   [](QChar c) { return static_cast<char>(c.unicode()); });
+    return cell;
+  }
   cell.latin1.reserve(static_cast<std::size_t>(typed.size()));
   bool lossy = false;
   ForEachCodePoint(typed, [&](char32_t code, qsizetype i, qsizetype length) {
