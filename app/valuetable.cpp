@@ -276,7 +276,9 @@ void ValueTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint
 // one). Qt's views would otherwise reset an editor inside a changed range.
 void ValueTable::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
                              const QList<int>& roles) {
-  const QModelIndex cell = editing_;
+  // An editor opens on the current cell; editing_ says so when it was
+  // opened elsewhere.
+  const QModelIndex cell = editing_.isValid() ? QModelIndex(editing_) : currentIndex();
   if (state() != QAbstractItemView::EditingState || !cell.isValid() ||
       !Contains(topLeft, bottomRight, cell)) {
     QTableView::dataChanged(topLeft, bottomRight, roles);
