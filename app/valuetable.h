@@ -110,8 +110,13 @@ class ValueTable : public QTableView {
   bool SigmaColumnShown() const { return model_->SigmaShown(); }
   void SetSigmaColumnShown(bool shown);
   // Writes the fill's Δy into every row with an x text; the number of rows
-  // written. One undo step.
+  // written. One undo step. From the typed text ("0,05", "2 %"): nothing
+  // when it is no such fill (see sigmafill.h).
   int FillSigma(const SigmaFill& fill);
+  std::optional<int> FillSigma(const QString& typed);
+
+  // Whether any row holds an x or a y text.
+  bool HoldsPairs() const;
 
   // Undo. Modified: changed since MarkUnmodified (the window calls it when
   // a file was opened or saved and after "B").
@@ -122,7 +127,7 @@ class ValueTable : public QTableView {
   // the table: then a pasted block, and undoing or redoing a step that
   // replaced or reshaped it, are refused (single cells may still be typed,
   // pasted, deleted, undone).
-  void SetReshapingAllowed(bool allowed) { reshapingAllowed_ = allowed; }
+  void SetReshapingAllowed(bool allowed);
   bool ReshapingAllowed() const { return reshapingAllowed_; }
   bool CanUndoNow() const;
   bool CanRedoNow() const;
@@ -151,6 +156,8 @@ class ValueTable : public QTableView {
   // the Δy column was switched.
   void PairsChanged();
   void SigmaColumnShownChanged(bool shown);
+  // CanUndoNow, CanRedoNow, IsModified or the steps' texts may have changed.
+  void UndoStateChanged();
 
  protected:
   void keyPressEvent(QKeyEvent* event) override;

@@ -13,7 +13,6 @@
 #include <string>
 #include <vector>
 
-#include "app/celltext.h"
 #include "app/sigmafill.h"
 #include "app/tablepairs.h"
 #include "app/valuetable.h"
@@ -123,7 +122,7 @@ class ValueTableTest : public QObject {
                              QStringLiteral("Datei öffnen"), true);
          }},
         {"Δy switch", [](ValueTable& t) { t.SetSigmaColumnShown(true); }},
-        {"Δy fill", [](ValueTable& t) { t.FillSigma({0.5, false}); }},
+        {"Δy fill", [](ValueTable& t) { t.FillSigma(QStringLiteral("0,5")); }},
     };
     for (const auto& kind : kinds) {
       init();
@@ -250,15 +249,20 @@ class ValueTableTest : public QObject {
       T().SetCellLatin1(r + 1, 1, rows[r][1]);
       T().SetCellLatin1(r + 1, 3, rows[r][2]);
     }
-    const auto parsed = app::ParseSigmaFill(app::TypedCellText(fill).latin1);
-    QVERIFY(parsed.has_value());
-    QCOMPARE(T().FillSigma(*parsed), 3);
+    QCOMPARE(T().FillSigma(fill).value_or(-1), 3);
     for (int r = 0; r < 4; ++r) QCOMPARE(CellText(T(), r + 1, 3), expected[r]);
   }
 
   void aFillIsANumberAboveZero() {
-    for (const char* text : {"", "0", "-1", "abc", "%", "1,5 mm", "inf", "1e400", "2 % %"})
+    Fill(T());
+    for (const char* text : {"", "0", "-1", "abc", "%", "1,5 mm", "inf", "1e400", "2 % %"}) {
       QVERIFY2(!app::ParseSigmaFill(text), text);
+      QVERIFY2(!T().FillSigma(QString::fromLatin1(text)), text);
+    }
+    QCOMPARE(T().FillSigma(QStringLiteral("\u00A02\u2009%")).value_or(-1), 6);  // typed blanks
+    QVERIFY(!T().SigmaColumnShown());  // filled while hidden, there once shown
+    T().SetSigmaColumnShown(true);
+    QCOMPARE(T().CellLatin1(1, 3), std::string("0,03"));
   }
 
   void cellsSayWhatTheyCountAs_data() {
@@ -383,8 +387,20 @@ class ValueTableTest : public QObject {
   }
 
   void theModifiedStateFollowsUndo() {
+    QSignalSpy undoState(&T(), &ValueTable::UndoStateChanged);
     T().MarkUnmodified();
-    QVERIFY(!T().IsModified());
+    QVERIFY(!T().IsModified() && !T().HoldsPairs());
+    SetCellText(T(), 1, 1, QStringLiteral("1"));  // a y alone is a text to keep
+    QVERIFY(T().IsModified() && T().HoldsPairs());
+    QVERIFY(undoState.count() >= 2);
+    T().Undo();
+    QVERIFY(!T().HoldsPairs());
+    undoState.clear();
+    T().SetReshapingAllowed(false);
+    QCOMPARE(undoState.count(), 1);
+    T().SetReshapingAllowed(true);
+    T().Redo();
+    T().Undo();
     SetCellText(T(), 1, 0, QStringLiteral("1"));
     QVERIFY(T().IsModified());
     SetCellText(T(), 1, 0, QStringLiteral("1"));  // the same text: no step
