@@ -14,7 +14,10 @@
 #include <QUrl>
 #include <algorithm>
 #include <optional>
+#include <string>
 #include <string_view>
+#include <utility>
+#include <vector>
 
 #include "app/columnchoicedialog.h"
 #include "app/fileaccess.h"
@@ -119,12 +122,12 @@ bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content
 void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
   const std::size_t count = std::min(pairs.x.size(), pairs.y.size());
   const std::size_t taken = std::min<std::size_t>(count, kMaxPairs);
-  SG4->ClearDataRows();
+  TableColumns columns;
   for (std::size_t i = 0; i < taken; ++i) {
-    const int row = static_cast<int>(i) + 1;
-    SG4->SetCellLatin1(row, 0, pairs.x[i]);
-    SG4->SetCellLatin1(row, 1, pairs.y[i]);
+    columns.x.push_back(pairs.x[i]);
+    columns.y.push_back(pairs.y[i]);
   }
+  SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"));
   SG4->scrollToTop();
   Label2->setText(QString::number(taken));
   ShowFileName(path);
@@ -156,7 +159,13 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
                     .arg(Quoted(path)));
     return false;
   }
-  const std::string text = wertedatei::WritePairFile(pairs.x, pairs.y, separator);
+  // The writer takes the texts one string each (for now).
+  std::vector<std::string> x, y;
+  for (std::size_t i = 0; i < pairs.x.size(); ++i) {
+    x.emplace_back(pairs.x[i]);
+    y.emplace_back(pairs.y[i]);
+  }
+  const std::string text = wertedatei::WritePairFile(x, y, separator);
   const QString failure =
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);

@@ -4,6 +4,7 @@
 // for a chosen line (Listbox1Click).
 
 #include <QListWidget>
+#include <string>
 
 #include "_grund/grund.h"
 #include "app/controls.h"
@@ -37,9 +38,10 @@ const ResultRecord* TForm1::FindResultRecord(const std::string& entry) const {
 }
 
 void TForm1::ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs) {
-  for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
-    SG4->SetCellLatin1(pairs.rows[i], 2, sinusfit::FittedValueText(term, pairs.x[i]));
-  }
+  // Formatted as the cells are shown or read; an open cell editor stays.
+  SG4->WriteFittedValues(pairs.rows, pairs.x, [term = std::string(term)](double x) {
+    return sinusfit::FittedValueText(term, x);
+  });
   // A closed window has released its list.
   if (grund::PlotList* list = PlotList()) {
     sinusfit::BeginResultPlotList(*list, term);

@@ -37,10 +37,8 @@ void TForm1::BuildStatistics(QWidget* panel) {
                      "(RMSE) des angezeigten Ergebnisses"));
 
   // Statistics belong to the pairs they were computed from: a change of an x
-  // or y cell (typing, pasting, "B", "x") makes them stale.
-  connect(SG4, &QTableWidget::cellChanged, this, [this](int, int column) {
-    if (column < 2) ClearStatistics();
-  });
+  // or y cell (typing, pasting, "B", "x", undoing) makes them stale.
+  connect(SG4, &ValueTable::PairsChanged, this, &TForm1::ClearStatistics);
 }
 
 void TForm1::ShowStatistics(const std::string& entry, const std::vector<double>& x,

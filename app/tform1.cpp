@@ -19,6 +19,7 @@
 #include <QToolButton>
 #include <array>
 #include <string_view>
+#include <utility>
 
 #include "app/controls.h"
 #include "app/valuetable.h"
@@ -277,12 +278,12 @@ void TForm1::FormClose() {
 void TForm1::S1X() { SG4->ClearDataRows(); }
 
 void TForm1::S11C() {
-  SG4->ClearDataRows();
-  for (std::size_t i = 0; i < kExampleData.size(); ++i) {
-    const int row = static_cast<int>(i) + 1;
-    SG4->SetCellLatin1(row, 0, kExampleData[i].x);
-    SG4->SetCellLatin1(row, 1, kExampleData[i].y);
+  TableColumns examples;
+  for (const ExamplePair& pair : kExampleData) {
+    examples.x.push_back(pair.x);
+    examples.y.push_back(pair.y);
   }
+  SG4->ReplaceContents(std::move(examples), QStringLiteral("Beispielwerte laden"));
   Label2->setText(QStringLiteral("9"));
 }
 

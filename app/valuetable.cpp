@@ -1,16 +1,12 @@
 #include "app/valuetable.h"
 
-#include <QApplication>
-#include <QClipboard>
 #include <QHeaderView>
-#include <QKeyEvent>
 #include <QLineEdit>
 #include <QScrollBar>
-#include <QTableView>
+#include <QStyle>
+#include <QUndoStack>
 #include <algorithm>
 
-#include "app/windowstyle.h"
-#include "platform/qtlatin1.h"
 
 namespace app {
 
@@ -23,9 +19,46 @@ void FixSections(QHeaderView* header, int size) {
   header->setSectionResizeMode(QHeaderView::Fixed);
 }
 
+// Row 0 of the table's model alone, for the view above the cells.
+class HeadingRowModel : public QAbstractTableModel {
+ public:
+  HeadingRowModel(ValueTableModel* source, QObject* parent)
+      : QAbstractTableModel(parent), source_(source) {
+    connect(source, &QAbstractItemModel::dataChanged, this,
+            [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                   const QList<int>& roles) {
+              if (topLeft.row() == 0)
+                emit dataChanged(index(0, topLeft.column()), index(0, bottomRight.column()), roles);
+            });
+    for (auto aboutTo : {&QAbstractItemModel::columnsAboutToBeInserted,
+                         &QAbstractItemModel::columnsAboutToBeRemoved})
+      connect(source, aboutTo, this, [this] { beginResetModel(); });
+    for (auto done : {&QAbstractItemModel::columnsInserted, &QAbstractItemModel::columnsRemoved})
+      connect(source, done, this, [this] { endResetModel(); });
+  }
+  int rowCount(const QModelIndex& parent) const override { return parent.isValid() ? 0 : 1; }
+  int columnCount(const QModelIndex& parent) const override {
+    return parent.isValid() ? 0 : source_->columnCount();
+  }
+  QVariant data(const QModelIndex& index, int role) const override {
+    return source_->data(source_->index(0, index.column()), role);
+  }
+  Qt::ItemFlags flags(const QModelIndex&) const override { return Qt::ItemIsEnabled; }
+
+ private:
+  ValueTableModel* source_;
+};
+
+bool Contains(const QModelIndex& topLeft, const QModelIndex& bottomRight, const QModelIndex& cell) {
+  return cell.row() >= topLeft.row() && cell.row() <= bottomRight.row() &&
+         cell.column() >= topLeft.column() && cell.column() <= bottomRight.column();
+}
+
 }  // namespace
 
-ValueTable::ValueTable(QWidget* parent) : QTableWidget(kRows, kColumns, parent) {
+ValueTable::ValueTable(QWidget* parent) : QTableView(parent) {
+  model_ = new ValueTableModel(this);
+  setModel(model_);
   setFrameShape(QFrame::NoFrame);
   setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
   setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -44,18 +77,23 @@ ValueTable::ValueTable(QWidget* parent) : QTableWidget(kRows, kColumns, parent) 
   horizontalHeader()->setFixedHeight(kRowHeight);
   horizontalHeader()->setSectionsClickable(false);
   horizontalHeader()->setHighlightSections(false);
-
-  for (int row = 0; row < kRows; ++row)
-    for (int column = 0; column < kColumns; ++column) setItem(row, column, new QTableWidgetItem);
-  for (int column = 0; column < kColumns; ++column) {
-    QTableWidgetItem* heading = item(0, column);
-    heading->setFlags(Qt::ItemIsEnabled);
-    heading->setBackground(kPanelColour);
-  }
   setRowHidden(0, true);
+  BuildHeadingRow();
 
+  connect(model_, &ValueTableModel::PairsChanged, this, &ValueTable::PairsChanged);
+  QUndoStack* stack = &model_->UndoStack();
+  connect(stack, &QUndoStack::indexChanged, this, &ValueTable::UndoStateChanged);
+  connect(stack, &QUndoStack::cleanChanged, this, &ValueTable::UndoStateChanged);
+  connect(model_, &ValueTableModel::SigmaShownChanged, this, [this](bool shown) {
+    ApplyColumnWidths();
+    emit SigmaColumnShownChanged(shown);
+  });
+  updateGeometries();
+}
+
+void ValueTable::BuildHeadingRow() {
   headingRow_ = new QTableView(this);
-  headingRow_->setModel(model());
+  headingRow_->setModel(new HeadingRowModel(model_, headingRow_));
   headingRow_->setFrameShape(QFrame::NoFrame);
   headingRow_->horizontalHeader()->hide();
   headingRow_->verticalHeader()->hide();
@@ -67,23 +105,33 @@ ValueTable::ValueTable(QWidget* parent) : QTableWidget(kRows, kColumns, parent) 
   headingRow_->setEditTriggers(QAbstractItemView::NoEditTriggers);
   headingRow_->setFocusPolicy(Qt::NoFocus);
   headingRow_->setAttribute(Qt::WA_TransparentForMouseEvents);
-  for (int row = 1; row < kRows; ++row) headingRow_->setRowHidden(row, true);
   connect(horizontalScrollBar(), &QScrollBar::valueChanged, headingRow_->horizontalScrollBar(),
           &QScrollBar::setValue);
-  updateGeometries();
 }
 
 void ValueTable::updateGeometries() {
-  QTableWidget::updateGeometries();
+  QTableView::updateGeometries();
   if (headingRow_ == nullptr) return;
   headingRow_->setGeometry(horizontalHeader()->geometry());
   headingRow_->raise();
 }
 
+// With the Δy column, all four share the width beside the scroll bar.
+void ValueTable::ApplyColumnWidths() {
+  const int columns = model_->columnCount();
+  int width = kColumnWidth;
+  if (columns > kColumns) {
+    const int scrollBar = style()->pixelMetric(QStyle::PM_ScrollBarExtent, nullptr, this);
+    width = std::min(kColumnWidth, (this->width() - scrollBar) / columns);
+  }
+  for (QHeaderView* header : {horizontalHeader(), headingRow_->horizontalHeader()}) {
+    header->setDefaultSectionSize(width);
+    for (int column = 0; column < header->count(); ++column) header->resizeSection(column, width);
+  }
+}
+
 std::string ValueTable::CellLatin1(int row, int column) const {
-  const QTableWidgetItem* cell = item(row, column);
-  if (cell == nullptr) return {};
-  return platform::ToLatin1(cell->text());
+  return model_->CellLatin1(row, column);
 }
 
 void ValueTable::CommitOpenEditor() {
@@ -97,95 +145,41 @@ void ValueTable::CommitOpenEditor() {
   }
 }
 
-void ValueTable::SetCellLatin1(int row, int column, std::string_view text) {
-  CommitOpenEditor();
-  if (row < 0 || row >= rowCount() || column < 0 || column >= columnCount()) return;
-  QTableWidgetItem* cell = item(row, column);
-  if (cell == nullptr) {
-    cell = new QTableWidgetItem;
-    setItem(row, column, cell);
-  }
-  cell->setText(platform::FromLatin1(text));
+bool ValueTable::edit(const QModelIndex& index, EditTrigger trigger, QEvent* event) {
+  const bool editing = QTableView::edit(index, trigger, event);
+  if (editing && state() == QAbstractItemView::EditingState) editing_ = index;
+  return editing;
 }
 
-void ValueTable::ClearDataRows() {
-  for (int row = 1; row < kRows; ++row)
-    for (int column = 0; column < kColumns; ++column) SetCellLatin1(row, column, "");
+void ValueTable::closeEditor(QWidget* editor, QAbstractItemDelegate::EndEditHint hint) {
+  editing_ = QPersistentModelIndex();
+  QTableView::closeEditor(editor, hint);  // may open the next cell's editor (Tab)
 }
 
-QString ValueTable::SelectedText() const {
-  int top = currentRow(), bottom = currentRow();
-  int left = currentColumn(), right = currentColumn();
-  const QList<QTableWidgetSelectionRange> ranges = selectedRanges();
-  if (!ranges.isEmpty()) {
-    top = ranges.front().topRow(), bottom = ranges.front().bottomRow();
-    left = ranges.front().leftColumn(), right = ranges.front().rightColumn();
-    for (const QTableWidgetSelectionRange& range : ranges) {
-      top = std::min(top, range.topRow()), bottom = std::max(bottom, range.bottomRow());
-      left = std::min(left, range.leftColumn()), right = std::max(right, range.rightColumn());
-    }
-  }
-  top = std::max(top, 1);  // the heading is not part of the data
-  QString text;
-  for (int row = top; row <= bottom && left >= 0; ++row) {
-    for (int column = left; column <= right; ++column) {
-      if (column > left) text += QLatin1Char('\t');
-      if (const QTableWidgetItem* cell = item(row, column)) text += cell->text();
-    }
-    text += QLatin1Char('\n');
-  }
-  return text;
-}
-
-void ValueTable::PasteText(const QString& text) {
-  if (text.isEmpty()) return;
-  QString normalised = text;
-  normalised.replace(QLatin1String("\r\n"), QLatin1String("\n"));
-  normalised.replace(QLatin1Char('\r'), QLatin1Char('\n'));
-  QStringList lines = normalised.split(QLatin1Char('\n'));
-  if (lines.size() > 1 && lines.back().isEmpty()) lines.removeLast();  // the final line break
-
-  // With no current cell (or, set from code, one in the heading) the paste
-  // starts at the first data cell of that column.
-  const int top = std::max(currentRow(), 1);
-  const int left = std::max(currentColumn(), 0);
-  int bottom = top, right = left;
-  for (int i = 0; i < lines.size() && top + i < kRows; ++i) {
-    const QStringList fields = lines[i].split(QLatin1Char('\t'));
-    for (int j = 0; j < fields.size() && left + j < kColumns; ++j) {
-      item(top + i, left + j)->setText(fields[j]);
-      bottom = std::max(bottom, top + i);
-      right = std::max(right, left + j);
-    }
-  }
-  clearSelection();
-  setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
-}
-
-void ValueTable::EmptySelectedCells() {
-  for (QTableWidgetItem* cell : selectedItems())
-    if (cell->row() >= 1) cell->setText(QString());
-}
-
-void ValueTable::CopyToClipboard() const { QApplication::clipboard()->setText(SelectedText()); }
-
-void ValueTable::PasteFromClipboard() { PasteText(QApplication::clipboard()->text()); }
-
-void ValueTable::keyPressEvent(QKeyEvent* event) {
-  if (event->matches(QKeySequence::Copy)) {
-    CopyToClipboard();
-  } else if (event->matches(QKeySequence::Cut)) {
-    CopyToClipboard();
-    EmptySelectedCells();
-  } else if (event->matches(QKeySequence::Paste)) {
-    PasteFromClipboard();
-  } else if (event->matches(QKeySequence::Delete)) {
-    EmptySelectedCells();
-  } else {
-    QTableWidget::keyPressEvent(event);
+// Changes of the model never reach an open editor: what the user is typing
+// stays until it is committed (writing f(x) at the end of a computation, for
+// one). Qt's views would otherwise reset an editor inside a changed range.
+void ValueTable::dataChanged(const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                             const QList<int>& roles) {
+  // An editor opens on the current cell; editing_ says so when it was
+  // opened elsewhere.
+  const QModelIndex cell = editing_.isValid() ? QModelIndex(editing_) : currentIndex();
+  if (state() != QAbstractItemView::EditingState || !cell.isValid() ||
+      !Contains(topLeft, bottomRight, cell)) {
+    QTableView::dataChanged(topLeft, bottomRight, roles);
     return;
   }
-  event->accept();
+  const int top = topLeft.row(), bottom = bottomRight.row();
+  const int left = topLeft.column(), right = bottomRight.column();
+  const auto changed = [&](int r1, int c1, int r2, int c2) {
+    if (r1 <= r2 && c1 <= c2)
+      QTableView::dataChanged(model_->index(r1, c1), model_->index(r2, c2), roles);
+  };
+  changed(top, left, cell.row() - 1, right);
+  changed(cell.row() + 1, left, bottom, right);
+  changed(cell.row(), left, cell.row(), cell.column() - 1);
+  changed(cell.row(), cell.column() + 1, cell.row(), right);
+  update(cell);  // under the editor; shown once it closes
 }
 
 }  // namespace app

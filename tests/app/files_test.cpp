@@ -23,6 +23,7 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "valuetable_access.h"
 #include "platform/qtcanvas.h"
 #include "sinusfit/fitstatistics.h"
 #include "sinusfit/resultexport.h"
@@ -30,6 +31,7 @@
 #include "wertedatei/wertedatei.h"
 
 using app::ValueTable;
+using namespace table_access;
 
 namespace {
 
@@ -37,7 +39,7 @@ QStringList DataCells(const ValueTable& table) {
   QStringList cells;
   for (int row = 1; row < ValueTable::kRows; ++row)
     for (int column = 0; column < ValueTable::kColumns; ++column)
-      cells << table.item(row, column)->text();
+      cells << CellText(table, row, column);
   return cells;
 }
 
@@ -119,7 +121,7 @@ class FilesTest : public QObject {
     }
     const QStringList cells = DataCells(t);
     for (int i = 3 * ValueTable::kColumns; i < cells.size(); ++i) QVERIFY(cells[i].isEmpty());
-    for (int row = 1; row <= 3; ++row) QVERIFY(t.item(row, 2)->text().isEmpty());
+    for (int row = 1; row <= 3; ++row) QVERIFY(CellText(t, row, 2).isEmpty());
     QCOMPARE(form_->Listbox1->count(), 1);
     QCOMPARE(form_->Label2->text(), QStringLiteral("3"));
     QVERIFY(form_->windowTitle().endsWith(QStringLiteral("messung.csv")));
@@ -237,8 +239,8 @@ class FilesTest : public QObject {
     std::size_t k = 0;
     for (int row = 1; row <= 6; ++row)
       for (int column = 0; column < 2; ++column) QCOMPARE(CellValue(t, row, column), values[k++]);
-    QVERIFY(t.item(7, 0)->text().isEmpty());
-    QVERIFY(t.item(2, 2)->text().isEmpty());
+    QVERIFY(CellText(t, 7, 0).isEmpty());
+    QVERIFY(CellText(t, 2, 2).isEmpty());
   }
 
   void aFailedSaveKeepsTheOldFile() {
@@ -392,13 +394,13 @@ class FilesTest : public QObject {
     f.activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(&f));
     f.SG4->setFocus();
-    f.SG4->setCurrentCell(3, 1);
+    SetCurrentCell(*f.SG4, 3, 1);
     QTest::keyClick(f.SG4, '4');
     QWidget* editor = QApplication::focusWidget();
     QVERIFY(qobject_cast<QLineEdit*>(editor) != nullptr);
     QTest::keyClicks(editor, ",5");
     QTest::keyClick(editor, Qt::Key_Return);
-    QTRY_COMPARE(f.SG4->item(3, 1)->text(), QStringLiteral("4,5"));
+    QTRY_COMPARE(CellText(*f.SG4, 3, 1), QStringLiteral("4,5"));
     QTest::keyClick(f.SG4, Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("4,5\n"));
   }

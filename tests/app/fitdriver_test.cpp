@@ -15,7 +15,10 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "valuetable_access.h"
 #include "sinusfit/resulttext.h"
+
+using namespace table_access;
 
 namespace {
 
@@ -38,7 +41,7 @@ void AtPumping(int n, std::function<void()> action) {
 
 QStringList Column(const app::ValueTable& table, int column) {
   QStringList texts;
-  for (int row = 1; row < app::ValueTable::kRows; ++row) texts << table.item(row, column)->text();
+  for (int row = 1; row < app::ValueTable::kRows; ++row) texts << CellText(table, row, column);
   return texts;
 }
 
@@ -187,7 +190,7 @@ class FitDriverTest : public QObject {
     // A new computation afterwards runs to its end.
     f.D18C();
     QVERIFY(f.Listbox1->count() >= 1);
-    QVERIFY(!f.SG4->item(1, 2)->text().isEmpty());
+    QVERIFY(!CellText(*f.SG4, 1, 2).isEmpty());
     QVERIFY(!f.PlotList()->Entries.empty());
   }
 
@@ -221,9 +224,9 @@ class FitDriverTest : public QObject {
     f.D18C();
     QCOMPARE(f.Label2->text(), QStringLiteral("9"));
     QCOMPARE(f.PlotList()->Entries.size(), std::size_t{25});
-    QVERIFY(!f.SG4->item(9, 2)->text().isEmpty());  // rows 1..9 still get f(x)
-    QCOMPARE(f.SG4->item(150, 0)->text(), QStringLiteral("7"));
-    QVERIFY(f.SG4->item(150, 2)->text().isEmpty());
+    QVERIFY(!CellText(*f.SG4, 9, 2).isEmpty());  // rows 1..9 still get f(x)
+    QCOMPARE(CellText(*f.SG4, 150, 0), QStringLiteral("7"));
+    QVERIFY(CellText(*f.SG4, 150, 2).isEmpty());
   }
 
   void gapsInTheTableAreSkipped() {
@@ -236,8 +239,8 @@ class FitDriverTest : public QObject {
     SetPair(5, "4,5", "-1");
     f.D18C();
     QCOMPARE(f.Label2->text(), QStringLiteral("4"));
-    for (int row : {1, 2, 3, 5}) QVERIFY(!f.SG4->item(row, 2)->text().isEmpty());
-    QCOMPARE(f.SG4->item(4, 2)->text(), QStringLiteral("keep"));
+    for (int row : {1, 2, 3, 5}) QVERIFY(!CellText(*f.SG4, row, 2).isEmpty());
+    QCOMPARE(CellText(*f.SG4, 4, 2), QStringLiteral("keep"));
     const grund::PlotList& list = *f.PlotList();
     QCOMPARE(list.Entries.size(), std::size_t{6 + 8 + 1});
     QCOMPARE(list.Entries[12], "4.5");
@@ -256,11 +259,11 @@ class FitDriverTest : public QObject {
     QTest::mouseClick(f.Listbox1->viewport(), Qt::LeftButton, {},
                       f.Listbox1->visualItemRect(f.Listbox1->item(0)).center());
 
-    QCOMPARE(f.SG4->item(1, 2)->text(), QStringLiteral("0"));
-    QCOMPARE(f.SG4->item(2, 2)->text(), QStringLiteral("0,9975"));
-    QCOMPARE(f.SG4->item(3, 2)->text(), QStringLiteral("-0,8415"));
-    QCOMPARE(f.SG4->item(4, 2)->text(), QStringLiteral("keep"));
-    QCOMPARE(f.SG4->item(5, 2)->text(), QStringLiteral("0,1411"));
+    QCOMPARE(CellText(*f.SG4, 1, 2), QStringLiteral("0"));
+    QCOMPARE(CellText(*f.SG4, 2, 2), QStringLiteral("0,9975"));
+    QCOMPARE(CellText(*f.SG4, 3, 2), QStringLiteral("-0,8415"));
+    QCOMPARE(CellText(*f.SG4, 4, 2), QStringLiteral("keep"));
+    QCOMPARE(CellText(*f.SG4, 5, 2), QStringLiteral("0,1411"));
     const std::vector<std::string> expected = {
         "#F", " ", "#F", "1*SIN(1*X+0)+0", "#m", "...", "0", "1", "1.5", "2", "-1", "0",
         "3",  "3", "..."};
@@ -290,7 +293,7 @@ class FitDriverTest : public QObject {
     QCOMPARE(app::CalcIdle, std::uint8_t{1});
     QVERIFY(f.PlotList() == nullptr);
     QCOMPARE(Column(*f.SG4, 2), QStringList(200, QString()));
-    QCOMPARE(f.SG4->item(1, 0)->text(), QStringLiteral("1.5"));
+    QCOMPARE(CellText(*f.SG4, 1, 0), QStringLiteral("1.5"));
   }
 
   void closingDuringAComputationEndsTheProgramNormally() {
@@ -307,7 +310,7 @@ class FitDriverTest : public QObject {
     QCOMPARE(QApplication::exec(), 0);
     QCOMPARE(app::CalcIdle, std::uint8_t{1});
     QVERIFY(f.PlotList() == nullptr);
-    QVERIFY(f.SG4->item(1, 2)->text().isEmpty());
+    QVERIFY(CellText(*f.SG4, 1, 2).isEmpty());
   }
 
   void destroyingTheWindowDuringAComputation() {

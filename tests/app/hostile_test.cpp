@@ -24,8 +24,10 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "valuetable_access.h"
 
 using app::ValueTable;
+using namespace table_access;
 
 namespace {
 
@@ -102,7 +104,7 @@ struct PairCells {
 PairCells ReadPairCells(const ValueTable& table) {
   PairCells cells;
   for (int column = 0; column < 2; ++column)
-    for (int row = 1; row < kRows; ++row) cells.columns[column] << table.item(row, column)->text();
+    for (int row = 1; row < kRows; ++row) cells.columns[column] << CellText(table, row, column);
   return cells;
 }
 
@@ -163,9 +165,9 @@ class HostileTest : public QObject {
     QVERIFY2(actual == expected, qPrintable(FirstDifference(actual, expected)));
   }
   void VerifyHeading() {
-    QCOMPARE(form_->SG4->item(0, 0)->text(), QStringLiteral("x"));
-    QCOMPARE(form_->SG4->item(0, 1)->text(), QStringLiteral("y"));
-    QCOMPARE(form_->SG4->item(0, 2)->text(), QStringLiteral("f(x)"));
+    QCOMPARE(CellText(*form_->SG4, 0, 0), QStringLiteral("x"));
+    QCOMPARE(CellText(*form_->SG4, 0, 1), QStringLiteral("y"));
+    QCOMPARE(CellText(*form_->SG4, 0, 2), QStringLiteral("f(x)"));
   }
   // The result list stays sorted and free of repeats.
   void VerifyResultList() {
@@ -205,7 +207,7 @@ class HostileTest : public QObject {
     TForm1& f = *form_;
     ValueTable& table = *f.SG4;
     const auto set = [&](int row, int column, const QString& t) {
-      table.item(row, column)->setText(t);
+      SetCellText(table, row, column, t);
     };
     set(1, 0, QStringLiteral("0,5")), set(1, 1, QStringLiteral("1"));
     set(2, 0, text), set(2, 1, QStringLiteral("2"));
@@ -361,8 +363,8 @@ class HostileTest : public QObject {
           const int row = anyRow(), column = below(3);
           const QString text = anyText();
           actions.push_back({[&, row, column, text] {
-            table.setCurrentCell(row, column);
-            table.editItem(table.item(row, column));
+            SetCurrentCell(table, row, column);
+            table.edit(Cell(table, row, column));
             QLineEdit* editor = OpenCellEditor(table);
             QVERIFY(editor != nullptr);
             // Typed key by key where QTest has keys for the text (ASCII).
@@ -391,7 +393,7 @@ class HostileTest : public QObject {
             block << line.join(QLatin1Char('\t'));
           }
           actions.push_back({[&, row, column, block] {
-            table.setCurrentCell(row, column);
+            SetCurrentCell(table, row, column);
             table.PasteText(block.join(QLatin1Char('\n')));
             for (int i = 0; i < block.size() && row + i < kRows; ++i) {
               const QStringList line = block[i].split(QLatin1Char('\t'));
@@ -405,9 +407,9 @@ class HostileTest : public QObject {
           const int bottom = std::min(kRows - 1, row + below(5)),
                     right = std::min(2, column + below(2));
           actions.push_back({[&, row, column, bottom, right] {
-            table.setCurrentCell(row, column);
+            SetCurrentCell(table, row, column);
             table.clearSelection();
-            table.setRangeSelected(QTableWidgetSelectionRange(row, column, bottom, right), true);
+            SelectRange(table, row, column, bottom, right);
             QTest::keyClick(&table, Qt::Key_Delete);
             for (int r = row; r <= bottom; ++r)
               for (int c = column; c <= right; ++c) remember(r, c, QString());
@@ -506,8 +508,8 @@ class HostileTest : public QObject {
     QFETCH(bool, nested);
     TForm1& f = *form_;
     f.S11C();
-    f.SG4->item(12, 0)->setText(QStringLiteral("€"));
-    f.SG4->item(12, 1)->setText(Repeat(QStringLiteral("7"), 10000));
+    SetCellText(*f.SG4, 12, 0, QStringLiteral("€"));
+    SetCellText(*f.SG4, 12, 1, Repeat(QStringLiteral("7"), 10000));
     const PairCells before = ReadPairCells(*f.SG4);
 
     // One ticker, queued again at each pumping, counts the pumpings of

@@ -18,8 +18,10 @@
 
 #include "app/controls.h"
 #include "app/valuetable.h"
+#include "valuetable_access.h"
 
 using app::ValueTable;
+using namespace table_access;
 
 namespace {
 
@@ -32,7 +34,7 @@ QStringList DataCells(const ValueTable& table) {
   QStringList cells;
   for (int row = 1; row < ValueTable::kRows; ++row)
     for (int column = 0; column < ValueTable::kColumns; ++column)
-      cells << table.item(row, column)->text();
+      cells << CellText(table, row, column);
   return cells;
 }
 
@@ -59,9 +61,9 @@ class TForm1Test : public QObject {
     QTest::keyClick(table(), static_cast<Qt::Key>(key), modifiers);
   }
   void Select(int top, int left, int bottom, int right) {
-    table()->setCurrentCell(top, left);
+    SetCurrentCell(*table(), top, left);
     table()->clearSelection();
-    table()->setRangeSelected(QTableWidgetSelectionRange(top, left, bottom, right), true);
+    SelectRange(*table(), top, left, bottom, right);
   }
 
  private slots:
@@ -107,7 +109,7 @@ class TForm1Test : public QObject {
     };
     for (const auto& e : expected) QCOMPARE(caption(e.name), e.text);
 
-    QCOMPARE(f.findChild<QTableWidget*>("SG4"), f.SG4);
+    QCOMPARE(f.findChild<QTableView*>("SG4"), f.SG4);
     QCOMPARE(f.findChild<QListWidget*>("Listbox1"), f.Listbox1);
     QCOMPARE(f.findChild<QWidget*>("PB4"), f.PB4);
     QCOMPARE(f.findChild<QPushButton*>("Button1"), f.Button1);
@@ -130,9 +132,9 @@ class TForm1Test : public QObject {
 
     QCOMPARE(table()->rowCount(), 201);
     QCOMPARE(table()->columnCount(), 3);
-    QCOMPARE(table()->item(0, 0)->text(), QStringLiteral("x"));
-    QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("y"));
-    QCOMPARE(table()->item(0, 2)->text(), QStringLiteral("f(x)"));
+    QCOMPARE(CellText(*table(), 0, 0), QStringLiteral("x"));
+    QCOMPARE(CellText(*table(), 0, 1), QStringLiteral("y"));
+    QCOMPARE(CellText(*table(), 0, 2), QStringLiteral("f(x)"));
     QCOMPARE(DataCells(*table()), QStringList(600, QString()));
   }
 
@@ -193,9 +195,9 @@ class TForm1Test : public QObject {
   // editable, and it stays in sight when the pairs scroll.
   void headingRowStaysInSightAndCannotBeEdited() {
     for (int column = 0; column < 3; ++column) {
-      const Qt::ItemFlags flags = table()->item(0, column)->flags();
+      const Qt::ItemFlags flags = Cell(*table(), 0, column).flags();
       QVERIFY(!(flags & Qt::ItemIsEditable) && !(flags & Qt::ItemIsSelectable));
-      QCOMPARE(table()->item(0, column)->background().color(), kPanelColour);
+      QCOMPARE(Cell(*table(), 0, column).data(Qt::BackgroundRole).value<QBrush>().color(), kPanelColour);
     }
     const auto headingPixel = [&] { return table()->grab().toImage().pixelColor(60, 9); };
     QCOMPARE(headingPixel(), kPanelColour);
@@ -224,9 +226,9 @@ class TForm1Test : public QObject {
   }
 
   void exampleButtonReplacesEveryTypedPair() {
-    for (int row = 10; row <= 200; row += 19) table()->item(row, 0)->setText("9,5");
-    table()->item(12, 1)->setText("7");
-    table()->item(3, 2)->setText("0,25");
+    for (int row = 10; row <= 200; row += 19) SetCellText(*table(), row, 0, "9,5");
+    SetCellText(*table(), 12, 1, "7");
+    SetCellText(*table(), 3, 2, "0,25");
     QTest::mouseClick(form_->S11, Qt::LeftButton);
 
     QStringList expected(600, QString());
@@ -239,19 +241,19 @@ class TForm1Test : public QObject {
     }
     QCOMPARE(DataCells(*table()), expected);
     QCOMPARE(form_->Label2->text(), QStringLiteral("9"));
-    QCOMPARE(table()->item(0, 2)->text(), QStringLiteral("f(x)"));
+    QCOMPARE(CellText(*table(), 0, 2), QStringLiteral("f(x)"));
   }
 
   void emptyButtonLeavesCountListAndPlotAlone() {
     QTest::mouseClick(form_->S11, Qt::LeftButton);
-    table()->item(200, 2)->setText("1,5");
+    SetCellText(*table(), 200, 2, "1,5");
     form_->Listbox1->addItem("0,0123\tY = 1,5*SIN(2*X+0,5)-1,25");
     grund::AddPlotTerm(*form_->PlotList(), "SIN(X)");
     const std::vector<std::string> plotBefore = form_->PlotList()->Entries;
 
     QTest::mouseClick(form_->S1, Qt::LeftButton);
     QCOMPARE(DataCells(*table()), QStringList(600, QString()));
-    QCOMPARE(table()->item(0, 0)->text(), QStringLiteral("x"));
+    QCOMPARE(CellText(*table(), 0, 0), QStringLiteral("x"));
     QCOMPARE(form_->Label2->text(), QStringLiteral("9"));
     QCOMPARE(form_->Listbox1->count(), 1);
     QCOMPARE(form_->PlotList()->Entries, plotBefore);
@@ -261,34 +263,34 @@ class TForm1Test : public QObject {
   void copyAndPasteARangeWithDecimalCommas() {
     const QString texts[2][3] = {{"1,5", "-0,25", "3"}, {"2,75", "1e3", ""}};
     for (int r = 0; r < 2; ++r)
-      for (int c = 0; c < 3; ++c) table()->item(4 + r, c)->setText(texts[r][c]);
+      for (int c = 0; c < 3; ++c) SetCellText(*table(), 4 + r, c, texts[r][c]);
     Select(4, 0, 5, 2);
     KeyToTable(Qt::Key_C, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("1,5\t-0,25\t3\n2,75\t1e3\t\n"));
     Select(4, 1, 4, 1);
     KeyToTable(Qt::Key_X, Qt::ControlModifier);
     QCOMPARE(QApplication::clipboard()->text(), QStringLiteral("-0,25\n"));
-    QCOMPARE(table()->item(4, 1)->text(), QString());
-    table()->item(4, 1)->setText(texts[0][1]);
+    QCOMPARE(CellText(*table(), 4, 1), QString());
+    SetCellText(*table(), 4, 1, texts[0][1]);
     Select(4, 0, 5, 2);
     KeyToTable(Qt::Key_C, Qt::ControlModifier);
 
-    table()->item(11, 2)->setText("old");
-    table()->setCurrentCell(10, 0);
+    SetCellText(*table(), 11, 2, "old");
+    SetCurrentCell(*table(), 10, 0);
     KeyToTable(Qt::Key_V, Qt::ControlModifier);
     for (int r = 0; r < 2; ++r)
-      for (int c = 0; c < 3; ++c) QCOMPARE(table()->item(10 + r, c)->text(), texts[r][c]);
-    QCOMPARE(table()->selectedRanges().size(), 1);
-    QCOMPARE(table()->selectedRanges().front().topRow(), 10);
-    QCOMPARE(table()->selectedRanges().front().bottomRow(), 11);
-    QCOMPARE(table()->selectedRanges().front().columnCount(), 3);
+      for (int c = 0; c < 3; ++c) QCOMPARE(CellText(*table(), 10 + r, c), texts[r][c]);
+    QCOMPARE(table()->selectionModel()->selection().size(), 1);
+    QCOMPARE(table()->selectionModel()->selection().front().top(), 10);
+    QCOMPARE(table()->selectionModel()->selection().front().bottom(), 11);
+    QCOMPARE(table()->selectionModel()->selection().front().width(), 3);
   }
 
   void pasteTakesSpreadsheetLineBreaksAndKeepsTheNeighboursAlone() {
     QStringList expected = DataCells(*table());
-    table()->item(3, 0)->setText("keep");
+    SetCellText(*table(), 3, 0, "keep");
     SetCell(expected, 3, 0, "keep");
-    table()->setCurrentCell(1, 1);
+    SetCurrentCell(*table(), 1, 1);
     QApplication::clipboard()->setText("0,5\t1.5\r\n-2\t\r\n");
     KeyToTable(Qt::Key_V, Qt::ControlModifier);
     SetCell(expected, 1, 1, "0,5");
@@ -299,21 +301,21 @@ class TForm1Test : public QObject {
 
   void pasteIsClippedAtTheLastRowAndColumn() {
     QStringList expected = DataCells(*table());
-    table()->setCurrentCell(199, 1);
+    SetCurrentCell(*table(), 199, 1);
     table()->PasteText("a\tb\tc\nd\te\tf\ng\th\ti\n");
     SetCell(expected, 199, 1, "a");
     SetCell(expected, 199, 2, "b");
     SetCell(expected, 200, 1, "d");
     SetCell(expected, 200, 2, "e");
     QCOMPARE(DataCells(*table()), expected);
-    QCOMPARE(table()->item(0, 1)->text(), QStringLiteral("y"));
+    QCOMPARE(CellText(*table(), 0, 1), QStringLiteral("y"));
 
     // From code the current cell may stand in the heading: the paste starts
     // below it instead of overwriting a title.
-    table()->setCurrentCell(0, 0);
+    SetCurrentCell(*table(), 0, 0);
     table()->PasteText("h");
-    QCOMPARE(table()->item(0, 0)->text(), QStringLiteral("x"));
-    QCOMPARE(table()->item(1, 0)->text(), QStringLiteral("h"));
+    QCOMPARE(CellText(*table(), 0, 0), QStringLiteral("x"));
+    QCOMPARE(CellText(*table(), 1, 0), QStringLiteral("h"));
   }
 
   void deleteEmptiesTheSelectedCellsOnly() {
@@ -327,29 +329,29 @@ class TForm1Test : public QObject {
 
     Select(0, 0, 1, 2);  // a selection reaching into the heading, set from code
     KeyToTable(Qt::Key_Delete);
-    QCOMPARE(table()->item(0, 0)->text(), QStringLiteral("x"));
-    QCOMPARE(table()->item(1, 0)->text(), QString());
+    QCOMPARE(CellText(*table(), 0, 0), QStringLiteral("x"));
+    QCOMPARE(CellText(*table(), 1, 0), QString());
   }
 
   void typingIntoACellKeepsTheTextAndTabMovesOn() {
     form_->activateWindow();
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     table()->setFocus();
-    table()->setCurrentCell(4, 0);
+    SetCurrentCell(*table(), 4, 0);
     QTest::keyClick(table(), '1');
     auto* editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(editor != nullptr);
     QTest::keyClicks(editor, ",75");
     QTest::keyClick(editor, Qt::Key_Tab);
-    QCOMPARE(table()->item(4, 0)->text(), QStringLiteral("1,75"));
-    QCOMPARE(table()->currentRow(), 4);
-    QCOMPARE(table()->currentColumn(), 1);
+    QCOMPARE(CellText(*table(), 4, 0), QStringLiteral("1,75"));
+    QCOMPARE(table()->currentIndex().row(), 4);
+    QCOMPARE(table()->currentIndex().column(), 1);
     // Tab leaves the editor open on the next cell, its text selected.
     editor = qobject_cast<QLineEdit*>(QApplication::focusWidget());
     QVERIFY(editor != nullptr);
     QTest::keyClicks(editor, "-2");
     QTest::keyClick(editor, Qt::Key_Return);  // commits through a queued call
-    QTRY_COMPARE(table()->item(4, 1)->text(), QStringLiteral("-2"));
+    QTRY_COMPARE(CellText(*table(), 4, 1), QStringLiteral("-2"));
   }
 
   // "B" and "x" take no focus, so a cell may still be in editing when they
@@ -359,14 +361,14 @@ class TForm1Test : public QObject {
     QVERIFY(QTest::qWaitForWindowActive(form_.get()));
     table()->setFocus();
     for (QToolButton* button : {form_->S11, form_->S1}) {
-      table()->setCurrentCell(12, 0);
+      SetCurrentCell(*table(), 12, 0);
       QTest::keyClick(table(), '5');
       QVERIFY(qobject_cast<QLineEdit*>(QApplication::focusWidget()) != nullptr);
       QTest::mouseClick(button, Qt::LeftButton);
-      table()->setCurrentCell(2, 1);  // would commit a still open editor
+      SetCurrentCell(*table(), 2, 1);  // would commit a still open editor
       QCoreApplication::processEvents();
-      QCOMPARE(table()->item(12, 0)->text(), QString());
-      QCOMPARE(table()->item(1, 0)->text(), button == form_->S11 ? "1.5" : "");
+      QCOMPARE(CellText(*table(), 12, 0), QString());
+      QCOMPARE(CellText(*table(), 1, 0), button == form_->S11 ? "1.5" : "");
     }
   }
 
@@ -374,7 +376,7 @@ class TForm1Test : public QObject {
     table()->SetCellLatin1(5, 1,
                            "1\xB7"
                            "5\xE9");
-    QCOMPARE(table()->item(5, 1)->text(), QStringLiteral("1·5é"));
+    QCOMPARE(CellText(*table(), 5, 1), QStringLiteral("1·5é"));
     QCOMPARE(table()->CellLatin1(5, 1), std::string("1\xB7"
                                                     "5\xE9"));
     QCOMPARE(table()->CellLatin1(0, 2), std::string("f(x)"));

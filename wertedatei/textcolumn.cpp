@@ -1,0 +1,113 @@
+#include "wertedatei/textcolumn.h"
+
+#include <algorithm>
+#include <limits>
+
+namespace wertedatei {
+
+namespace {
+
+// The block's bytes must stay addressable by 32-bit offsets.
+constexpr std::size_t kMaxBlockBytes = std::numeric_limits<std::uint32_t>::max();
+
+std::string_view Capped(std::string_view text) {
+  return text.substr(0, std::min(text.size(), TextColumn::kMaxCellBytes));
+}
+
+}  // namespace
+
+TextColumn::TextColumn(std::initializer_list<std::string_view> texts) {
+  for (std::string_view text : texts) push_back(text);
+}
+
+TextColumn::Cell TextColumn::Append(std::string_view text) {
+  text = Capped(text);
+  if (text.empty()) return {};
+  if (bytes_.size() + text.size() > kMaxBlockBytes) Compact();
+  // Still too much after rewriting: the column holds some 4 GB of live text,
+  // far beyond any table; the text is dropped rather than corrupt offsets.
+  if (bytes_.size() + text.size() > kMaxBlockBytes) return {};
+  const Cell cell{static_cast<std::uint32_t>(bytes_.size()),
+                  static_cast<std::uint32_t>(text.size())};
+  bytes_.append(text);
+  return cell;
+}
+
+void TextColumn::push_back(std::string_view text) {
+  if (!text.empty() && text.data() >= bytes_.data() && text.data() < bytes_.data() + bytes_.size()) {
+    const std::string copy(text);
+    cells_.push_back(Append(copy));
+    return;
+  }
+  cells_.push_back(Append(text));
+}
+
+void TextColumn::Set(std::size_t i, std::string_view text) {
+  text = Capped(text);
+  // A text taken from this column itself would move while the block grows.
+  if (!text.empty() && text.data() >= bytes_.data() && text.data() < bytes_.data() + bytes_.size()) {
+    const std::string copy(text);
+    Set(i, copy);
+    return;
+  }
+  Cell& cell = cells_[i];
+  if (text.size() <= cell.length) {
+    // Fits where the old text stood (the usual edit of a number).
+    std::copy(text.begin(), text.end(), bytes_.begin() + cell.offset);
+    unusedBytes_ += cell.length - text.size();
+    cell.length = static_cast<std::uint32_t>(text.size());
+    if (cell.length == 0) cell.offset = 0;
+  } else {
+    unusedBytes_ += cell.length;
+    cell = Append(text);
+  }
+  if (unusedBytes_ > 4096 && unusedBytes_ > bytes_.size() / 2) Compact();
+}
+
+void TextColumn::resize(std::size_t count) {
+  for (std::size_t i = count; i < cells_.size(); ++i) unusedBytes_ += cells_[i].length;
+  cells_.resize(count);
+  if (unusedBytes_ > 4096 && unusedBytes_ > bytes_.size() / 2) Compact();
+}
+
+void TextColumn::clear() {
+  bytes_.clear();
+  bytes_.shrink_to_fit();
+  cells_.clear();
+  cells_.shrink_to_fit();
+  unusedBytes_ = 0;
+}
+
+void TextColumn::reserve(std::size_t cells, std::size_t bytes) {
+  cells_.reserve(cells);
+  bytes_.reserve(std::min(bytes, kMaxBlockBytes));
+}
+
+void TextColumn::Compact() {
+  std::string live;
+  live.reserve(bytes_.size() - std::min(unusedBytes_, bytes_.size()));
+  for (Cell& cell : cells_) {
+    if (cell.length == 0) {
+      cell.offset = 0;
+      continue;
+    }
+    const std::uint32_t offset = static_cast<std::uint32_t>(live.size());
+    live.append(bytes_, cell.offset, cell.length);
+    cell.offset = offset;
+  }
+  bytes_ = std::move(live);
+  unusedBytes_ = 0;
+}
+
+std::size_t TextColumn::MemoryBytes() const {
+  return bytes_.capacity() + cells_.capacity() * sizeof(Cell);
+}
+
+bool operator==(const TextColumn& left, const TextColumn& right) {
+  if (left.size() != right.size()) return false;
+  for (std::size_t i = 0; i < left.size(); ++i)
+    if (left[i] != right[i]) return false;
+  return true;
+}
+
+}  // namespace wertedatei
