@@ -65,6 +65,9 @@ extern std::array<std::string, 6> UserFunctionText;
 // |x| in fixed notation with `decimals` digits after a ".", a "-" in front of
 // negative values, padded with blanks on the left to `width`. Trailing zeros
 // and a trailing "." are cut (only when decimals > 0); "-0" becomes "0".
+// The digits come from the value rounded to 17 decimals (below 10) or to 18
+// significant digits (from 10 up, and below 0.1 when more than 17 decimals
+// are asked, so that tiny values keep their digits); at most 30 decimals.
 std::string FormatPoint(double x, int width, int decimals);
 // FormatPoint with the decimal point written as a comma.
 std::string FormatComma(double x, int width, int decimals);

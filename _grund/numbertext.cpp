@@ -6,6 +6,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <utility>
 
 #include "_grund/grund.h"
 
@@ -14,17 +15,26 @@ namespace grund {
 namespace {
 
 // The magnitude of a finite x as decimal digits: integer part and fraction.
-// Below 10 the value is rounded to nearest at 17 decimals; from 10 upwards to
-// its first 18 significant digits (further integer digits are zeros).
+// Below 10 the value is rounded to nearest at 17 decimals; from 10 upwards
+// (and below 0.1 when more than 17 decimals are asked) to its first 18
+// significant digits (further integer digits are zeros).
 struct DecimalDigits {
   std::string integer;
   std::string fraction;
 };
 
-DecimalDigits ExpandTo18Digits(double magnitude) {
+// Below this size 17 decimals carry fewer than 17 significant digits.
+constexpr double kSmallMagnitude = 0.1;
+constexpr int kExpandedDecimals = 17;
+
+// The digits to round from. Where more than 17 decimals are asked for a value
+// below 0.1, its first 18 significant digits instead of 17 decimals, so that
+// tiny values keep their digits; every other text stays as it always was.
+DecimalDigits ExpandTo18Digits(double magnitude, int decimals) {
   char buffer[400];
   DecimalDigits digits;
-  if (magnitude < 10) {
+  const bool tiny = decimals > kExpandedDecimals && magnitude > 0 && magnitude < kSmallMagnitude;
+  if (magnitude < 10 && !tiny) {
     const auto result =
         std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::fixed, 17);
     const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
@@ -33,7 +43,8 @@ DecimalDigits ExpandTo18Digits(double magnitude) {
     digits.fraction = std::string(text.substr(point + 1));
     return digits;
   }
-  // "d.ddddddddddddddddde+XXX": 18 significant digits and the decimal exponent.
+  // "d.ddddddddddddddddde+XXX": 18 significant digits and the decimal exponent
+  // ("e-XXX" for a tiny value).
   const auto result =
       std::to_chars(buffer, buffer + sizeof buffer, magnitude, std::chars_format::scientific, 17);
   const std::string_view text(buffer, static_cast<std::size_t>(result.ptr - buffer));
@@ -42,7 +53,12 @@ DecimalDigits ExpandTo18Digits(double magnitude) {
   mantissa += text[0];
   mantissa += text.substr(2, e - 2);
   int exponent = 0;
-  std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);  // always "+"
+  std::from_chars(text.data() + e + 2, text.data() + text.size(), exponent);
+  if (text[e + 1] == '-') {  // a tiny value: zeros after the point, then its digits
+    std::string fraction(static_cast<std::size_t>(exponent) - 1, '0');
+    fraction += mantissa;
+    return {std::string(1, '0'), std::move(fraction)};
+  }
   const std::size_t integerDigits = static_cast<std::size_t>(exponent) + 1;
   if (integerDigits >= mantissa.size()) {
     digits.integer = mantissa + std::string(integerDigits - mantissa.size(), '0');
@@ -102,7 +118,7 @@ std::string FormatPoint(double x, int width, int decimals) {
   // the text short whatever a caller passes.
   decimals = std::clamp(decimals, 0, 30);
 
-  DecimalDigits digits = ExpandTo18Digits(std::fabs(x));
+  DecimalDigits digits = ExpandTo18Digits(std::fabs(x), decimals);
   RoundHalfUp(digits, static_cast<std::size_t>(decimals));
   std::string text = x < 0 ? "-" : "";
   text += digits.integer;

@@ -1,26 +1,35 @@
 // One pass of the sine fit and the frequency scan on pairs made from the
-// input, as the window runs them: a mode 1 to 5, a held value, a bound on
-// |b| and up to 200 pairs of any values the table can hold (finite doubles:
-// equal x, ±0, subnormal, huge). Then the statistics of the pass's result on
-// the same pairs, as the statistics label shows them.
+// input, as the window runs them through Computation: a mode 1 to 5, a held
+// value, a bound on |b| and up to 200 pairs of any values the table can hold
+// (finite doubles: equal x, ±0, subnormal, huge), with Δy where the input
+// asks for them. Then the statistics of the pass's result on the same pairs,
+// as the statistics label shows them.
 //
 // Input: the mode byte, a byte that may stop the scan after a number of its
 // looks at the window, the held value, the bound, the pair count, then x and
-// y of each pair. Each value is a selector byte: a point of a fine grid
-// around 0 (so that x repeat), a value that breaks naive arithmetic, a power
-// of two from 2^-40 to 2^40, or any double from the next eight bytes.
+// y of each pair; after them a byte whose lowest bit asks for Δy, and a Δy
+// for each pair (any double: 0, negative, huge, tiny, infinite, NaN). Each
+// value is a selector byte: a point of a fine grid around 0 (so that x
+// repeat), a value that breaks naive arithmetic, a power of two from 2^-40
+// to 2^40, or any double from the next eight bytes.
 //
-// Checked: the pass's entry is its error text and its term, the term that of
-// its parameters; a taken candidate has finite parameters within the bound,
-// the held value in its place, and in mode 1 b >= 0 and 0 <= c <= 2π. The
-// scan reads the bound once, leaves the random generator and the registers
-// as they were, stops for good when told to, and a result of it is as sound
-// as a pass's; its grid keeps within its caps. The statistics text shows no
-// "nan" or "inf". The pass and the scan each have their own time limit; a
-// bound whose grid would take long (up to the cap of some 16 million pairs ×
-// trial values) has its grid checked, and the scan runs on the longest grid
-// within a budget instead.
+// Checked: the Δy texts are refused exactly when one of them has no usable
+// weight (0, negative, not finite, 1/Δy² no normal double), with the rows
+// named, and nothing is computed then; otherwise the weights are the values
+// given. The pass's entry is its error text and its term with the
+// computation's decimals, the term that of its parameters, and each
+// parameter text reads back within half a unit of its last decimal; a taken
+// candidate has an error below the ceiling, finite parameters within the
+// bound, the held value in its place, and in mode 1 b >= 0 and 0 <= c <= 2π.
+// The scan reads the bound once, leaves the random generator and the
+// registers as they were, stops for good when told to, and a result of it is
+// as sound as a pass's; its grid keeps within its caps. The statistics text
+// shows no "nan" or "inf". The pass and the scan each have their own time
+// limit; a bound whose grid would take long (up to the cap of some 16
+// million pairs × trial values) has its grid checked, and the scan runs on
+// the longest grid within a budget instead.
 
+#include <algorithm>
 #include <array>
 #include <cmath>
 #include <cstdint>
@@ -28,6 +37,7 @@
 #include <limits>
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "_grund/grund.h"
@@ -37,9 +47,11 @@
 
 namespace {
 
+using sinusfit::Computation;
 using sinusfit::FitMode;
 using sinusfit::ModelParameters;
 using sinusfit::PassResult;
+using sinusfit::TextPrecision;
 
 constexpr double kInf = std::numeric_limits<double>::infinity();
 constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
@@ -115,15 +127,43 @@ double HeldValue(FitMode mode, const ModelParameters& p) {
   return 0;
 }
 
+// Each parameter text of the term, read by the interpreter, lies within half
+// a unit of its last decimal of the parameter (where the interpreter's range
+// holds it).
+void CheckTermReadsBack(const std::string& term, const ModelParameters& p,
+                        const TextPrecision& precision) {
+  const std::size_t sin = term.find("*SIN(");
+  const std::size_t x = term.find("*X", sin);
+  const std::size_t close = term.rfind(')');
+  FUZZ_CHECK(sin != std::string::npos && x != std::string::npos && close != std::string::npos);
+  const std::string pieces[] = {term.substr(0, sin), term.substr(sin + 5, x - sin - 5),
+                                term.substr(x + 2, close - x - 2), term.substr(close + 1)};
+  const double values[] = {p.a, p.b, p.c, p.d};
+  const int decimals[] = {precision.a, precision.b, precision.c, precision.d};
+  for (int k = 0; k < 4; ++k) {
+    FUZZ_CHECK(pieces[k].find_first_of(".Ee") == std::string::npos);
+    if (!(std::fabs(values[k]) < 1e9)) continue;
+    const double back = fktint::EvaluateTerm(pieces[k], 0);
+    const double half = 0.5 * std::pow(10.0, -decimals[k]);
+    // FormatPoint rounds from 17 decimals, or from 18 significant digits at
+    // 10 and above and below 0.1 with more than 17 decimals.
+    const double v = std::fabs(values[k]);
+    const double digits = v >= 10 || (v < 0.1 && decimals[k] > 17) ? 0 : 5.1e-18;
+    FUZZ_CHECK(std::fabs(back - values[k]) <= half * (1 + 1e-9) + digits + 4e-16 * v);
+  }
+}
+
 // What holds for the result of a pass, the scan's included.
-void CheckResult(const PassResult& r, FitMode mode, double fixed, double bound) {
+void CheckResult(const PassResult& r, const Computation& computation, double bound) {
   const ModelParameters& p = r.parameters;
-  FUZZ_CHECK(r.term == sinusfit::BuildTermText(p.a, p.b, p.c, p.d));
-  FUZZ_CHECK(r.entry == sinusfit::BuildResultEntry(r.error, r.term));
+  const FitMode mode = computation.Mode();
+  const TextPrecision& precision = computation.Precision();
+  FUZZ_CHECK(r.term == sinusfit::BuildTermText(p, precision));
+  FUZZ_CHECK(r.entry == sinusfit::BuildResultEntry(r.error, r.term, precision));
   FUZZ_CHECK(sinusfit::TermOfEntry(r.entry) == r.term);
-  FUZZ_CHECK(r.error <= sinusfit::kErrorCeiling);
-  if (mode != FitMode::kAllFree) FUZZ_CHECK(SameValue(HeldValue(mode, p), fixed));
-  if (!(r.error < sinusfit::kErrorCeiling)) return;  // no candidate was taken
+  FUZZ_CHECK(r.error <= computation.Ceiling());
+  if (mode != FitMode::kAllFree) FUZZ_CHECK(SameValue(HeldValue(mode, p), computation.FixedValue()));
+  if (!(r.error < computation.Ceiling())) return;  // no candidate was taken
   FUZZ_CHECK(r.error >= 0);
   const double values[] = {p.a, p.b, p.c, p.d};
   const int held = static_cast<int>(mode) - 2;  // -1 in mode 1
@@ -134,6 +174,7 @@ void CheckResult(const PassResult& r, FitMode mode, double fixed, double bound) 
     FUZZ_CHECK(p.b >= 0);
     FUZZ_CHECK(p.c >= 0 && p.c <= static_cast<double>(grund::kTwoPi));
   }
+  CheckTermReadsBack(r.term, p, precision);
 }
 
 struct InterpreterState {
@@ -143,9 +184,10 @@ struct InterpreterState {
   bool operator==(const InterpreterState&) const = default;
 };
 
-// The scan of the fit's pairs. keepGoing says stop after `stopAfter` looks
-// when that is set; once it has said so it must not be asked again.
-void CheckScan(const sinusfit::SineFit& fit, double bound, std::optional<int> stopAfter) {
+// The scan of the computation's pairs. keepGoing says stop after
+// `stopAfter` looks when that is set; once it has said so it must not be
+// asked again.
+void CheckScan(Computation& computation, double bound, std::optional<int> stopAfter) {
   int boundReads = 0, looks = 0;
   bool stopped = false;
   const auto readBound = [&] {
@@ -160,14 +202,14 @@ void CheckScan(const sinusfit::SineFit& fit, double bound, std::optional<int> st
     return !stopped;
   };
   const InterpreterState before;
-  const std::optional<PassResult> scan = sinusfit::RunFrequencyScan(fit, readBound, keepGoing);
+  const std::optional<PassResult> scan = computation.RunScanPass(readBound, keepGoing);
   FUZZ_CHECK(InterpreterState() == before);
   FUZZ_CHECK(boundReads <= 1);
-  if (fit.Mode() == FitMode::kFixedB) FUZZ_CHECK(!scan);
+  if (computation.Mode() == FitMode::kFixedB) FUZZ_CHECK(!scan);
   if (stopped) FUZZ_CHECK(!scan);
   if (!scan) return;
-  FUZZ_CHECK(scan->error < sinusfit::kErrorCeiling);
-  CheckResult(*scan, fit.Mode(), fit.FixedValue(), bound);
+  FUZZ_CHECK(scan->error < computation.Ceiling());
+  CheckResult(*scan, computation, bound);
 }
 
 // The grid of the bound: within the scan's caps and the bound, of finite
@@ -191,13 +233,53 @@ double CheckGrid(FitMode mode, const std::vector<double>& x, double bound) {
   return grid.step * trials;
 }
 
-void CheckStatistics(FitMode mode, const ModelParameters& p, const std::vector<double>& x,
-                     const std::vector<double>& y) {
-  const sinusfit::FitStatistics s = sinusfit::ComputeFitStatistics(mode, p, x, y);
-  FUZZ_CHECK(s.n == static_cast<int>(x.size()));
+void CheckStatistics(FitMode mode, const ModelParameters& p, const sinusfit::FitData& d) {
+  const sinusfit::FitStatistics s = sinusfit::ComputeFitStatistics(mode, p, d.x, d.y, d.sigma);
+  FUZZ_CHECK(s.n == static_cast<int>(d.x.size()));
+  FUZZ_CHECK(s.weighted == !d.sigma.empty());
   for (const double e : s.standardError) FUZZ_CHECK(std::isnan(e) || (e >= 0 && std::isfinite(e)));
+  FUZZ_CHECK(std::isnan(s.pValue) || (s.pValue >= 0 && s.pValue <= 1));
   const std::string text = sinusfit::FormatFitStatistics(mode, p, s);
   FUZZ_CHECK(text.find("nan") == std::string::npos && text.find("inf") == std::string::npos);
+}
+
+// Whether a Δy gives a usable weight 1/Δy².
+bool UsableDeltaY(double v) {
+  if (!(v > 0) || !std::isfinite(v)) return false;
+  const double weight = 1 / (v * v);
+  return std::isfinite(weight) && weight >= std::numeric_limits<double>::min();
+}
+
+// The Δy as the table would hold them (decimal comma, shortest text), through
+// the window's check. True when the computation may start, with the checked
+// Δy in `sigma`.
+bool CheckDeltaY(const std::vector<double>& given, std::vector<double>& sigma) {
+  std::vector<std::string> texts;
+  std::vector<std::string_view> views;
+  std::vector<int> rows;
+  for (std::size_t i = 0; i < given.size(); ++i) {
+    texts.push_back(sinusfit::FullPrecisionText(given[i]));
+    rows.push_back(static_cast<int>(i) + 1);
+  }
+  for (const std::string& t : texts) views.push_back(t);
+  const sinusfit::UncertaintyCheck check = sinusfit::CheckUncertainties(rows, views);
+  std::size_t unusable = 0;
+  for (const double v : given) unusable += UsableDeltaY(v) ? 0 : 1;
+  if (given.empty()) {
+    FUZZ_CHECK(check.verdict == sinusfit::UncertaintyVerdict::kUnweighted);
+    return true;
+  }
+  if (unusable > 0) {
+    FUZZ_CHECK(check.verdict == sinusfit::UncertaintyVerdict::kRefused);
+    FUZZ_CHECK(check.sigma.empty());
+    FUZZ_CHECK(check.problems.size() == std::min(unusable, sinusfit::kNamedProblems));
+    FUZZ_CHECK(check.problems.size() + check.furtherProblems == unusable);
+    return false;
+  }
+  FUZZ_CHECK(check.verdict == sinusfit::UncertaintyVerdict::kWeighted);
+  FUZZ_CHECK(check.sigma == given);
+  sigma = check.sigma;
+  return true;
 }
 
 }  // namespace
@@ -216,6 +298,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     x[i] = PickCell(in);
     y[i] = PickCell(in);
   }
+  std::vector<double> deltaY;
+  if (in.Byte() & 1) {
+    for (int i = 0; i < n; ++i) deltaY.push_back(PickValue(in));
+  }
+  sinusfit::FitData pairs{x, y, {}};
+  if (!CheckDeltaY(deltaY, pairs.sigma)) return 0;  // refused: nothing is computed
 
   // As right after program start, so that every input runs alike.
   grund::ProcessRandom().SetSeed(0);
@@ -223,25 +311,32 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   fktint::ParamK = {};
   sinusfit::ProcessNormalMatrix() = {};
 
-  sinusfit::SineFit fit(mode, fixed, x, y);
+  Computation computation(mode, fixed, pairs);
+  const TextPrecision& precision = computation.Precision();
+  FUZZ_CHECK(precision.specifiedScale == sinusfit::OnUsualScale(pairs));
+  FUZZ_CHECK(computation.Ceiling() == sinusfit::ErrorCeiling(pairs));
+  FUZZ_CHECK(computation.Ceiling() >= sinusfit::kErrorCeiling);
   {
     // Twenty candidates of 40 steps on the pairs, and their error sums
     // through the interpreter.
     const fuzz::InputTimer timer(1 + n / kPairsPerUnit);
-    const PassResult pass = fit.RunPass([bound] { return bound; });
-    CheckResult(pass, fit.Mode(), fixed, bound);
-    CheckStatistics(fit.Mode(), pass.parameters, x, y);
-    for (const double v : x) sinusfit::FittedValueText(pass.term, v);
+    bool asked = false;
+    const std::optional<PassResult> pass =
+        computation.RunPass([bound] { return bound; }, [&] { return asked = true; });
+    FUZZ_CHECK(pass && !asked);  // on the table's pairs a pass never asks
+    CheckResult(*pass, computation, bound);
+    CheckStatistics(computation.Mode(), pass->parameters, pairs);
+    for (const double v : x) computation.FittedValueText(pass->term, v);
     FUZZ_CHECK(fktint::EvalError <= 4);
     timer.Check();
   }
   {
     // Some twice a pass's work per start of a candidate; with c held each
     // candidate has three starts (and a free fit before them).
-    const int starts = fit.Mode() == FitMode::kFixedC ? 3 : 1;
+    const int starts = computation.Mode() == FitMode::kFixedC ? 3 : 1;
     const fuzz::InputTimer timer(1 + starts * n / kPairsPerUnit);
-    const double scanBound = CheckGrid(fit.Mode(), x, bound);
-    CheckScan(fit, scanBound, stopAfter);
+    const double scanBound = CheckGrid(computation.Mode(), x, bound);
+    CheckScan(computation, scanBound, stopAfter);
     timer.Check();
   }
   return 0;

@@ -83,12 +83,14 @@ EXAMPLE_PAIRS = [(1.5, 1.4), (1.1, 1.2), (0.7, 0), (0.3, -0.2), (-0.1, 0.4), (-0
                  (-1.5, 1.2), (2.8, 0.1)]
 
 
-def sine_fit_input(mode, fixed, bound, pairs, stop=0):
+def sine_fit_input(mode, fixed, bound, pairs, stop=0, sigma=None):
     def value(v):
         return bytes([208]) + struct.pack("<d", v)
     data = bytes([mode - 1, stop]) + value(fixed) + value(bound) + bytes([len(pairs)])
     for x, y in pairs:
         data += value(x) + value(y)
+    if sigma is not None:  # after the pairs: the byte that asks for Δy, then each Δy
+        data += bytes([1]) + b"".join(value(s) for s in sigma)
     return data
 
 
@@ -113,6 +115,42 @@ SINE_FITS = [
     (1, 0, 200, []),
     (1, 0, 5e-324, EXAMPLE_PAIRS),
     (2, 1.5, 1.6e-318, [(-8.98846567431158e307, 1), (1.9e185, -2)] + EXAMPLE_PAIRS),
+]
+
+
+# Weighted fits: good Δy (constant, varying 100-fold, one outlier's large),
+# and each kind the check refuses (0, negative, huge, tiny, infinite, NaN).
+WEIGHTED_FITS = [
+    (1, 0, 200, EXAMPLE_PAIRS, [0.1] * 9),
+    (1, 0, 200, yearly(200), [0.01 * 100 ** (i / 199) for i in range(200)]),
+    (4, 2, 200, EXAMPLE_PAIRS, [0.1] * 8 + [1000]),
+    (1, 0, 200, EXAMPLE_PAIRS, [0.1] * 8 + [0]),
+    (1, 0, 200, EXAMPLE_PAIRS, [-0.1] + [0.1] * 8),
+    (1, 0, 200, EXAMPLE_PAIRS, [1e200] * 9),
+    (1, 0, 200, EXAMPLE_PAIRS, [1e-200] * 9),
+    (1, 0, 200, EXAMPLE_PAIRS, [0.1] * 7 + [math.inf, math.nan]),
+]
+
+
+# The text rule: pair count, the exponents (+9) of x's offset and spread and
+# of y's offset and spread, each offset followed by its share byte, the Δy
+# byte, then each pair's two bytes, the fit's four bytes and an error.
+def text_precision_input(count, x_offset, x_spread, y_offset, y_spread, weighted, error):
+    data = bytes([count - 1, x_offset + 9, 200, x_spread + 9, y_offset + 9, 60, y_spread + 9,
+                  1 if weighted else 0])
+    for i in range(count):
+        data += bytes([(37 * i) % 256, (101 * i + 13) % 256])
+    return data + bytes([200, 150, 90, 128]) + struct.pack("<d", error)
+
+
+TEXT_PRECISIONS = [
+    (9, 0, 0, 0, 0, False, 0.0123),     # the usual scale
+    (200, 3, 2, 1, 2, False, 173155.6),  # sunspots
+    (200, 9, 5, 1, 0, False, 17.57),     # Unix time
+    (200, 0, -1, -6, -6, False, 5e-14),  # microvolts
+    (200, 5, 2, 5, 3, False, 1.4e5),     # air pressure in Pa
+    (50, -9, -9, 9, -9, True, 1e-30),    # the extremes
+    (1, 9, 9, -9, -9, False, 1e300),
 ]
 
 
@@ -233,6 +271,10 @@ def main():
     write("sine_fit", f"fit_{len(SINE_FITS) + 1:03d}", sine_fit_input(5, 10, 1e6, yearly(200), 131))
     for i, data in enumerate(POINTS):
         write("draw_points", f"points_{i:03d}", data)
+    for i, (mode, fixed, bound, pairs, sigma) in enumerate(WEIGHTED_FITS):
+        write("sine_fit", f"weighted_{i:03d}", sine_fit_input(mode, fixed, bound, pairs, 0, sigma))
+    for i, case in enumerate(TEXT_PRECISIONS):
+        write("text_precision", f"scale_{i:03d}", text_precision_input(*case))
 
 
 if __name__ == "__main__":

@@ -4,7 +4,9 @@
 // with a compact German text of them for the window.
 
 #include <array>
+#include <limits>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "sinusfit/normalsystem.h"
@@ -20,6 +22,12 @@ struct FitStatistics {
   std::array<double, 4>
       standardError{};  // a, b, c, d; NaN for the held parameter, and for all
                         // when n <= freeParameters or the normal matrix is singular
+  // With Δy: the fit weighted by 1/Δy². sse, rmse and rSquared stay unweighted.
+  bool weighted = false;
+  double chiSquared = std::numeric_limits<double>::quiet_NaN();  // Σ ((y − f(x)) / Δy)²
+  int degreesOfFreedom = 0;                                      // n − freeParameters
+  double reducedChiSquared = std::numeric_limits<double>::quiet_NaN();  // χ² / ν, for ν > 0
+  double pValue = std::numeric_limits<double>::quiet_NaN();  // Q(ν/2, χ²/2), for ν > 0
 };
 
 // The statistics of the model with the parameters p (held parameter
@@ -31,6 +39,15 @@ struct FitStatistics {
 // correct digits, or anything is not finite. rmse is NaN for n = 0.
 FitStatistics ComputeFitStatistics(FitMode mode, const ModelParameters& p,
                                    const std::vector<double>& x, const std::vector<double>& y);
+// The same with the pairs' Δy (an empty sigma: the statistics above, bit for
+// bit). Weighted, the standard errors are the square roots of the diagonal
+// of (JᵀWJ)⁻¹ with W = diag(1/Δy²), not scaled by the scatter, because the
+// uncertainties are given; χ², ν, χ²/ν and P = Q(ν/2, χ²/2), the probability
+// of a χ² at least this large, come with them. n is the shortest of x, y and
+// sigma.
+FitStatistics ComputeFitStatistics(FitMode mode, const ModelParameters& p,
+                                   const std::vector<double>& x, const std::vector<double>& y,
+                                   const std::vector<double>& sigma);
 
 // The statistics as a few short German lines (UTF-8, for the window):
 //
@@ -43,8 +60,22 @@ FitStatistics ComputeFitStatistics(FitMode mode, const ModelParameters& p,
 //
 // Each error has two significant digits and its value the same decimal
 // place; the held parameter is marked "(fest)"; "–" stands for what is not
-// determined. Decimal comma, independent of the process locale.
+// determined. Decimal comma, independent of the process locale. Weighted, the
+// lines are
+//
+//   χ² = 21,4   ν = 21
+//   χ²/ν = 1,02   P = 0,43
+//   (a warning when P < 0,05 or P > 0,95)
+//   Unsicherheiten aus Δy:
+//   a = …  (the parameters as above)
+//   R² = 0,9972   RMSE = 0,252
+//   (R² und RMSE ungewichtet)
+//   Periode 2π/|b| = 11,97 ± 0,05
 std::string FormatFitStatistics(FitMode mode, const ModelParameters& p, const FitStatistics& s);
+
+// The warning of a weighted fit's P: "Δy zu klein oder Modell passt nicht"
+// below 0,05, "Δy vermutlich zu groß" above 0,95, otherwise empty.
+std::string_view ChiSquaredWarning(double pValue);
 
 // A value with its standard error, rounded to the digits the error supports:
 // "9,85 ± 0,31". An error that is NaN or infinite gives "value ± –", a value

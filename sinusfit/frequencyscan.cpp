@@ -64,29 +64,36 @@ class InterpreterStateGuard {
 // The index of c among the free parameters p1..p4, where c is free.
 int PhaseIndex(FitMode mode) { return mode == FitMode::kFixedA ? 1 : 2; }
 
+// The weight of pair i: 1 without weights (a product with it is exact).
+Extended WeightOf(const ShiftedPairs& pairs, std::size_t i) {
+  return pairs.w.empty() ? 1 : pairs.w[i];
+}
+
 // The start of a candidate at b: the mode's linear fit at that b, with the
 // held parameter in its place. With c held it is in the original x (the
-// held phase belongs to it), otherwise in the shifted x.
+// held phase belongs to it), otherwise in the shifted x. Weighted, every sum
+// counts each pair w times and n is the weights' sum.
 FitState StartAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
                  const std::vector<double>& x, double b) {
   FitState state;
   state.mode = mode;
   state.fixed = fixed;
   const std::size_t count = pairs.x.size();
-  const Extended n = static_cast<Extended>(count);
+  const Extended n = static_cast<Extended>(pairs.weightSum);
   if (mode == FitMode::kFixedC) {
     // a·u + d with u = sin(b·x + c): one slope and a mean.
     std::vector<Extended> u(count);
     Extended sumU = 0;
     for (std::size_t i = 0; i < count; ++i) {
       u[i] = ExtendedSinCos(static_cast<Extended>(b) * x[i] + fixed).sin;
-      sumU += u[i];
+      sumU += WeightOf(pairs, i) * u[i];
     }
     const Extended meanU = sumU / n;
     Extended suu = 0, syu = 0;
     for (std::size_t i = 0; i < count; ++i) {
-      suu += (u[i] - meanU) * (u[i] - meanU);
-      syu += pairs.yc[i] * (u[i] - meanU);
+      const Extended w = WeightOf(pairs, i);
+      suu += w * (u[i] - meanU) * (u[i] - meanU);
+      syu += w * pairs.yc[i] * (u[i] - meanU);
     }
     const Extended a = suu > 0 ? syu / suu : 0;
     state.p = {static_cast<double>(a), b, static_cast<double>(pairs.yMean - a * meanU), 0};
@@ -96,13 +103,14 @@ FitState StartAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
   Sums<Extended> s;
   for (std::size_t i = 0; i < count; ++i) {
     const SinCos sc = ExtendedSinCos(static_cast<Extended>(b) * pairs.x[i]);
-    s.s += sc.sin;
-    s.c += sc.cos;
-    s.ss += sc.sin * sc.sin;
-    s.sc += sc.sin * sc.cos;
-    s.cc += sc.cos * sc.cos;
-    s.ys += pairs.yc[i] * sc.sin;
-    s.yc += pairs.yc[i] * sc.cos;
+    const Extended w = WeightOf(pairs, i);
+    s.s += w * sc.sin;
+    s.c += w * sc.cos;
+    s.ss += w * sc.sin * sc.sin;
+    s.sc += w * sc.sin * sc.cos;
+    s.cc += w * sc.cos * sc.cos;
+    s.ys += w * pairs.yc[i] * sc.sin;
+    s.yc += w * pairs.yc[i] * sc.cos;
   }
   if (mode == FitMode::kFixedD) {
     const Extended offset = static_cast<Extended>(pairs.yMean) - fixed;
@@ -125,7 +133,7 @@ FitState StartAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
   const Extended c = fixed < 0 ? phase + kPi : phase;
   Extended sumSine = 0;
   for (std::size_t i = 0; i < count; ++i)
-    sumSine += ExtendedSinCos(static_cast<Extended>(b) * pairs.x[i] + c).sin;
+    sumSine += WeightOf(pairs, i) * ExtendedSinCos(static_cast<Extended>(b) * pairs.x[i] + c).sin;
   state.p = {b, static_cast<double>(c), static_cast<double>(pairs.yMean - fixed * sumSine / n), 0};
   return state;
 }
@@ -142,7 +150,7 @@ std::vector<FitState> PhaseHeldStarts(double held, const ShiftedPairs& pairs,
                                       const std::vector<double>& x, const std::vector<double>& y,
                                       double b, NormalMatrix& matrix) {
   FitState free = StartAt(FitMode::kAllFree, 0, pairs, x, b);
-  RefineCandidate(free, pairs.x, y, matrix);
+  RefineCandidate(free, pairs.x, y, pairs.w, matrix);
   if (!AllFinite(free)) free = StartAt(FitMode::kAllFree, 0, pairs, x, b);
   const Extended freeB = free.p[1], freePhase = free.p[2];
   std::vector<double> trial{static_cast<double>(freeB)};
@@ -159,15 +167,15 @@ std::vector<FitState> PhaseHeldStarts(double held, const ShiftedPairs& pairs,
   return starts;
 }
 
-// The sum of squared residuals of the model itself (not of its rounded term
-// text), in the x the state belongs to.
+// The (weighted) sum of squared residuals of the model itself (not of its
+// rounded term text), in the x the state belongs to.
 Extended ModelResidual(const FitState& state, const std::vector<double>& x,
-                       const std::vector<double>& y) {
+                       const std::vector<double>& y, const ShiftedPairs& pairs) {
   const ModelParameters p = ParametersOf(state);
   Extended sum = 0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     const Extended residual = y[i] - ModelValue(p, ModelSinCos(p, x[i]));
-    sum += residual * residual;
+    sum += WeightOf(pairs, i) * residual * residual;
   }
   return sum;
 }
@@ -202,21 +210,21 @@ struct Scored {
 // Each start and its refinement, scored like a random pass's candidates (in
 // the original x, against the bound read once).
 void ScoreStarts(const SineFit& fit, const std::vector<FitState>& starts,
-                 const std::vector<double>& refineX, double xMean, double bound,
+                 const std::vector<double>& refineX, const ShiftedPairs& pairs, double bound,
                  NormalMatrix& matrix, std::vector<Scored>& scored) {
   const std::vector<double>& y = fit.Y();
   const auto boundOnce = [bound] { return bound; };
   for (const FitState& start : starts) {
     FitState refined = start;
-    RefineCandidate(refined, refineX, y, matrix);
+    RefineCandidate(refined, refineX, y, pairs.w, matrix);
     for (const FitState& state : {start, refined}) {
       if (!AllFinite(state)) continue;
-      const Extended modelResidual = ModelResidual(state, refineX, y);
+      const Extended modelResidual = ModelResidual(state, refineX, y, pairs);
       if (!std::isfinite(static_cast<double>(modelResidual))) continue;
-      const FitState original = Unshifted(state, xMean);
-      SineFit::Best one;
+      const FitState original = Unshifted(state, pairs.xMean);
+      SineFit::Best one = fit.StartBest();
       fit.Consider(original, boundOnce, one);
-      if (!(one.error < kErrorCeiling)) continue;  // out of bounds or not better than the ceiling
+      if (!(one.error < fit.Ceiling())) continue;  // out of bounds or not better than the ceiling
       scored.push_back({one, modelResidual, std::fabs(ParametersOf(original).b)});
     }
   }
@@ -281,8 +289,10 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
   const FrequencyGrid grid = ScanGrid(mode, x, bound);
   if (grid.count == 0) return std::nullopt;
 
-  const ShiftedPairs pairs = Shift(x, y);
-  if (!std::isfinite(pairs.syy) || !std::isfinite(pairs.xMean)) return std::nullopt;
+  const ShiftedPairs pairs = Shift(x, y, fit.Weights());
+  if (!std::isfinite(pairs.syy) || !std::isfinite(pairs.xMean) ||
+      !std::isfinite(pairs.weightSum) || !(pairs.weightSum > 0))
+    return std::nullopt;
   const Periodogram periodogram(mode, fit.FixedValue(), pairs);
   std::vector<double> residual;
   if (!ScanPeriodogram(pairs, grid, periodogram, residual, keepGoing)) return std::nullopt;
@@ -298,7 +308,7 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
         mode == FitMode::kFixedC
             ? PhaseHeldStarts(fit.FixedValue(), pairs, x, y, b, matrix)
             : std::vector<FitState>{StartAt(mode, fit.FixedValue(), pairs, x, b)};
-    ScoreStarts(fit, starts, refineX, pairs.xMean, bound, matrix, scored);
+    ScoreStarts(fit, starts, refineX, pairs, bound, matrix, scored);
   }
   if (scored.empty()) return std::nullopt;
   return fit.Finish(Winner(scored, periodogram.Baseline()).best);

@@ -48,7 +48,10 @@ FrequencyGrid ScanGrid(FitMode mode, std::span<const double> x, double bound);
 // the scan stops. Nothing is returned when it was stopped, when there is
 // nothing to scan (see ScanGrid; also with y not finite) or when no candidate
 // was taken. Among candidates that fit equally well (the aliases of evenly
-// spaced x) the one with the smallest |b| is the pass's best.
+// spaced x) the one with the smallest |b| is the pass's best. A weighted fit
+// is scanned weighted: the periodogram's sums, the linear fits of the starts
+// and their refinement count each pair w times, and each candidate is scored
+// by its χ² against the fit's ceiling like those of a random pass.
 std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
                                            const std::function<double()>& readBound,
                                            const std::function<bool()>& keepGoing);

@@ -29,8 +29,38 @@ constexpr double kPeakTieShare = 1e-2;
 
 }  // namespace
 
-ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y) {
+namespace {
+
+ShiftedPairs ShiftWeighted(const std::vector<double>& x, const std::vector<double>& y,
+                           const std::vector<double>& w) {
   ShiftedPairs pairs;
+  Extended sumW = 0, sumX = 0, sumY = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    sumW += w[i];
+    sumX += w[i] * static_cast<Extended>(x[i]);
+    sumY += w[i] * static_cast<Extended>(y[i]);
+  }
+  pairs.xMean = static_cast<double>(sumX / sumW);
+  pairs.yMean = static_cast<double>(sumY / sumW);
+  pairs.weightSum = static_cast<double>(sumW);
+  pairs.w = w;
+  Extended syy = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    pairs.x.push_back(x[i] - pairs.xMean);
+    pairs.yc.push_back(y[i] - pairs.yMean);
+    syy += w[i] * static_cast<Extended>(pairs.yc.back()) * pairs.yc.back();
+  }
+  pairs.syy = static_cast<double>(syy);
+  return pairs;
+}
+
+}  // namespace
+
+ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y,
+                   const std::vector<double>& w) {
+  if (!w.empty()) return ShiftWeighted(x, y, w);
+  ShiftedPairs pairs;
+  pairs.weightSum = static_cast<double>(x.size());
   Extended sumX = 0, sumY = 0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     sumX += x[i];
@@ -49,12 +79,58 @@ ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y) {
   return pairs;
 }
 
+namespace {
+
+// One trial value's sums; the sines and cosines advance to the next one.
+// Weighted, w·s, w·c and w·(y − yMean) stand in the products; the unweighted
+// loop has no weight in it at all.
+template <bool kWeighted>
+Sums<double> SumsAndAdvance(const ShiftedPairs& pairs, const std::vector<double>& wy,
+                            std::vector<double>& sine, std::vector<double>& cosine,
+                            const std::vector<double>& stepSine,
+                            const std::vector<double>& stepCosine) {
+  Sums<double> sums;
+  const std::size_t n = sine.size();
+  for (std::size_t i = 0; i < n; ++i) {
+    const double s = sine[i], c = cosine[i];
+    if constexpr (kWeighted) {
+      const double ws = pairs.w[i] * s, wc = pairs.w[i] * c;
+      sums.s += ws;
+      sums.c += wc;
+      sums.ss += ws * s;
+      sums.sc += ws * c;
+      sums.cc += wc * c;
+      sums.ys += wy[i] * s;
+      sums.yc += wy[i] * c;
+    } else {
+      const double y = pairs.yc[i];
+      sums.s += s;
+      sums.c += c;
+      sums.ss += s * s;
+      sums.sc += s * c;
+      sums.cc += c * c;
+      sums.ys += y * s;
+      sums.yc += y * c;
+    }
+    sine[i] = s * stepCosine[i] + c * stepSine[i];
+    cosine[i] = c * stepCosine[i] - s * stepSine[i];
+  }
+  return sums;
+}
+
+}  // namespace
+
 // The periodogram at every trial value of the grid, into `residual`. False
 // when keepGoing asked to stop.
 bool ScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
                      const Periodogram& periodogram, std::vector<double>& residual,
                      const std::function<bool()>& keepGoing) {
   const std::size_t n = pairs.x.size();
+  const bool weighted = !pairs.w.empty();
+  std::vector<double> wy;
+  if (weighted) {
+    for (std::size_t i = 0; i < n; ++i) wy.push_back(pairs.w[i] * pairs.yc[i]);
+  }
   std::vector<double> sine(n), cosine(n), stepSine(n), stepCosine(n);
   for (std::size_t i = 0; i < n; ++i) {
     const SinCos rotation = ExtendedSinCos(static_cast<Extended>(grid.step) * pairs.x[i]);
@@ -72,19 +148,9 @@ bool ScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
     }
     const std::int64_t last = std::min(grid.count, first + kRestartEvery);
     for (std::int64_t k = first; k < last; ++k) {
-      Sums<double> sums;
-      for (std::size_t i = 0; i < n; ++i) {
-        const double s = sine[i], c = cosine[i], y = pairs.yc[i];
-        sums.s += s;
-        sums.c += c;
-        sums.ss += s * s;
-        sums.sc += s * c;
-        sums.cc += c * c;
-        sums.ys += y * s;
-        sums.yc += y * c;
-        sine[i] = s * stepCosine[i] + c * stepSine[i];
-        cosine[i] = c * stepCosine[i] - s * stepSine[i];
-      }
+      const Sums<double> sums =
+          weighted ? SumsAndAdvance<true>(pairs, wy, sine, cosine, stepSine, stepCosine)
+                   : SumsAndAdvance<false>(pairs, wy, sine, cosine, stepSine, stepCosine);
       residual[static_cast<std::size_t>(k)] = periodogram.Residual(sums);
     }
     work += (last - first) * static_cast<std::int64_t>(n);

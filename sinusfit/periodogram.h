@@ -19,18 +19,24 @@ inline constexpr double kSingularShare = 1e-10;
 
 // The pairs with x shifted to its mean, so that sin(b·x') stays accurate and
 // the linear fits well conditioned for x far from 0 (years, timestamps).
+// Weighted, the means are weighted ones and every sum below counts each pair
+// w times.
 struct ShiftedPairs {
   double xMean = 0;
   std::vector<double> x;   // x − xMean
   std::vector<double> yc;  // y − yMean
   double yMean = 0;
-  double syy = 0;  // Σ (y − yMean)²
+  double syy = 0;          // Σ w·(y − yMean)²
+  std::vector<double> w;   // the weights; empty: all 1
+  double weightSum = 0;    // Σ w, the number of pairs without weights
 };
 
-ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y);
+// w: one weight per pair, or empty.
+ShiftedPairs Shift(const std::vector<double>& x, const std::vector<double>& y,
+                   const std::vector<double>& w);
 
 // Sums over the pairs of s = sin(b·x'), c = cos(b·x'), their products, and
-// (y − yMean)·s and (y − yMean)·c.
+// (y − yMean)·s and (y − yMean)·c, each term times the pair's weight.
 template <typename Real>
 struct Sums {
   Real s = 0, c = 0, ss = 0, sc = 0, cc = 0, ys = 0, yc = 0;
@@ -65,7 +71,7 @@ Real Explained(Real gss, Real gsc, Real gcc, Real rs, Real rc) {
 class Periodogram {
  public:
   Periodogram(FitMode mode, double fixed, const ShiftedPairs& pairs)
-      : heldD_(mode == FitMode::kFixedD), n_(static_cast<double>(pairs.x.size())) {
+      : heldD_(mode == FitMode::kFixedD), n_(pairs.weightSum) {
     offset_ = heldD_ ? pairs.yMean - fixed : 0;
     baseline_ = pairs.syy + n_ * offset_ * offset_;
   }

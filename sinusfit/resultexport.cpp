@@ -65,6 +65,20 @@ std::string PairCountText(const ExportedResult& r) {
   return std::string(buffer, end);
 }
 
+// χ², ν and P of a weighted fit; empty otherwise.
+std::string ChiSquaredText(const ExportedResult& r) {
+  return r.statistics.weighted ? StatisticText(r, r.statistics.chiSquared) : std::string();
+}
+
+std::string DegreesOfFreedomText(const ExportedResult& r) {
+  if (!r.hasStatistics || !r.statistics.weighted) return {};
+  return std::to_string(r.statistics.degreesOfFreedom);
+}
+
+std::string PValueText(const ExportedResult& r) {
+  return r.statistics.weighted ? StatisticText(r, r.statistics.pValue) : std::string();
+}
+
 std::string FunctionText(const ExportedResult& r) {
   const std::size_t tab = r.entry.find('\t');
   return tab == std::string::npos ? r.entry : r.entry.substr(tab + 1);
@@ -87,6 +101,27 @@ constexpr std::array<ResultColumn, 14> kColumns{{
     {"RMSE", RmseText, false},
     {"n", PairCountText, false},
     {"Funktion", FunctionText, false},
+}};
+
+// The same with the columns of a weighted fit before the function.
+constexpr std::array<ResultColumn, 17> kWeightedColumns{{
+    kColumns[0],
+    kColumns[1],
+    kColumns[2],
+    kColumns[3],
+    kColumns[4],
+    kColumns[5],
+    kColumns[6],
+    kColumns[7],
+    kColumns[8],
+    kColumns[9],
+    kColumns[10],
+    kColumns[11],
+    kColumns[12],
+    {"Chi\xb2", ChiSquaredText, true},
+    {"Freiheitsgrade", DegreesOfFreedomText, true},
+    {"P", PValueText, true},
+    kColumns[13],
 }};
 
 std::string CsvField(std::string_view text) {
@@ -120,13 +155,31 @@ void AttachStatistics(std::span<ExportedResult> results, const std::vector<doubl
   }
 }
 
+void AttachStatistics(std::span<ExportedResult> results) {
+  for (ExportedResult& r : results) {
+    r.hasStatistics = r.hasValues && r.data;
+    r.statistics = r.hasStatistics ? ComputeFitStatistics(r.mode, r.parameters, r.data->x,
+                                                          r.data->y, r.data->sigma)
+                                   : FitStatistics{};
+  }
+}
+
 std::span<const ResultColumn> ResultColumns() { return kColumns; }
 
+std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> results) {
+  const bool weighted = std::any_of(results.begin(), results.end(), [](const ExportedResult& r) {
+    return r.hasStatistics && r.statistics.weighted;
+  });
+  if (weighted) return kWeightedColumns;
+  return kColumns;
+}
+
 std::string CopiedResultLines(std::span<const ExportedResult> results) {
+  const std::span<const ResultColumn> columns = ResultColumns(results);
   std::string text;
   for (const ExportedResult& r : results) {
     text += r.entry;
-    for (const ResultColumn& column : ResultColumns())
+    for (const ResultColumn& column : columns)
       if (column.copied) text += '\t' + column.text(r);
     text += '\n';
   }
@@ -134,11 +187,12 @@ std::string CopiedResultLines(std::span<const ExportedResult> results) {
 }
 
 std::string ResultsCsv(std::span<const ExportedResult> results) {
+  const std::span<const ResultColumn> columns = ResultColumns(results);
   std::string csv;
   const auto addLine = [&](auto field) {
-    for (std::size_t i = 0; i < kColumns.size(); ++i) {
+    for (std::size_t i = 0; i < columns.size(); ++i) {
       if (i > 0) csv += ';';
-      csv += CsvField(field(kColumns[i]));
+      csv += CsvField(field(columns[i]));
     }
     csv += '\n';
   };

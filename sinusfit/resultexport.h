@@ -4,11 +4,13 @@
 // ResultColumns(), so further columns (statistics of a fit) go there and
 // reach both the CSV and the copied lines.
 
+#include <memory>
 #include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
+#include "sinusfit/fitdata.h"
 #include "sinusfit/fitstatistics.h"
 #include "sinusfit/normalsystem.h"
 
@@ -26,12 +28,19 @@ struct ExportedResult {
   // AttachStatistics); only where the values are kept.
   bool hasStatistics = false;
   FitStatistics statistics{};
+  // The pairs (and Δy) the result was computed from, shared by the results
+  // of one computation (Computation::SharedData); none where not kept.
+  std::shared_ptr<const FitData> data{};
 };
 
 // Computes the statistics of every result that has values on the pairs
 // (x[i], y[i]), the same pairs the statistics label is computed from.
 void AttachStatistics(std::span<ExportedResult> results, const std::vector<double>& x,
                       const std::vector<double>& y);
+// Computes the statistics of every result that has values and data on its
+// own data (weighted where it carries Δy), so that every column of a line
+// belongs to the pairs its fit was computed from.
+void AttachStatistics(std::span<ExportedResult> results);
 
 // The shortest text that reads back as the same double, with a decimal
 // comma: "0,1", "-2", "1,5e-07"; "inf", "-inf" and "nan" as such.
@@ -47,6 +56,10 @@ struct ResultColumn {
 
 // The columns of the CSV, in order.
 std::span<const ResultColumn> ResultColumns();
+// The columns for these results: the above, and where any of them has
+// weighted statistics also χ², ν and P (before the function; copied too),
+// left empty for a line without them.
+std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> results);
 
 // The copied lines: each entry as the list shows it, followed by the copied
 // columns (tab-separated), one line per result, each ending in "\n".

@@ -4,6 +4,7 @@
 #include "sinusfit/resulttext.h"
 
 #include <algorithm>
+#include <cmath>
 
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
@@ -17,6 +18,29 @@ std::string BuildTermText(double a, double b, double c, double d) {
 
 std::string BuildResultEntry(double error, std::string_view term) {
   std::string entry = grund::FormatComma(error, 1, 4);
+  entry += "\tY = ";
+  entry += term;
+  return entry;
+}
+
+std::string BuildTermText(const ModelParameters& p, const TextPrecision& precision) {
+  return grund::FormatComma(p.a, 1, precision.a) + "*SIN(" +
+         grund::FormatComma(p.b, 1, precision.b) + "*X" +
+         grund::FormatSigned(p.c, 1, precision.c) + ")" +
+         grund::FormatSigned(p.d, 1, precision.d);
+}
+
+std::string ErrorText(double error, const TextPrecision& precision) {
+  int decimals = precision.error;
+  if (precision.errorDigits > 0 && std::isfinite(error) && error != 0) {
+    const int magnitude = static_cast<int>(std::floor(std::log10(std::fabs(error))));
+    decimals = std::clamp(precision.errorDigits - 1 - magnitude, precision.error, kMostDecimals);
+  }
+  return grund::FormatComma(error, 1, decimals);
+}
+
+std::string BuildResultEntry(double error, std::string_view term, const TextPrecision& precision) {
+  std::string entry = ErrorText(error, precision);
   entry += "\tY = ";
   entry += term;
   return entry;
@@ -59,6 +83,10 @@ std::string FittedValueText(std::string_view term, double x) {
   return grund::FormatComma(fktint::EvaluateTerm(term, x), 1, 4);
 }
 
+std::string FittedValueText(std::string_view term, double x, const TextPrecision& precision) {
+  return grund::FormatComma(fktint::EvaluateTerm(term, x), 1, precision.fittedValue);
+}
+
 void BeginResultPlotList(grund::PlotList& list, std::string_view term) {
   grund::ClearPlotList(list);
   grund::AddPlotTerm(list, " ");
@@ -72,6 +100,41 @@ void AddPlotPair(grund::PlotList& list, double x, double y) {
   grund::AddPlotEntry(list, grund::FormatPoint(y, 1, 5));
 }
 
+void AddPlotPair(grund::PlotList& list, double x, double y, const TextPrecision& precision) {
+  grund::AddPlotEntry(list, grund::FormatPoint(x, 1, precision.plotX));
+  grund::AddPlotEntry(list, grund::FormatPoint(y, 1, precision.plotY));
+}
+
 void EndResultPlotList(grund::PlotList& list) { grund::AddPlotEntry(list, "..."); }
+
+// ---------------------------------------------------------------------------
+
+bool ErrorOrderLess(const RankedEntry& left, const RankedEntry& right) {
+  const bool leftNumber = !std::isnan(left.error), rightNumber = !std::isnan(right.error);
+  if (leftNumber != rightNumber) return leftNumber;
+  if (leftNumber && left.error != right.error) return left.error < right.error;
+  return ResultTextLess(left.entry, right.entry);
+}
+
+std::size_t ErrorInsertPosition(std::span<const RankedEntry> sorted, const RankedEntry& entry) {
+  const auto at = std::lower_bound(sorted.begin(), sorted.end(), entry, ErrorOrderLess);
+  return static_cast<std::size_t>(at - sorted.begin());
+}
+
+std::size_t BestEntryIndex(std::span<const double> errors) {
+  std::size_t best = errors.size();
+  for (std::size_t i = 0; i < errors.size(); ++i) {
+    if (std::isnan(errors[i])) continue;
+    if (best == errors.size() || errors[i] < errors[best]) best = i;
+  }
+  return best;
+}
+
+double ErrorOfEntry(std::string_view entry) {
+  const std::size_t tab = entry.find('\t');
+  if (tab == std::string_view::npos || tab == 0) return std::nan("");
+  const grund::ParsedNumber number = grund::ParseNumber(grund::CommaToPoint(entry.substr(0, tab)));
+  return number.ok ? number.value : std::nan("");
+}
 
 }  // namespace sinusfit

@@ -5,9 +5,13 @@
 // keeps its list box in the same order as these functions.
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "sinusfit/normalsystem.h"
+#include "sinusfit/textprecision.h"
 
 namespace grund {
 struct PlotList;
@@ -21,6 +25,15 @@ std::string BuildTermText(double a, double b, double c, double d);
 
 // The error sum with at most 4 decimals, a tab, "Y = " and the term text.
 std::string BuildResultEntry(double error, std::string_view term);
+
+// The same texts with a computation's decimals: each parameter with its own
+// (FormatComma / FormatSigned, as above), the error with at least
+// `precision.error` decimals and, beyond the usual scale, at least
+// `precision.errorDigits` significant digits (at most 30 decimals). With
+// the window's formats these are the texts above.
+std::string BuildTermText(const ModelParameters& p, const TextPrecision& precision);
+std::string ErrorText(double error, const TextPrecision& precision);
+std::string BuildResultEntry(double error, std::string_view term, const TextPrecision& precision);
 
 // The term of an entry: everything after its first "Y = " (the whole text
 // when there is none).
@@ -39,14 +52,39 @@ bool ResultListContains(const std::vector<std::string>& sorted, std::string_view
 bool InsertResultEntry(std::vector<std::string>& sorted, std::string_view entry);
 
 // The f(x) text of a result at x: its term evaluated there, with at most 4
-// decimals and a decimal comma. Whatever the term yields is shown.
+// decimals (or the computation's) and a decimal comma. Whatever the term
+// yields is shown.
 std::string FittedValueText(std::string_view term, double x);
+std::string FittedValueText(std::string_view term, double x, const TextPrecision& precision);
 
 // Starts the plot list of a chosen result anew: an empty curve, the result's
 // curve and the opening of the data marks. The caller adds each pair with
 // AddPlotPair and closes the marks with EndResultPlotList.
 void BeginResultPlotList(grund::PlotList& list, std::string_view term);
 void AddPlotPair(grund::PlotList& list, double x, double y);
+void AddPlotPair(grund::PlotList& list, double x, double y, const TextPrecision& precision);
 void EndResultPlotList(grund::PlotList& list);
+
+// ---------------------------------------------------------------------------
+// The list in the numeric order of its errors, and its best line
+
+// A line of the list with the error behind it.
+struct RankedEntry {
+  double error = 0;
+  std::string_view entry;
+};
+
+// The numeric order of the errors; equal errors in the text order of their
+// lines, errors that are not a number last.
+bool ErrorOrderLess(const RankedEntry& left, const RankedEntry& right);
+// Where `entry` goes in a list kept in ErrorOrderLess order.
+std::size_t ErrorInsertPosition(std::span<const RankedEntry> sorted, const RankedEntry& entry);
+// The best line of a list, given its errors in list order: the smallest
+// error, of equal ones the first; errors that are not a number never win.
+// The list's size when it has no such line.
+std::size_t BestEntryIndex(std::span<const double> errors);
+// The error a line's text shows (its text before the tab read as a number);
+// NaN when it shows none.
+double ErrorOfEntry(std::string_view entry);
 
 }  // namespace sinusfit

@@ -24,8 +24,12 @@ namespace {
 // double after every term, exactly as a cell-by-cell loop would; the points
 // run in the outer loop so each point's sine and cosine are computed once,
 // and one triangle is computed and mirrored (the products are symmetric).
+// Weighted, each point's terms are w times the unweighted ones, formed in
+// extended precision; the unweighted loop has no weight in it at all.
+template <bool kWeighted>
 void BuildNormalEquations(const FitState& state, const std::vector<double>& x,
-                          const std::vector<double>& y, NormalMatrix& matrix) {
+                          const std::vector<double>& y, const std::vector<double>& w,
+                          NormalMatrix& matrix) {
   const int m = FreeParameterCount(state.mode);
   const ModelParameters p = ParametersOf(state);
   double cell[4][4] = {};
@@ -36,8 +40,16 @@ void BuildNormalEquations(const FitState& state, const std::vector<double>& x,
     ModelDerivativesFrom(state.mode, p, x[i], sc, std::span<double>(derivative, m));
     const Extended residual = static_cast<Extended>(y[i]) - ModelValue(p, sc);
     for (int k = 0; k < m; ++k) {
-      for (int l = k; l < m; ++l) cell[k][l] = AddProduct(cell[k][l], derivative[k], derivative[l]);
-      rhs[k] = static_cast<double>(rhs[k] + derivative[k] * residual);
+      if constexpr (kWeighted) {
+        const Extended weighted = static_cast<Extended>(w[i]) * derivative[k];
+        for (int l = k; l < m; ++l)
+          cell[k][l] = static_cast<double>(cell[k][l] + weighted * derivative[l]);
+        rhs[k] = static_cast<double>(rhs[k] + weighted * residual);
+      } else {
+        for (int l = k; l < m; ++l)
+          cell[k][l] = AddProduct(cell[k][l], derivative[k], derivative[l]);
+        rhs[k] = static_cast<double>(rhs[k] + derivative[k] * residual);
+      }
     }
   }
   for (int k = 0; k < m; ++k) {
@@ -58,13 +70,12 @@ bool AllFinite(const FitState& state) {
 // stepwise normalisation below runs at most some 160000 times.
 constexpr double kStepwisePhaseLimit = 1e6;
 
-}  // namespace
-
-void RefineCandidate(FitState& state, const std::vector<double>& x, const std::vector<double>& y,
-                     NormalMatrix& matrix) {
+template <bool kWeighted>
+void RefineWith(FitState& state, const std::vector<double>& x, const std::vector<double>& y,
+                const std::vector<double>& w, NormalMatrix& matrix) {
   const int m = FreeParameterCount(state.mode);
   for (int step = 0; step < kGaussNewtonSteps; ++step) {
-    BuildNormalEquations(state, x, y, matrix);
+    BuildNormalEquations<kWeighted>(state, x, y, w, matrix);
     double det = 0;
     std::uint8_t singular = 0;
     SolveLinearSystem(matrix, static_cast<std::uint8_t>(m), det, singular);
@@ -77,12 +88,39 @@ void RefineCandidate(FitState& state, const std::vector<double>& x, const std::v
   }
 }
 
+}  // namespace
+
+void RefineCandidate(FitState& state, const std::vector<double>& x, const std::vector<double>& y,
+                     NormalMatrix& matrix) {
+  RefineWith<false>(state, x, y, {}, matrix);
+}
+
+void RefineCandidate(FitState& state, const std::vector<double>& x, const std::vector<double>& y,
+                     const std::vector<double>& w, NormalMatrix& matrix) {
+  if (w.empty()) {
+    RefineWith<false>(state, x, y, w, matrix);
+  } else {
+    RefineWith<true>(state, x, y, w, matrix);
+  }
+}
+
 grund::Extended ErrorSum(const std::string& term, const std::vector<double>& x,
                          const std::vector<double>& y) {
   Extended sum = 0;
   for (std::size_t i = 0; i < x.size(); ++i) {
     const Extended difference = static_cast<Extended>(y[i]) - fktint::EvaluateTerm(term, x[i]);
     sum += difference * difference;
+  }
+  return sum;
+}
+
+grund::Extended ErrorSum(const std::string& term, const std::vector<double>& x,
+                         const std::vector<double>& y, const std::vector<double>& w) {
+  if (w.empty()) return ErrorSum(term, x, y);
+  Extended sum = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const Extended difference = static_cast<Extended>(y[i]) - fktint::EvaluateTerm(term, x[i]);
+    sum += w[i] * difference * difference;
   }
   return sum;
 }
@@ -102,7 +140,18 @@ void NormaliseAllFree(ModelParameters& p) {
 }
 
 SineFit::SineFit(FitMode mode, double fixedValue, std::vector<double> x, std::vector<double> y)
-    : mode_(EffectiveMode(mode)), fixedValue_(fixedValue), x_(std::move(x)), y_(std::move(y)) {
+    : SineFit(mode, fixedValue, FitData{std::move(x), std::move(y), {}}, TextPrecision{},
+              kErrorCeiling) {}
+
+SineFit::SineFit(FitMode mode, double fixedValue, FitData data, TextPrecision precision,
+                 double ceiling)
+    : mode_(EffectiveMode(mode)),
+      fixedValue_(fixedValue),
+      w_(WeightsOf(data)),
+      precision_(precision),
+      ceiling_(ceiling) {
+  x_ = std::move(data.x);
+  y_ = std::move(data.y);
   y_.resize(x_.size());
 }
 
@@ -124,11 +173,11 @@ void SineFit::RefineFrom(Candidates& candidates, int first) const {
   // interpreter (which has global state) is not touched.
   const auto refineEvery = [&](int start, NormalMatrix& matrix) {
     for (int i = start; i < kCandidatesPerPass; i += 2)
-      RefineCandidate(candidates[i], x_, y_, matrix);
+      RefineCandidate(candidates[i], x_, y_, w_, matrix);
   };
   if (std::thread::hardware_concurrency() < 2 || kCandidatesPerPass - first < 2) {
     for (int i = first; i < kCandidatesPerPass; ++i) {
-      RefineCandidate(candidates[i], x_, y_, ProcessNormalMatrix());
+      RefineCandidate(candidates[i], x_, y_, w_, ProcessNormalMatrix());
     }
     return;
   }
@@ -146,9 +195,9 @@ void SineFit::Consider(const FitState& candidate, const std::function<double()>&
   if (!AllFinite(candidate)) return;
   const ModelParameters p = ParametersOf(candidate);
   if (mode_ != FitMode::kFixedB && std::fabs(p.b) > readBound()) return;
-  const std::string term = BuildTermText(p.a, p.b, p.c, p.d);
+  const std::string term = BuildTermText(p, precision_);
   // The error belongs to the parameters as the term text rounds them.
-  const Extended error = ErrorSum(term, x_, y_);
+  const Extended error = ErrorSum(term, x_, y_, w_);
   if (error < best.error && std::isfinite(static_cast<double>(error))) {
     best.error = static_cast<double>(error);
     best.p = candidate.p;
@@ -161,8 +210,8 @@ PassResult SineFit::Finish(const Best& best) const {
   result.parameters = ParametersOf(FitState{mode_, best.p, fixedValue_});
   if (mode_ == FitMode::kAllFree) NormaliseAllFree(result.parameters);
   const ModelParameters& p = result.parameters;
-  result.term = BuildTermText(p.a, p.b, p.c, p.d);
-  result.entry = BuildResultEntry(result.error, result.term);
+  result.term = BuildTermText(p, precision_);
+  result.entry = BuildResultEntry(result.error, result.term, precision_);
   return result;
 }
 
@@ -177,7 +226,7 @@ PassResult SineFit::RunPass(const std::function<double()>& readBound) {
   // ahead, assuming that reading the bound draws no random numbers; a bound
   // term that does (MCARLO) shifts the later candidates' start values, which
   // are then drawn and refined again from where the generator stands.
-  Best best;
+  Best best = StartBest();
   for (int i = 0; i < kCandidatesPerPass; ++i) {
     random.SetSeed(seedAfterDraws[i]);
     Consider(candidates[i], readBound, best);

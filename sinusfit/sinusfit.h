@@ -2,17 +2,25 @@
 // The fit of y = a·sin(b·x + c) + d, without Qt: the public header of the
 // unit, which the window includes. Its parts have headers of their own:
 //
+//   fitdata.h        the pairs of a computation (with Δy) and its ceiling
+//   textprecision.h  the decimals of a computation's texts
+//   computation.h    Computation: one press of "Berechnung", and the scan's hint
+//   uncertainties.h  the check of the table's Δy cells
 //   normalsystem.h   the model, its derivatives and the linear solver
 //   sinefit.h        SineFit: the passes of random starts and their scoring
 //   frequencyscan.h  the extra pass that scans b with a periodogram
-//   resulttext.h     the term text, the result entry, the list's order and
+//   resulttext.h     the term text, the result entry, the list's orders and
 //                    the plot list of a chosen result
-//   fitstatistics.h  standard errors, R² and RMSE, and their German text
+//   fitstatistics.h  standard errors, R², RMSE, χ² and P, and their German text
 //   resultexport.h   the copied lines and the CSV of the result list
 
+#include "sinusfit/computation.h"
+#include "sinusfit/fitdata.h"
 #include "sinusfit/fitstatistics.h"
 #include "sinusfit/frequencyscan.h"
 #include "sinusfit/normalsystem.h"
 #include "sinusfit/resultexport.h"
 #include "sinusfit/resulttext.h"
 #include "sinusfit/sinefit.h"
+#include "sinusfit/textprecision.h"
+#include "sinusfit/uncertainties.h"

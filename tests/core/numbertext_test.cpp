@@ -118,6 +118,36 @@ TEST_P(NumberText, FormattersGiveATextForEveryDouble) {
   EXPECT_EQ(FormatPoint(1.5, 1, 1000), "1.5");
 }
 
+// Values below 0.1 keep 18 significant digits where more than 17 decimals are
+// asked (the fit's texts for microvolts and Unix times); at 17 decimals and
+// below, and for values from 0.1 up, the texts stay as they were.
+TEST_P(NumberText, FormatPointKeepsTheDigitsOfTinyValuesAtManyDecimals) {
+  const FormatCase cases[] = {
+      {2.5e-6, 1, 17, "0.0000025"},
+      {1.0 / 3e6, 1, 17, "0.00000033333333333"},      // 17 decimals as before
+      {1.0 / 3e6, 1, 24, "0.000000333333333333333354"},  // 18 significant digits
+      {-1.0 / 3e6, 1, 20, "-0.00000033333333333333"},
+      {7.27220521664304e-5, 1, 20, "0.0000727220521664304"},
+      {1e-20, 1, 25, "0.00000000000000000001"},
+      {1e-20, 1, 19, "0"},
+      {5e-20, 1, 20, "0.00000000000000000005"},  // 4.99999999999999988e-20, half up
+      {0.09999999999999999, 1, 30, "0.0999999999999999917"},
+      {1.0 / 3.0, 1, 20, "0.33333333333333331"},  // from 0.1 up: 17 decimals
+      {0.1, 1, 20, "0.10000000000000001"},
+      {std::numeric_limits<double>::denorm_min(), 1, 30, "0"},
+      {1.5e-9, 1, 1000, "0.00000000149999999999999999"},  // the double's digits
+  };
+  for (const auto& c : cases) {
+    EXPECT_EQ(FormatPoint(c.x, c.width, c.decimals), c.expected)
+        << c.x << " width " << c.width << " decimals " << c.decimals;
+  }
+  // Read back, a tiny value at 30 decimals is the value to 18 digits.
+  for (const double x : {1.234567890123456e-9, 9.87654321e-13, 3.3e-5}) {
+    const double back = ParseNumber(FormatPoint(x, 1, 30)).value;
+    EXPECT_NEAR(back, x, 1e-17 * x + 5e-31) << x;
+  }
+}
+
 TEST_P(NumberText, CommaToPointReplacesEveryComma) {
   EXPECT_EQ(CommaToPoint("1,5,2"), "1.5.2");
   EXPECT_EQ(CommaToPoint(""), "");

@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -150,6 +151,60 @@ TEST(ResultsCsv, CarriesTheStatisticsOfTheGivenPairs) {
     EXPECT_EQ(lines[2], "2;;;;;;;;;;;;;Y = g");
     EXPECT_EQ(copiedText.substr(lineEnd + 1), "2\tY = g\t\t\t\t\t\n");
   }
+}
+
+}  // namespace
+
+namespace {
+
+// Each result's columns come from its own pairs; a weighted list adds χ², ν
+// and P before the function, in the CSV and the copied lines.
+TEST(ResultsCsv, EveryColumnBelongsToTheResultsOwnPairs) {
+  const std::vector<double> x = {1.5, 1.1, 0.7, 0.3, -0.1, -0.5, -1, -1.5, 2.8};
+  const std::vector<double> y = {1.4, 1.2, 0, -0.2, 0.4, 1, 1.6, 1.2, 0.1};
+  const sinusfit::ModelParameters p = {0.82, 1.9, 2.4, 0.7};
+  const auto nine = std::make_shared<const sinusfit::FitData>(sinusfit::FitData{x, y, {}});
+  const auto six = std::make_shared<const sinusfit::FitData>(
+      sinusfit::FitData{{x.begin(), x.begin() + 6}, {y.begin(), y.begin() + 6}, {}});
+  std::vector<sinusfit::ExportedResult> results = {
+      {"1,5\tY = f", true, sinusfit::FitMode::kAllFree, p, 1.5, false, {}, nine},
+      {"2\tY = g", true, sinusfit::FitMode::kAllFree, p, 2, false, {}, six},
+      {"3\tY = h", true, sinusfit::FitMode::kAllFree, p, 3},  // no pairs kept: no statistics
+  };
+  sinusfit::AttachStatistics(results);
+  EXPECT_EQ(results[0].statistics.n, 9);
+  EXPECT_EQ(results[1].statistics.n, 6);
+  EXPECT_FALSE(results[2].hasStatistics);
+  EXPECT_EQ(results[1].statistics.rmse,
+            sinusfit::ComputeFitStatistics(results[1].mode, p, six->x, six->y).rmse);
+  // Unweighted: the columns as always.
+  EXPECT_EQ(sinusfit::ResultColumns(results).size(), sinusfit::ResultColumns().size());
+
+  const auto weighted = std::make_shared<const sinusfit::FitData>(
+      sinusfit::FitData{x, y, std::vector<double>(9, 0.2)});
+  results[0].data = weighted;
+  results[1].hasValues = false;  // a line the window kept no values for
+  sinusfit::AttachStatistics(results);
+  const sinusfit::FitStatistics s =
+      sinusfit::ComputeFitStatistics(sinusfit::FitMode::kAllFree, p, x, y, weighted->sigma);
+  const std::vector<std::string> lines = Split(sinusfit::ResultsCsv(results), '\n');
+  EXPECT_EQ(lines[0],
+            "Summe der Fehlerquadrate;a;b;c;d;fest;Standardfehler a;Standardfehler b;"
+            "Standardfehler c;Standardfehler d;R\xb2;RMSE;n;Chi\xb2;Freiheitsgrade;P;Funktion");
+  const std::vector<std::string> fields = Split(lines[1], ';');
+  ASSERT_EQ(fields.size(), 17u);
+  EXPECT_EQ(ReadBack(fields[13]), s.chiSquared);
+  EXPECT_EQ(fields[14], "5");
+  EXPECT_EQ(ReadBack(fields[15]), s.pValue);
+  EXPECT_EQ(ReadBack(fields[6]), s.standardError[0]);
+  EXPECT_EQ(lines[2], "2;;;;;;;;;;;;;;;;Y = g");
+
+  const std::string copied = sinusfit::CopiedResultLines(results);
+  const std::vector<std::string> first = Split(copied.substr(0, copied.find('\n')), '\t');
+  ASSERT_EQ(first.size(), 2 + 8u);  // the entry, 4 errors, R², χ², ν, P
+  EXPECT_EQ(first[7], fields[13]);
+  EXPECT_EQ(first[8], "5");
+  EXPECT_EQ(first[9], fields[15]);
 }
 
 }  // namespace

@@ -1,0 +1,94 @@
+// A computation as the window drives it, and the hint of the frequency scan.
+
+#include "sinusfit/computation.h"
+
+#include <cmath>
+#include <utility>
+
+#include "_grund/grund.h"
+#include "sinusfit/resulttext.h"
+
+namespace sinusfit {
+
+Computation::Computation(FitMode mode, double fixedValue, FitData data)
+    : data_(std::make_shared<const FitData>(std::move(data))),
+      precision_(ChooseTextPrecision(*data_)),
+      ceiling_(ErrorCeiling(*data_)),
+      fit_(mode, fixedValue, *data_, precision_, ceiling_) {}
+
+std::optional<PassResult> Computation::RunPass(const std::function<double()>& readBound,
+                                               const std::function<bool()>& keepGoing) {
+  if (LongSeries()) return RunLongSeriesPass(false, readBound, keepGoing);
+  return fit_.RunPass(readBound);
+}
+
+std::optional<PassResult> Computation::RunScanPass(const std::function<double()>& readBound,
+                                                   const std::function<bool()>& keepGoing) {
+  if (LongSeries()) return RunLongSeriesPass(true, readBound, keepGoing);
+  return RunFrequencyScan(fit_, readBound, keepGoing);
+}
+
+// ===========================================================================
+// THE HAND-OVER TO THE LONG-SERIES FIT (more than 200 pairs). Once
+// sinusfit/longseries.h is merged, this becomes
+//
+//   if (!longSeries_)
+//     longSeries_ = std::make_unique<LongSeriesFit>(Mode(), FixedValue(), Data(),
+//                                                   Precision(), Ceiling());
+//   return scan ? longSeries_->RunScanPass(readBound, keepGoing)
+//               : longSeries_->RunPass(readBound, keepGoing);
+//
+// (with a member std::unique_ptr<LongSeriesFit> longSeries_). Until then the
+// ordinary fit serves long series as well.
+// ===========================================================================
+std::optional<PassResult> Computation::RunLongSeriesPass(bool scan,
+                                                         const std::function<double()>& readBound,
+                                                         const std::function<bool()>& keepGoing) {
+  if (scan) return RunFrequencyScan(fit_, readBound, keepGoing);
+  return fit_.RunPass(readBound);
+}
+
+std::string Computation::FittedValueText(std::string_view term, double x) const {
+  return sinusfit::FittedValueText(term, x, precision_);
+}
+
+void Computation::WriteResultPlotList(grund::PlotList& list, std::string_view term,
+                                      const std::vector<double>& x,
+                                      const std::vector<double>& y) const {
+  BeginResultPlotList(list, term);
+  for (std::size_t i = 0; i < x.size() && i < y.size(); ++i) AddPlotPair(list, x[i], y[i], precision_);
+  EndResultPlotList(list);
+}
+
+// ---------------------------------------------------------------------------
+
+std::string ScanHintText(double reduction, bool weighted) {
+  const double percent = std::floor(100 * reduction);
+  const int whole = percent >= 100 ? 100 : percent <= 0 ? 0 : static_cast<int>(percent);
+  const std::string amount = "um " + std::to_string(whole) + " % ";
+  if (weighted) return "Tipp: Frequenzsuche findet ein\n" + amount + "kleineres χ².";
+  return "Tipp: Frequenzsuche findet eine\n" + amount + "kleinere Fehlersumme.";
+}
+
+std::optional<ScanHint> FindScanHint(Computation& computation, double bestListedError,
+                                     const std::function<double()>& readBound,
+                                     const std::function<bool()>& keepGoing) {
+  bool stopped = false;
+  const auto watched = [&] {
+    if (!keepGoing()) stopped = true;
+    return !stopped;
+  };
+  const std::optional<PassResult> scan = computation.RunScanPass(readBound, watched);
+  if (stopped) return std::nullopt;
+  ScanHint hint;
+  hint.scanError = scan ? scan->error : std::nan("");
+  if (scan && bestListedError > 0 && scan->error < bestListedError) {
+    hint.reduction = std::isinf(bestListedError)
+                         ? 1.0
+                         : (bestListedError - scan->error) / bestListedError;
+  }
+  if (hint.reduction >= kHintShare) hint.text = ScanHintText(hint.reduction, computation.Weighted());
+  return hint;
+}
+
+}  // namespace sinusfit

@@ -1,0 +1,99 @@
+#pragma once
+// One press of "Berechnung": the pairs of the computation (weighted where
+// they carry Δy), the decimals of its texts, its ceiling, and its passes as
+// the window drives them, the frequency scan's first where it is wanted:
+//
+//   Computation computation(mode, fixedValue, std::move(data));
+//   if (scanWanted) line = computation.RunScanPass(readBound, keepGoing);
+//   for 20 passes: line = computation.RunPass(readBound, keepGoing);
+//
+// Each result's `entry` is its line of the list, ready as it stands; f(x)
+// cells and the plot list of a result come from the computation too, so that
+// every text of one computation has its decimals. Afterwards, without the
+// scan, FindScanHint says whether the scan would have done better.
+
+#include <functional>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "sinusfit/fitdata.h"
+#include "sinusfit/frequencyscan.h"
+#include "sinusfit/sinefit.h"
+#include "sinusfit/textprecision.h"
+
+namespace grund {
+struct PlotList;
+}
+
+namespace sinusfit {
+
+class Computation {
+ public:
+  // data: the pairs as the table holds them; sigma empty or one valid Δy per
+  // pair (CheckUncertainties gives them).
+  Computation(FitMode mode, double fixedValue, FitData data);
+
+  FitMode Mode() const { return fit_.Mode(); }
+  double FixedValue() const { return fit_.FixedValue(); }
+  const TextPrecision& Precision() const { return precision_; }
+  double Ceiling() const { return ceiling_; }
+  bool Weighted() const { return !data_->sigma.empty(); }
+  // More than the table's 200 pairs.
+  bool LongSeries() const { return data_->x.size() > kTablePairs; }
+  const FitData& Data() const { return *data_; }
+  // The pairs for the records of the listed results (see ExportedResult).
+  std::shared_ptr<const FitData> SharedData() const { return data_; }
+
+  // One random pass. On up to 200 pairs exactly SineFit::RunPass (weighted
+  // where the pairs carry Δy); keepGoing is never asked there and a result
+  // always comes back. Nothing only when keepGoing said stop.
+  std::optional<PassResult> RunPass(const std::function<double()>& readBound,
+                                    const std::function<bool()>& keepGoing);
+  // The frequency scan's pass (RunFrequencyScan): nothing when keepGoing said
+  // stop or when the scan has nothing to offer.
+  std::optional<PassResult> RunScanPass(const std::function<double()>& readBound,
+                                        const std::function<bool()>& keepGoing);
+
+  // The f(x) text of a result of this computation at x.
+  std::string FittedValueText(std::string_view term, double x) const;
+  // The plot list of a result of this computation with the pairs (x[i], y[i]).
+  void WriteResultPlotList(grund::PlotList& list, std::string_view term,
+                           const std::vector<double>& x, const std::vector<double>& y) const;
+
+ private:
+  std::optional<PassResult> RunLongSeriesPass(bool scan, const std::function<double()>& readBound,
+                                              const std::function<bool()>& keepGoing);
+
+  std::shared_ptr<const FitData> data_;
+  TextPrecision precision_;
+  double ceiling_;
+  SineFit fit_;
+};
+
+// What the frequency scan would have found after a computation without it.
+struct ScanHint {
+  double scanError = 0;  // the scan's error (χ² when weighted); NaN when it found nothing
+  double reduction = 0;  // the share by which it is below the best listed error, else 0
+  std::string text;      // the statistics label's hint (UTF-8), empty below 1 %
+};
+
+// At least this share below the best listed error, the hint is shown.
+inline constexpr double kHintShare = 0.01;
+
+// Runs the scan for the finished computation (same pairs, mode, held value;
+// the bound read through readBound) and compares it with the best error
+// listed. Leaves the random generator and the interpreter as they were, so
+// the window may run it while idle; nothing when keepGoing said stop.
+std::optional<ScanHint> FindScanHint(Computation& computation, double bestListedError,
+                                     const std::function<double()>& readBound,
+                                     const std::function<bool()>& keepGoing);
+
+// The hint's text for a reduction by the share `reduction` (0..1), e.g.
+// "Tipp: Frequenzsuche findet eine\num 35 % kleinere Fehlersumme." (χ² when
+// weighted); whole percents, rounded down, so that it never claims more.
+std::string ScanHintText(double reduction, bool weighted);
+
+}  // namespace sinusfit
