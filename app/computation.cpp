@@ -1,27 +1,46 @@
 // The computation handler: Button1 starts a computation or asks a running
-// one to stop. The fit itself is SineFit (sinusfit); the handler reads the
-// window's settings, drives the passes (the frequency scan's first, where it
-// is wanted) and keeps the window alive by running its pending events once at
-// the start and once per pass.
+// one to stop. The fit itself is sinusfit's Computation; the handler reads
+// the window's settings, drives the passes (the frequency scan's first, where
+// it is wanted) and keeps the window alive by running its pending events once
+// at the start and once per pass, and within a pass of a long series.
 
 #include <QCheckBox>
 #include <QCoreApplication>
+#include <QElapsedTimer>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
+#include <QTimer>
+#include <QToolButton>
+#include <cstdint>
+#include <memory>
+#include <type_traits>
 
 #include "_grund/grund.h"
+#include "app/controls.h"
+#include "app/fitinput.h"
 #include "app/tablepairs.h"
 #include "app/tform1.h"
+#include "app/valuetable.h"
 #include "platform/qtlatin1.h"
 #include "sinusfit/sinusfit.h"
 
 namespace app {
 
+using sinusfit::Computation;
 using sinusfit::FitMode;
 using sinusfit::PassResult;
-using sinusfit::SineFit;
+
+namespace {
+
+// Within a pass of a long series the window's events run this often at
+// least, so that it repaints and an abort click is seen at once.
+constexpr qint64 kPumpIntervalMs = 20;
+// A computation running longer than this shows how far it is.
+constexpr qint64 kProgressAfterMs = 1000;
+
+}  // namespace
 
 TForm1::Pumping TForm1::WindowState(const QPointer<TForm1>& self) {
   if (self.isNull() || self->closed_) return Pumping::kWindowGone;
@@ -64,6 +83,7 @@ double TForm1::BoundOnB() const { return grund::ReadEditValue(platform::ToLatin1
 void TForm1::EndComputation() {
   CalcIdle = 1;
   Button1->setText(QStringLiteral("Berechnung"));
+  AllowTableReplacing(true);
 }
 
 void TForm1::D18C() {
@@ -75,6 +95,7 @@ void TForm1::D18C() {
   }
 
   CalcIdle = 0;
+  ++computationsStarted_;
   // The window may close, or even be destroyed, while its events run.
   const QPointer<TForm1> self(this);
   const Pumping started = PumpEvents(self);
@@ -82,37 +103,80 @@ void TForm1::D18C() {
     StopComputation(self);
     return;
   }
-  // An abort click in that pumping (or a fit nested in it that has ended)
-  // left CalcIdle at 1 and the caption at "Berechnung": this computation
-  // stops after its first pass, and the caption must not offer to abort it.
-  if (started == Pumping::kGoOn) Button1->setText(QStringLiteral("Abbruch"));
 
   const int mode = CheckedFitMode();
   const double fixedValue = FixedValue(mode);
   const TablePairs pairs = ReadPairs(*SG4);
+  const ValueTable::Revision revision = SG4->CurrentRevision();
+  static_assert(std::is_same_v<ValueTable::Revision, std::uint32_t>);
+  FitInput input = ReadFitInput(pairs);
+  if (input.check.verdict == sinusfit::UncertaintyVerdict::kRefused) {
+    // Bad Δy: nothing starts and nothing changes.
+    EndComputation();
+    ShowMessage(QString::fromStdString(sinusfit::UncertaintyRefusalText(input.check)));
+    return;
+  }
+  // An abort click in that pumping (or a fit nested in it that has ended)
+  // left CalcIdle at 1 and the caption at "Berechnung": this computation
+  // stops after its first pass, and the caption must not offer to abort it.
+  if (started == Pumping::kGoOn) {
+    Button1->setText(QStringLiteral("Abbruch"));
+    AllowTableReplacing(false);
+  }
   Label2->setText(QString::number(pairs.x.size()));
   ClearResults();
 
-  SineFit fit(static_cast<FitMode>(mode), fixedValue, pairs.x, pairs.y);
-  const std::optional<PassResult> last = RunPasses(fit, self);
+  auto computation = std::make_shared<Computation>(static_cast<FitMode>(mode), fixedValue,
+                                                   std::move(input.data));
+  ShowListHeading(computation->Weighted());
+  const std::optional<PassResult> last = RunPasses(*computation, self);
   if (!last) return;  // stopped: the finished passes' lines stay
   // The last pass's result: its values in the f(x) column and its curve with
   // the pairs in the plot.
-  ShowResult(last->term, last->entry, pairs);
+  lastComputation_ = computation;
+  ShowComputedResult(*last, pairs, revision);
   EndComputation();
+  if (!FrequencyScanWanted(computation->Mode()) &&
+      sinusfit::EffectiveMode(computation->Mode()) != FitMode::kFixedB)
+    QTimer::singleShot(0, this, [this] { LookForScanHint(); });
 }
 
-std::optional<PassResult> TForm1::RunPasses(SineFit& fit, const QPointer<TForm1>& self) {
+std::optional<PassResult> TForm1::RunPasses(Computation& computation,
+                                            const QPointer<TForm1>& self) {
   const auto readBound = [this] { return BoundOnB(); };
-  if (FrequencyScanWanted(fit.Mode()) &&
-      RunFrequencyScanPass(fit, readBound, self) != Pumping::kGoOn) {
-    StopComputation(self);  // stopped during the scan or right after it
-    return std::nullopt;
+  QElapsedTimer clock, sincePump;
+  clock.start();
+  sincePump.start();
+  int passesDone = 0;
+  // The scan asks at each of its steps and pumps there; a long series asks
+  // far more often, and its events run every few milliseconds.
+  const bool everyCall = !computation.LongSeries();
+  const auto keepGoing = [&] {
+    if (!everyCall && sincePump.elapsed() < kPumpIntervalMs)
+      return WindowState(self) == Pumping::kGoOn;
+    sincePump.restart();
+    if (WindowState(self) == Pumping::kGoOn && clock.elapsed() > kProgressAfterMs)
+      ShowProgress(passesDone);
+    return PumpEvents(self) == Pumping::kGoOn;
+  };
+  if (FrequencyScanWanted(computation.Mode())) {
+    const std::optional<PassResult> scan = computation.RunScanPass(readBound, keepGoing);
+    if (WindowState(self) == Pumping::kGoOn && scan) AddResultLine(computation, *scan);
+    // As at the end of a pass: the window's events run, an abort is seen.
+    if (WindowState(self) != Pumping::kGoOn || PumpEvents(self) != Pumping::kGoOn) {
+      StopComputation(self);  // stopped during the scan or right after it
+      return std::nullopt;
+    }
   }
-  PassResult result;
-  for (int pass = 0; pass < sinusfit::kFitPasses; ++pass) {
-    result = fit.RunPass(readBound);
-    AddResultLine(fit.Mode(), result);
+  std::optional<PassResult> result;
+  for (; passesDone < sinusfit::kFitPasses; ++passesDone) {
+    result = computation.RunPass(readBound, keepGoing);
+    if (!result) {  // a long series' pass stopped within
+      StopComputation(self);
+      return std::nullopt;
+    }
+    AddResultLine(computation, *result);
+    if (clock.elapsed() > kProgressAfterMs) ShowProgress(passesDone + 1);
     if (PumpEvents(self) != Pumping::kGoOn) {
       StopComputation(self);
       return std::nullopt;
@@ -121,22 +185,55 @@ std::optional<PassResult> TForm1::RunPasses(SineFit& fit, const QPointer<TForm1>
   return result;
 }
 
+void TForm1::ShowProgress(int passesDone) {
+  // Only while this computation still runs: an abort has set the caption back.
+  if (CalcIdle != 0) return;
+  Button1->setText(QStringLiteral("Abbruch (%1 %)").arg(100 * passesDone / sinusfit::kFitPasses));
+}
+
 bool TForm1::FrequencyScanWanted(FitMode mode) const {
   return CheckFrequenzsuche->isChecked() && sinusfit::EffectiveMode(mode) != FitMode::kFixedB;
 }
 
-TForm1::Pumping TForm1::RunFrequencyScanPass(const SineFit& fit,
-                                             const std::function<double()>& readBound,
-                                             const QPointer<TForm1>& self) {
-  // The scan pumps the window's events as it goes; an abort click or the
-  // window closing ends it at once.
-  const auto keepGoing = [&self] { return PumpEvents(self) == Pumping::kGoOn; };
-  const std::optional<PassResult> result = sinusfit::RunFrequencyScan(fit, readBound, keepGoing);
-  const Pumping state = WindowState(self);
-  if (state != Pumping::kGoOn) return state;
-  if (result) AddResultLine(fit.Mode(), *result);
-  // As at the end of a pass: the window's events run, an abort is seen.
-  return PumpEvents(self);
+void TForm1::AllowTableReplacing(bool allowed) {
+  // What replaces or reshapes the table waits while a computation runs, so
+  // that its result meets the pairs it was computed from; typing goes on.
+  S11->setEnabled(allowed);
+  S1->setEnabled(allowed);
+  actionOpenPairs->setEnabled(allowed);
+  if (actionFillSigma != nullptr) actionFillSigma->setEnabled(allowed);
+  if (actionUncertainties != nullptr) actionUncertainties->setEnabled(allowed);
+  setAcceptDrops(allowed);
+  SG4->SetReshapingAllowed(allowed);
+}
+
+void TForm1::LookForScanHint() {
+  // Runs while the window is idle; a new computation, a change of the pairs
+  // or the window closing makes the hint moot.
+  const std::shared_ptr<Computation> computation = lastComputation_;
+  if (computation == nullptr || CalcIdle == 0 || Listbox1->count() == 0) return;
+  const int started = computationsStarted_;
+  const ValueTable::Revision revision = SG4->CurrentRevision();
+  const QPointer<TForm1> self(this);
+  const auto current = [&] {
+    return !self.isNull() && !self->closed_ && CalcIdle == 1 &&
+           self->computationsStarted_ == started && self->SG4->CurrentRevision() == revision;
+  };
+  QElapsedTimer sincePump;
+  sincePump.start();
+  const auto keepGoing = [&] {
+    if (sincePump.elapsed() >= kPumpIntervalMs) {
+      sincePump.restart();
+      QCoreApplication::processEvents();
+    }
+    return current();
+  };
+  const double best = BestListedError();
+  const std::optional<sinusfit::ScanHint> hint =
+      sinusfit::FindScanHint(*computation, best, [this] { return BoundOnB(); }, keepGoing);
+  if (!hint || !current() || hint->text.empty()) return;
+  scanHint_ = QString::fromStdString(hint->text);
+  AppendScanHint();
 }
 
 }  // namespace app

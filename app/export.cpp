@@ -53,8 +53,7 @@ void DrawPdf(TForm1& form, QSaveFile& file, QSize size) {
 }
 
 // The lines of the result list (the selected ones only, if asked), with the
-// values kept behind them and their statistics on the table's pairs as they
-// are now, like the statistics label.
+// values kept behind them and their statistics on their own pairs.
 std::vector<ExportedResult> ResultsOf(const TForm1& form, bool selectedOnly) {
   std::vector<ExportedResult> results;
   for (int i = 0; i < form.Listbox1->count(); ++i) {
@@ -67,11 +66,13 @@ std::vector<ExportedResult> ResultsOf(const TForm1& form, bool selectedOnly) {
       result.mode = record->mode;
       result.parameters = record->parameters;
       result.error = record->error;
+      result.data = record->data;
     }
     results.push_back(std::move(result));
   }
-  const TablePairs pairs = ReadPairs(*form.SG4);
-  sinusfit::AttachStatistics(results, pairs.x, pairs.y);
+  // Each line's statistics on the pairs its fit was computed from, whatever
+  // the table holds now.
+  sinusfit::AttachStatistics(results);
   return results;
 }
 

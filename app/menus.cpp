@@ -4,10 +4,16 @@
 // list's (copying and saving the lines).
 
 #include <QAction>
+#include <QInputDialog>
 #include <QKeySequence>
 #include <QStyle>
+#include <QLineEdit>
+#include <QUndoStack>
+#include <optional>
 
+#include "app/celltext.h"
 #include "app/controls.h"
+#include "app/sigmafill.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtlatin1.h"
@@ -43,6 +49,8 @@ void TForm1::CreateActions() {
   CreateFileActions();
   CreateExportActions();
   CreateResidualsAction();
+  CreateTableEditActions();
+  CreateResultOrderAction();
 }
 
 void TForm1::CreateViewActions() {
@@ -99,6 +107,79 @@ void TForm1::CreateResidualsAction() {
   connect(actionShowResiduals, &QAction::toggled, this, [this] { PB4Paint(); });
 }
 
+void TForm1::CreateTableEditActions() {
+  actionUndo = NewAction(this, "actionUndo", QStringLiteral("Rückgängig"));
+  actionUndo->setShortcut(QKeySequence::Undo);
+  actionRedo = NewAction(this, "actionRedo", QStringLiteral("Wiederholen"));
+  actionRedo->setShortcuts({QKeySequence(Qt::CTRL | Qt::Key_Y),
+                            QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
+  // The table answers these keys itself; the entries show them.
+  for (QAction* action : {actionUndo, actionRedo}) action->setShortcutContext(Qt::WidgetShortcut);
+  connect(actionUndo, &QAction::triggered, SG4, &ValueTable::Undo);
+  connect(actionRedo, &QAction::triggered, SG4, &ValueTable::Redo);
+  const auto showUndoState = [this] {
+    const QUndoStack* steps = SG4->UndoStack();
+    actionUndo->setEnabled(SG4->CanUndoNow());
+    actionRedo->setEnabled(SG4->CanRedoNow());
+    actionUndo->setText(steps->canUndo()
+                            ? QStringLiteral("Rückgängig: %1").arg(steps->undoText())
+                            : QStringLiteral("Rückgängig"));
+    actionRedo->setText(steps->canRedo()
+                            ? QStringLiteral("Wiederholen: %1").arg(steps->redoText())
+                            : QStringLiteral("Wiederholen"));
+  };
+  connect(SG4, &ValueTable::UndoStateChanged, this, showUndoState);
+  showUndoState();
+
+  actionUncertainties =
+      NewAction(this, "actionUncertainties", QStringLiteral("Messunsicherheiten Δy"));
+  actionUncertainties->setCheckable(true);
+  actionUncertainties->setToolTip(
+      QStringLiteral("Zeigt die Spalte Δy: mit einem Δy in jeder Zeile wird gewichtet "
+                     "gerechnet (χ²) und mit Fehlerbalken gezeichnet"));
+  connect(actionUncertainties, &QAction::toggled, SG4, &ValueTable::SetSigmaColumnShown);
+  connect(SG4, &ValueTable::SigmaColumnShownChanged, actionUncertainties, &QAction::setChecked);
+  actionFillSigma = NewAction(this, "actionFillSigma", QStringLiteral("Δy für alle Zeilen…"));
+  actionFillSigma->setToolTip(
+      QStringLiteral("Schreibt einen Wert (z. B. 0,05) oder einen Anteil von |y| (z. B. 2 %) "
+                     "in die Spalte Δy jeder Zeile mit einem Wertepaar"));
+  connect(actionFillSigma, &QAction::triggered, this, &TForm1::FillSigmaDialog);
+}
+
+void TForm1::FillSigmaDialog() {
+  if (CalcIdle == 0) return;  // the table is not reshaped while a fit runs
+  std::optional<QString> typed;
+  if (sigmaFillAsker_) {
+    typed = sigmaFillAsker_();
+  } else {
+    bool accepted = false;
+    const QString text = QInputDialog::getText(
+        this, QStringLiteral("Δy für alle Zeilen"),
+        QStringLiteral("Δy als Wert (z. B. 0,05) oder als Anteil von |y| (z. B. 2 %):"),
+        QLineEdit::Normal, QString(), &accepted);
+    if (accepted) typed = text;
+  }
+  if (!typed) return;
+  const std::optional<SigmaFill> fill = ParseSigmaFill(TypedCellText(*typed).latin1);
+  if (!fill) {
+    ShowMessage(QStringLiteral("„%1“ ist kein Δy: erwartet wird eine positive Zahl wie 0,05 "
+                               "oder ein Anteil wie 2 %.")
+                    .arg(*typed));
+    return;
+  }
+  // Showing the column is a step of its own, before the fill's.
+  SG4->SetSigmaColumnShown(true);
+  SG4->FillSigma(*fill);
+}
+
+void TForm1::CreateResultOrderAction() {
+  actionSortByError = NewAction(this, "actionSortByError", QStringLiteral("Nach Fehler ordnen"));
+  actionSortByError->setCheckable(true);
+  actionSortByError->setToolTip(
+      QStringLiteral("Ordnet die Ergebnisse nach ihrer Fehlersumme, die kleinste zuerst"));
+  connect(actionSortByError, &QAction::toggled, this, &TForm1::SortResultsByError);
+}
+
 void TForm1::BuildPlotMenu() {
   PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
   PB4->addActions({actionFitView_, actionDefaultView_, NewSeparator(this), actionExportPlot,
@@ -107,12 +188,14 @@ void TForm1::BuildPlotMenu() {
 
 void TForm1::BuildTableMenu() {
   SG4->setContextMenuPolicy(Qt::ActionsContextMenu);
-  SG4->addActions({actionOpenPairs, actionSavePairs});
+  SG4->addActions({actionUndo, actionRedo, NewSeparator(this), actionOpenPairs, actionSavePairs,
+                   NewSeparator(this), actionUncertainties, actionFillSigma});
 }
 
 void TForm1::BuildResultListMenu() {
   Listbox1->setContextMenuPolicy(Qt::ActionsContextMenu);
-  Listbox1->addActions({actionCopyResults, actionSaveResults});
+  Listbox1->addActions(
+      {actionCopyResults, actionSaveResults, NewSeparator(this), actionSortByError});
   connect(Listbox1, &ResultListBox::CopyRequested, this, &TForm1::CopyResults);
 }
 

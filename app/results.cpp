@@ -1,10 +1,18 @@
-// The result list: its lines with the values kept behind each, and the
-// showing of a result (its values in the table's f(x) column, its curve with
-// the pairs in the plot, its statistics), for the end of a computation and
-// for a chosen line (Listbox1Click).
+// The result list: its lines with the values kept behind each, their order
+// (as text, or by error on request) and the bold best line; and the showing
+// of a result (its values in the table's f(x) column, its curve with the
+// pairs in the plot, its statistics), for the end of a computation and for a
+// chosen line (Listbox1Click).
 
+#include <QAction>
+#include <QFontMetrics>
+#include <QLabel>
 #include <QListWidget>
+#include <algorithm>
+#include <cmath>
+#include <cstdint>
 #include <string>
+#include <vector>
 
 #include "_grund/grund.h"
 #include "app/controls.h"
@@ -16,20 +24,120 @@
 
 namespace app {
 
-using sinusfit::FitMode;
+using sinusfit::Computation;
 using sinusfit::PassResult;
+
+namespace {
+
+const QString kErrorHeading = QStringLiteral("Summe der Fehlerquadrate");
+const QString kHeadingGap = QStringLiteral("         ");
+const QString kFunctionHeading = QStringLiteral("Funktion");
+
+std::vector<double> ErrorsOf(const QListWidget& list) {
+  std::vector<double> errors;
+  errors.reserve(static_cast<std::size_t>(list.count()));
+  for (int i = 0; i < list.count(); ++i)
+    errors.push_back(sinusfit::ErrorOfEntry(platform::ToLatin1(list.item(i)->text())));
+  return errors;
+}
+
+}  // namespace
 
 void TForm1::ClearResults() {
   Listbox1->clear();
   resultRecords_.clear();
+  scanHint_.clear();
   ClearStatistics();
 }
 
-void TForm1::AddResultLine(FitMode mode, const PassResult& result) {
+void TForm1::ShowListHeading(bool weighted) {
+  if (!weighted) {
+    Panel6->setText(kErrorHeading + kHeadingGap + kFunctionHeading);
+    return;
+  }
+  // "Funktion" stays where it stands above the terms.
+  const QFontMetrics metrics(Panel6->font());
+  const int place = metrics.horizontalAdvance(kErrorHeading + kHeadingGap);
+  QString heading = QStringLiteral("χ²");
+  while (metrics.horizontalAdvance(heading) < place && heading.size() < 200) heading += ' ';
+  Panel6->setText(heading + kFunctionHeading);
+}
+
+void TForm1::AddResultLine(const Computation& computation, const PassResult& result) {
   const QString entry = platform::FromLatin1(result.entry);
   if (!Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) return;  // listed once
-  Listbox1->addItem(entry);
-  resultRecords_[result.entry] = {mode, result.parameters, result.error};
+  resultRecords_[result.entry] = {computation.Mode(), result.parameters, result.error,
+                                  computation.SharedData(), computation.Precision()};
+  if (actionSortByError != nullptr && actionSortByError->isChecked()) {
+    const std::vector<double> errors = ErrorsOf(*Listbox1);
+    std::vector<std::string> texts;
+    std::vector<sinusfit::RankedEntry> ranked;
+    texts.reserve(errors.size());
+    for (int i = 0; i < Listbox1->count(); ++i)
+      texts.push_back(platform::ToLatin1(Listbox1->item(i)->text()));
+    for (std::size_t i = 0; i < texts.size(); ++i) ranked.push_back({errors[i], texts[i]});
+    const std::size_t at = sinusfit::ErrorInsertPosition(
+        ranked, {sinusfit::ErrorOfEntry(result.entry), result.entry});
+    Listbox1->insertItem(static_cast<int>(at), entry);
+  } else {
+    Listbox1->addItem(entry);  // sorted as text by the list
+  }
+  MarkBestLine();
+}
+
+void TForm1::MarkBestLine() {
+  const std::vector<double> errors = ErrorsOf(*Listbox1);
+  const std::size_t best = sinusfit::BestEntryIndex(errors);
+  for (int i = 0; i < Listbox1->count(); ++i) {
+    QListWidgetItem* item = Listbox1->item(i);
+    QFont font = Listbox1->font();
+    font.setBold(static_cast<std::size_t>(i) == best);
+    if (item->font() != font) item->setFont(font);
+  }
+}
+
+void TForm1::SortResultsByError(bool byError) {
+  // The same lines with the same texts, only their order changes; the chosen
+  // line stays chosen.
+  const QListWidgetItem* current = Listbox1->currentItem();
+  const QString chosen = current != nullptr ? current->text() : QString();
+  if (byError) {
+    Listbox1->setSortingEnabled(false);
+    const std::vector<double> errors = ErrorsOf(*Listbox1);
+    std::vector<std::string> texts;
+    for (int i = 0; i < Listbox1->count(); ++i)
+      texts.push_back(platform::ToLatin1(Listbox1->item(i)->text()));
+    std::vector<sinusfit::RankedEntry> ranked;
+    for (std::size_t i = 0; i < texts.size(); ++i) ranked.push_back({errors[i], texts[i]});
+    std::stable_sort(ranked.begin(), ranked.end(), sinusfit::ErrorOrderLess);
+    std::vector<QListWidgetItem*> items;
+    while (Listbox1->count() > 0) items.push_back(Listbox1->takeItem(0));
+    for (const sinusfit::RankedEntry& line : ranked) {
+      const QString text = platform::FromLatin1(line.entry);
+      const auto found = std::find_if(items.begin(), items.end(), [&](QListWidgetItem* item) {
+        return item != nullptr && item->text() == text;
+      });
+      Listbox1->addItem(*found);
+      *found = nullptr;
+    }
+  } else {
+    Listbox1->setSortingEnabled(true);
+    Listbox1->sortItems();
+  }
+  if (!chosen.isNull()) {
+    const QList<QListWidgetItem*> found = Listbox1->findItems(chosen, Qt::MatchExactly);
+    if (!found.isEmpty()) Listbox1->setCurrentItem(found.front());
+  }
+  MarkBestLine();
+}
+
+double TForm1::BestListedError() const {
+  const std::vector<double> errors = ErrorsOf(*Listbox1);
+  const std::size_t best = sinusfit::BestEntryIndex(errors);
+  if (best >= errors.size()) return std::nan("");
+  // The value behind the line, where it is kept; its text otherwise.
+  const ResultRecord* record = FindResultRecord(platform::ToLatin1(Listbox1->item(static_cast<int>(best))->text()));
+  return record != nullptr ? record->error : errors[best];
 }
 
 const ResultRecord* TForm1::FindResultRecord(const std::string& entry) const {
@@ -37,20 +145,50 @@ const ResultRecord* TForm1::FindResultRecord(const std::string& entry) const {
   return found == resultRecords_.end() ? nullptr : &found->second;
 }
 
-void TForm1::ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs) {
-  // Formatted as the cells are shown or read; an open cell editor stays.
-  SG4->WriteFittedValues(pairs.rows, pairs.x, [term = std::string(term)](double x) {
-    return sinusfit::FittedValueText(term, x);
-  });
-  // A closed window has released its list.
-  if (grund::PlotList* list = PlotList()) {
-    sinusfit::BeginResultPlotList(*list, term);
-    for (std::size_t i = 0; i < pairs.x.size(); ++i)
-      sinusfit::AddPlotPair(*list, pairs.x[i], pairs.y[i]);
-    sinusfit::EndResultPlotList(*list);
+void TForm1::ShowComputedResult(const PassResult& result, const TablePairs& pairs,
+                                std::uint32_t revision) {
+  if (SG4->CurrentRevision() == revision) {
+    ShowResult(result.term, result.entry, pairs);
+    return;
   }
-  PB4Paint();
-  ShowStatistics(entry, pairs.x, pairs.y);
+  // Cells were typed while it ran: f(x) only where a row still holds the
+  // pair it was computed from, the plot over the pairs the table holds now.
+  std::vector<int> kept = SG4->RowsUnchangedSince(pairs.rows, revision);
+  std::sort(kept.begin(), kept.end());
+  const TablePairs now = ReadPairs(*SG4);
+  std::vector<int> stale;
+  for (int row : now.rows)
+    if (!std::binary_search(kept.begin(), kept.end(), row)) stale.push_back(row);
+  for (int row : pairs.rows)
+    if (!std::binary_search(kept.begin(), kept.end(), row)) stale.push_back(row);
+  SG4->ClearFittedValues(stale);
+  ShowResult(result.term, result.entry, now, &kept);
+}
+
+void TForm1::ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs,
+                        const std::vector<int>* fittedRows) {
+  const ResultRecord* record = FindResultRecord(entry);
+  const sinusfit::TextPrecision precision =
+      record != nullptr ? record->precision : sinusfit::TextPrecision{};
+  std::vector<int> rows;
+  std::vector<double> x;
+  if (fittedRows == nullptr) {
+    rows = pairs.rows;
+    x = pairs.x;
+  } else {
+    for (std::size_t i = 0; i < pairs.rows.size(); ++i) {
+      if (!std::binary_search(fittedRows->begin(), fittedRows->end(), pairs.rows[i])) continue;
+      rows.push_back(pairs.rows[i]);
+      x.push_back(pairs.x[i]);
+    }
+  }
+  // Formatted as the cells are shown or read; an open cell editor stays.
+  SG4->WriteFittedValues(std::move(rows), std::move(x),
+                         [term = std::string(term), precision](double at) {
+                           return sinusfit::FittedValueText(term, at, precision);
+                         });
+  ShowCurveWithPairs(term, pairs, precision);
+  ShowStatistics(entry);
 }
 
 void TForm1::Listbox1Click() {

@@ -3,9 +3,13 @@
 // sinusfit's fit statistics; this only wires them to the window.
 
 #include <QLabel>
+#include <QScrollArea>
+#include <QScrollBar>
 #include <string>
 #include <vector>
 
+#include "app/fitinput.h"
+#include "app/tablepairs.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "sinusfit/sinusfit.h"
@@ -24,9 +28,21 @@ const QRect kStatisticsPlace(10, 602, 229, 105);
 }  // namespace
 
 void TForm1::BuildStatistics(QWidget* panel) {
-  LabelStatistik = new QLabel(panel);
+  // A weighted fit's statistics take more lines than the place holds: they
+  // scroll, without a frame or a background of their own.
+  auto* place = new QScrollArea(panel);
+  place->setObjectName(QStringLiteral("StatistikScroll"));
+  place->setGeometry(kStatisticsPlace);
+  place->setFrameShape(QFrame::NoFrame);
+  place->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+  place->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
+  place->setWidgetResizable(true);
+  place->setFocusPolicy(Qt::NoFocus);
+  place->viewport()->setAutoFillBackground(false);
+  LabelStatistik = new QLabel;
   LabelStatistik->setObjectName(QStringLiteral("LabelStatistik"));
-  LabelStatistik->setGeometry(kStatisticsPlace);
+  LabelStatistik->setAutoFillBackground(false);
+  place->setWidget(LabelStatistik);
   LabelStatistik->setTextFormat(Qt::PlainText);
   LabelStatistik->setAlignment(Qt::AlignLeft | Qt::AlignTop);
   LabelStatistik->setTextInteractionFlags(Qt::TextSelectableByMouse | Qt::TextSelectableByKeyboard);
@@ -38,22 +54,39 @@ void TForm1::BuildStatistics(QWidget* panel) {
 
   // Statistics belong to the pairs they were computed from: a change of an x
   // or y cell (typing, pasting, "B", "x", undoing) makes them stale.
-  connect(SG4, &ValueTable::PairsChanged, this, &TForm1::ClearStatistics);
+  // So does the hint of the scan, which was about the pairs as they were.
+  connect(SG4, &ValueTable::PairsChanged, this, [this] {
+    scanHint_.clear();
+    ClearStatistics();
+    ForgetPairsOnly();
+  });
 }
 
-void TForm1::ShowStatistics(const std::string& entry, const std::vector<double>& x,
-                            const std::vector<double>& y) {
+void TForm1::ShowStatistics(const std::string& entry) {
   const ResultRecord* record = FindResultRecord(entry);
   if (record == nullptr || LabelStatistik == nullptr) {
     ClearStatistics();
     return;
   }
-  const FitStatistics statistics = ComputeFitStatistics(record->mode, record->parameters, x, y);
-  LabelStatistik->setText(
-      QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics)));
+  // On the pairs the table holds, weighted where their Δy are all given.
+  const FitInput input = ReadFitInput(ReadPairs(*SG4));
+  const sinusfit::FitData& data = input.data;
+  const FitStatistics statistics =
+      ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);
+  statisticsText_ =
+      QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
+  LabelStatistik->setText(statisticsText_);
+  AppendScanHint();
+}
+
+void TForm1::AppendScanHint() {
+  if (LabelStatistik == nullptr || scanHint_.isEmpty()) return;
+  LabelStatistik->setText(statisticsText_.isEmpty() ? scanHint_
+                                                    : statisticsText_ + '\n' + scanHint_);
 }
 
 void TForm1::ClearStatistics() {
+  statisticsText_.clear();
   if (LabelStatistik != nullptr) LabelStatistik->clear();
 }
 

@@ -275,9 +275,15 @@ void TForm1::FormClose() {
   plotList_.reset();
 }
 
-void TForm1::S1X() { SG4->ClearDataRows(); }
+// Both replace the table: not while a computation runs (their buttons are
+// disabled then; this holds for any other caller too).
+void TForm1::S1X() {
+  if (CalcIdle == 0) return;
+  SG4->ClearDataRows();
+}
 
 void TForm1::S11C() {
+  if (CalcIdle == 0) return;
   TableColumns examples;
   for (const ExamplePair& pair : kExampleData) {
     examples.x.push_back(pair.x);

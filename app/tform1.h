@@ -67,6 +67,9 @@ struct ResultRecord {
   sinusfit::FitMode mode = sinusfit::FitMode::kAllFree;
   sinusfit::ModelParameters parameters;
   double error = 0;
+  // The pairs the line was computed from, and the decimals of its texts.
+  std::shared_ptr<const sinusfit::FitData> data;
+  sinusfit::TextPrecision precision;
 };
 
 class TForm1 : public QWidget {
@@ -144,6 +147,17 @@ class TForm1 : public QWidget {
   // the fit settings, and the plot's switch for residual lines.
   QLabel* LabelStatistik = nullptr;
   QAction* actionShowResiduals = nullptr;
+  // The result list's order by error, off at start; the table's Δy column
+  // and its fill; undo and redo of the table's changes.
+  QAction* actionSortByError = nullptr;
+  QAction* actionUncertainties = nullptr;
+  QAction* actionFillSigma = nullptr;
+  QAction* actionUndo = nullptr;
+  QAction* actionRedo = nullptr;
+  // Asks for the text of "Δy für alle Zeilen…"; nothing cancels. Replaces
+  // the dialog (for tests).
+  using SigmaFillAsker = std::function<std::optional<QString>()>;
+  void SetSigmaFillAsker(SigmaFillAsker asker) { sigmaFillAsker_ = std::move(asker); }
 
  public slots:
   void FormCreate();     // the window is created: an empty plot list
@@ -165,6 +179,10 @@ class TForm1 : public QWidget {
   void CopyPlot();
   void CopyResults();
   void SaveResultsDialog();
+  void FillSigmaDialog();
+  // Keeps the result list in the numeric order of its errors, or (off) in
+  // the order of its texts again.
+  void SortResultsByError(bool byError);
 
  public:
   // Draws the whole plot (frame, then the plot list) onto a canvas the size
@@ -204,6 +222,8 @@ class TForm1 : public QWidget {
   void CreateFileActions();
   void CreateExportActions();
   void CreateResidualsAction();
+  void CreateTableEditActions();
+  void CreateResultOrderAction();
   void BuildPlotMenu();
   void BuildTableMenu();
   void BuildResultListMenu();
@@ -219,28 +239,54 @@ class TForm1 : public QWidget {
   double FixedValue(int fitMode) const;
   double BoundOnB() const;
   void EndComputation();
-  std::optional<sinusfit::PassResult> RunPasses(sinusfit::SineFit& fit,
+  std::optional<sinusfit::PassResult> RunPasses(sinusfit::Computation& computation,
                                                 const QPointer<TForm1>& self);
   bool FrequencyScanWanted(sinusfit::FitMode mode) const;
-  Pumping RunFrequencyScanPass(const sinusfit::SineFit& fit,
-                               const std::function<double()>& readBound,
-                               const QPointer<TForm1>& self);
+  void ShowProgress(int passesDone);
+  // Enables or disables what replaces or reshapes the table.
+  void AllowTableReplacing(bool allowed);
+  // After a computation without the scan, while idle: whether the scan
+  // would have done better (the statistics label's last line).
+  void LookForScanHint();
 
   // The result list (results.cpp).
   void ClearResults();
-  void AddResultLine(sinusfit::FitMode mode, const sinusfit::PassResult& result);
-  void ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs);
+  void ShowListHeading(bool weighted);
+  void AddResultLine(const sinusfit::Computation& computation, const sinusfit::PassResult& result);
+  // The line with the smallest error bold, only it.
+  void MarkBestLine();
+  double BestListedError() const;
+  // The end of a computation: f(x) only into rows that still hold the pairs
+  // it was computed from (revision: the table's when they were read).
+  void ShowComputedResult(const sinusfit::PassResult& result, const TablePairs& pairs,
+                          std::uint32_t revision);
+  // f(x) of the term into the pairs' rows (or only those of fittedRows,
+  // sorted), the curve with the pairs in the plot, the statistics.
+  void ShowResult(std::string_view term, const std::string& entry, const TablePairs& pairs,
+                  const std::vector<int>* fittedRows = nullptr);
 
-  // Statistics (statistics.cpp).
+  // Statistics (statistics.cpp), on the pairs the table holds.
   void BuildStatistics(QWidget* panel);
-  void ShowStatistics(const std::string& entry, const std::vector<double>& x,
-                      const std::vector<double>& y);
+  void ShowStatistics(const std::string& entry);
+  void AppendScanHint();
   void ClearStatistics();
 
   // The view (view.cpp).
   void ConnectPlotGestures();
   void SetUserView(const graph_reduziert::PlotView& view);
   void DrawViewHint(platform::Canvas& canvas) const;
+  std::string ShownTerm() const;
+  // The plot list of a result: the curve, and the pairs (from their texts
+  // on the usual scale, else from their numbers with any error bars).
+  void ShowCurveWithPairs(std::string_view term, const TablePairs& pairs,
+                          const sinusfit::TextPrecision& precision);
+ public:
+  // The table's pairs without a curve, in a view fitted to them (after a
+  // file was opened); they go when the pairs change.
+  void ShowPairsOnly();
+
+ private:
+  void ForgetPairsOnly();
   void StartDrag(QPointF position);
   void DragTo(QPointF position);
   QAction* actionFitView_ = nullptr;
@@ -260,6 +306,15 @@ class TForm1 : public QWidget {
   QImage PlotImage();
 
   std::unique_ptr<grund::PlotList> plotList_;
+  // Pairs drawn from their numbers beside the plot list (long series, Δy,
+  // opened files). Mutable: it caches their reduction to the current frame.
+  mutable graph_reduziert::PointsLayer points_;
+  bool pairsOnlyShown_ = false;
+  std::shared_ptr<sinusfit::Computation> lastComputation_;
+  int computationsStarted_ = 0;
+  QString statisticsText_;
+  QString scanHint_;
+  SigmaFillAsker sigmaFillAsker_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
   bool closed_ = false;                                // closed and not shown again since
 

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <string>
+#include <vector>
 
 #include "_grund/grund.h"
 #include "app/controls.h"
@@ -55,9 +57,13 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
   // A closed window has released its list: the frame alone.
   if (grund::PlotList* list = PlotList()) {
     // Under the curve and the marks, so both stay whole.
-    if (actionShowResiduals != nullptr && actionShowResiduals->isChecked())
+    if (actionShowResiduals != nullptr && actionShowResiduals->isChecked()) {
       graph_reduziert::DrawResidualLines(canvas, *list);
+      if (!points_.Empty()) points_.DrawResiduals(canvas, ShownTerm());
+    }
     graph_reduziert::DrawPlotList(canvas, *list);
+    // Drawn like the list's marks, after its curve.
+    if (!points_.Empty()) points_.Draw(canvas);
   }
   DrawViewHint(canvas);
   graph_reduziert::EndPlot();
@@ -88,6 +94,7 @@ void TForm1::FitViewToData() {
   // since the last computation), with the curves drawn.
   graph_reduziert::PlotContents contents;
   if (const grund::PlotList* list = PlotList()) contents = graph_reduziert::ReadPlotContents(*list);
+  if (!points_.Empty()) contents.points = &points_.Points();
   const TablePairs pairs = ReadNumericPairs(*SG4);
   for (std::size_t i = 0; i < pairs.x.size(); ++i)
     contents.pairs.push_back({pairs.x[i], pairs.y[i]});
@@ -130,9 +137,83 @@ void TForm1::DragTo(QPointF position) {
 
 void TForm1::DrawViewHint(platform::Canvas& canvas) const {
   const grund::PlotList* list = PlotList();
-  if (list == nullptr || list->Entries.empty()) return;
-  const int outside = graph_reduziert::CountPairsOutside(graph_reduziert::ReadPlotContents(*list));
+  if (list == nullptr || (list->Entries.empty() && points_.Empty())) return;
+  int outside = graph_reduziert::CountPairsOutside(graph_reduziert::ReadPlotContents(*list));
+  if (!points_.Empty()) outside += points_.PairsOutside();
   graph_reduziert::DrawOutsideHint(canvas, outside);
+}
+
+std::string TForm1::ShownTerm() const {
+  const grund::PlotList* list = PlotList();
+  if (list == nullptr) return {};
+  const std::vector<std::string> terms = graph_reduziert::ReadPlotContents(*list).terms;
+  for (auto term = terms.rbegin(); term != terms.rend(); ++term)
+    if (term->find_first_not_of(' ') != std::string::npos) return *term;
+  return {};
+}
+
+namespace {
+
+// Beyond the table's 200 pairs, or with error bars, the pairs are drawn
+// from their numbers, reduced per pixel; otherwise from the plot list's
+// texts, as they always have been.
+bool DrawnFromNumbers(const TablePairs& pairs) {
+  return pairs.x.size() > sinusfit::kTablePairs || !pairs.sigmaY.empty();
+}
+
+graph_reduziert::PlotPoints PointsOf(const TablePairs& pairs) {
+  graph_reduziert::PlotPoints points{pairs.x, pairs.y, {}};
+  if (!pairs.sigmaY.empty()) {
+    // Bars where a Δy reads as a positive number; none elsewhere.
+    points.sigma.resize(pairs.x.size(), 0.0);
+    for (std::size_t i = 0; i < pairs.sigmaY.size() && i < points.sigma.size(); ++i) {
+      const grund::ParsedNumber sigma =
+          grund::ParseNumber(grund::CommaToPoint(std::string(pairs.sigmaY[i])));
+      if (sigma.ok && std::isfinite(sigma.value) && sigma.value > 0) points.sigma[i] = sigma.value;
+    }
+  }
+  return points;
+}
+
+}  // namespace
+
+void TForm1::ShowCurveWithPairs(std::string_view term, const TablePairs& pairs,
+                                const sinusfit::TextPrecision& precision) {
+  pairsOnlyShown_ = false;
+  // A closed window has released its list.
+  if (grund::PlotList* list = PlotList()) {
+    if (DrawnFromNumbers(pairs)) {
+      sinusfit::BeginResultPlotList(*list, term);
+      sinusfit::EndResultPlotList(*list);
+      points_.SetPoints(PointsOf(pairs));
+    } else {
+      points_.SetPoints({});
+      sinusfit::BeginResultPlotList(*list, term);
+      for (std::size_t i = 0; i < pairs.x.size(); ++i)
+        sinusfit::AddPlotPair(*list, pairs.x[i], pairs.y[i], precision);
+      sinusfit::EndResultPlotList(*list);
+    }
+  }
+  PB4Paint();
+}
+
+void TForm1::ShowPairsOnly() {
+  grund::PlotList* list = PlotList();
+  if (list == nullptr) return;
+  // The pairs just opened, without a curve, in a view that shows them all.
+  grund::ClearPlotList(*list);
+  points_.SetPoints(PointsOf(ReadNumericPairs(*SG4)));
+  pairsOnlyShown_ = !points_.Empty();
+  FitViewToData();
+  PB4Paint();
+}
+
+void TForm1::ForgetPairsOnly() {
+  // Pairs shown without a curve are the table's: once it changes, they go.
+  if (!pairsOnlyShown_) return;
+  pairsOnlyShown_ = false;
+  points_.SetPoints({});
+  PB4->update();
 }
 
 }  // namespace app

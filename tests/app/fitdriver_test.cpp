@@ -1,6 +1,7 @@
 // The fit through the window: Button1 starts and stops it, the result list
 // fills, a chosen line fills the f(x) column and the plot list.
 
+#include <QToolButton>
 #include <QApplication>
 #include <QLabel>
 #include <QLineEdit>
@@ -218,15 +219,21 @@ class FitDriverTest : public QObject {
     TForm1& f = *form_;
     f.S11C();
     AtPumping(3, [&] {
-      f.S1X();  // the running fit keeps its own copy of the pairs
+      f.S1X();  // refused: "x" waits while a computation runs
       f.SG4->SetCellLatin1(150, 0, "7");
+      f.SG4->SetCellLatin1(2, 1, "5");
     });
     f.D18C();
     QCOMPARE(f.Label2->text(), QStringLiteral("9"));
-    QCOMPARE(f.PlotList()->Entries.size(), std::size_t{25});
-    QVERIFY(!CellText(*f.SG4, 9, 2).isEmpty());  // rows 1..9 still get f(x)
+    QCOMPARE(CellText(*f.SG4, 1, 0), QStringLiteral("1.5"));
+    // The plot shows the pairs the table holds at the end: ten of them.
+    QCOMPARE(f.PlotList()->Entries.size(), std::size_t{27});
+    // f(x) only where a row still holds the pair it was computed from.
+    QVERIFY(!CellText(*f.SG4, 9, 2).isEmpty());
+    QVERIFY(CellText(*f.SG4, 2, 2).isEmpty());
     QCOMPARE(CellText(*f.SG4, 150, 0), QStringLiteral("7"));
     QVERIFY(CellText(*f.SG4, 150, 2).isEmpty());
+    QVERIFY(f.S1->isEnabled() && f.S11->isEnabled() && f.actionOpenPairs->isEnabled());
   }
 
   void gapsInTheTableAreSkipped() {

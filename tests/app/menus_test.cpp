@@ -35,9 +35,13 @@ class MenusTest : public QObject {
                           << QStringList{"actionFitView",  "actionDefaultView", "-",
                                          "actionExportPlot", "actionCopyPlot", "-",
                                          "actionShowResiduals"};
-    QTest::newRow("table") << "SG4" << QStringList{"actionOpenPairs", "actionSavePairs"};
+    QTest::newRow("table") << "SG4"
+                           << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
+                                          "actionSavePairs", "-", "actionUncertainties",
+                                          "actionFillSigma"};
     QTest::newRow("results") << "Listbox1"
-                             << QStringList{"actionCopyResults", "actionSaveResults"};
+                             << QStringList{"actionCopyResults", "actionSaveResults", "-",
+                                            "actionSortByError"};
   }
   void eachMenuListsItsEntriesInOrder() {
     QFETCH(QString, widget);
