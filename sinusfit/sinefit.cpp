@@ -211,6 +211,13 @@ PassResult SineFit::Finish(const Best& best) const {
   if (mode_ == FitMode::kAllFree) NormaliseAllFree(result.parameters);
   const ModelParameters& p = result.parameters;
   result.term = BuildTermText(p, precision_);
+  // A pass that took no candidate keeps the ceiling as its error on the
+  // usual scale; beyond it the line states its own term's error, which for
+  // data far from zero is far above the ceiling.
+  if (!precision_.specifiedScale && best.error == ceiling_) {
+    const double own = static_cast<double>(ErrorSum(result.term, x_, y_, w_));
+    if (std::isfinite(own)) result.error = own;
+  }
   result.entry = BuildResultEntry(result.error, result.term, precision_);
   return result;
 }
