@@ -134,7 +134,11 @@ void TForm1::D18C() {
   // The last pass's result: its values in the f(x) column and its curve with
   // the pairs in the plot.
   lastComputation_ = computation;
-  ShowComputedResult(*last, pairs, revision);
+  // Beyond the usual scale a pass may end far from the best fit: the best
+  // line is shown, chosen in the list, so that the first picture is right.
+  PassResult shown = *last;
+  if (!computation->Precision().specifiedScale) ChooseBestLine(shown);
+  ShowComputedResult(shown, pairs, revision);
   EndComputation();
   if (!FrequencyScanWanted(computation->Mode()) &&
       sinusfit::EffectiveMode(computation->Mode()) != FitMode::kFixedB)

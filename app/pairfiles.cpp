@@ -131,6 +131,7 @@ void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
   SG4->scrollToTop();
   Label2->setText(QString::number(taken));
   ShowFileName(path);
+  ShowPairsOnly();
 
   QStringList notes;
   if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);

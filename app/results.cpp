@@ -131,6 +131,20 @@ void TForm1::SortResultsByError(bool byError) {
   MarkBestLine();
 }
 
+void TForm1::ChooseBestLine(PassResult& result) {
+  const std::size_t best = sinusfit::BestEntryIndex(ErrorsOf(*Listbox1));
+  if (best >= static_cast<std::size_t>(Listbox1->count())) return;
+  QListWidgetItem* item = Listbox1->item(static_cast<int>(best));
+  const std::string entry = platform::ToLatin1(item->text());
+  const ResultRecord* record = FindResultRecord(entry);
+  if (record == nullptr) return;
+  Listbox1->setCurrentItem(item);
+  result.entry = entry;
+  result.term = std::string(sinusfit::TermOfEntry(entry));
+  result.error = record->error;
+  result.parameters = record->parameters;
+}
+
 double TForm1::BestListedError() const {
   const std::vector<double> errors = ErrorsOf(*Listbox1);
   const std::size_t best = sinusfit::BestEntryIndex(errors);

@@ -256,6 +256,8 @@ class TForm1 : public QWidget {
   // The line with the smallest error bold, only it.
   void MarkBestLine();
   double BestListedError() const;
+  // The best line chosen in the list, and its result in `result`.
+  void ChooseBestLine(sinusfit::PassResult& result);
   // The end of a computation: f(x) only into rows that still hold the pairs
   // it was computed from (revision: the table's when they were read).
   void ShowComputedResult(const sinusfit::PassResult& result, const TablePairs& pairs,

@@ -174,6 +174,8 @@ class RealDataWindowTest : public QObject {
     QCOMPARE(BoldLine(), static_cast<int>(best));
     QVERIFY(errors[best] < 4.0 * noise * noise * 200);
 
+    // Beyond the usual scale the computation ends on its best line, chosen.
+    QCOMPARE(form_->Listbox1->currentRow(), static_cast<int>(best));
     // A chosen line's f(x) are its term's values.
     const auto [low, high] = std::minmax_element(series.y.begin(), series.y.end());
     const double range = *high - *low;
@@ -187,6 +189,36 @@ class RealDataWindowTest : public QObject {
       const double own = fktint::EvaluateTerm(term, series.x[row - 1]);
       QVERIFY2(std::fabs(shown - own) <= 1e-5 * range, qPrintable(QString::number(row)));
     }
+  }
+
+  void openingShowsThePairs() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("sunspots.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("Jahr;Anzahl\n1700;5\n1750;83,4\n1800;14,5\n1850;66,6\n");
+    file.close();
+    QVERIFY(form_->OpenPairFile(path));
+    QVERIFY(form_->HasUserView());
+    const graph_reduziert::PlotView view = form_->CurrentView();
+    QVERIFY(view.XMin < 1700 && view.XMax > 1850 && view.YMin < 5 && view.YMax > 83.4);
+    QVERIFY(form_->PlotList()->Entries.empty());  // no curve
+    QTemporaryDir pictures;
+    const QString picture = pictures.filePath(QStringLiteral("opened.png"));
+    QVERIFY(form_->ExportPlot(picture));
+    const QImage image(picture);
+    int discPixels = 0;
+    for (int y = 0; y < image.height(); ++y)
+      for (int x = 0; x < image.width(); ++x) discPixels += image.pixel(x, y) == qRgb(0, 255, 255);
+    QVERIFY(discPixels > 4 * 10);
+    // A change of the pairs takes the picture of the opened ones away.
+    SetCellText(*form_->SG4, 1, 1, QStringLiteral("9"));
+    QVERIFY(form_->ExportPlot(picture));
+    const QImage changed(picture);
+    int left = 0;
+    for (int y = 0; y < changed.height(); ++y)
+      for (int x = 0; x < changed.width(); ++x) left += changed.pixel(x, y) == qRgb(0, 255, 255);
+    QCOMPARE(left, 0);
   }
 
   void theListMayBeOrderedByError() {
