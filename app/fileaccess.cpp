@@ -61,10 +61,6 @@ void TForm1::ShowMessage(const QString& text, bool warning) {
   box.exec();
 }
 
-void TForm1::ShowFileName(const QString& path) {
-  setWindowTitle(QStringLiteral("Kalvento – %1").arg(QFileInfo(path).fileName()));
-}
-
 bool TForm1::CheckSaved(const QString& path, const QString& failure) {
   if (failure.isEmpty()) return true;
   ShowMessage(QStringLiteral("Die Datei %1 konnte nicht gespeichert werden:\n%2")

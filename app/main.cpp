@@ -1,11 +1,13 @@
 #include <QApplication>
 #include <QFile>
+#include <QLocale>
 #include <QTimer>
 #include <cstdio>
 #include <vector>
 
 #include "app/commandline.h"
 #include "app/tform1.h"
+#include "app/translations.h"
 
 int main(int argc, char* argv[]) {
   // The arguments are read before Qt starts: "--version" and "--help" need
@@ -18,7 +20,7 @@ int main(int argc, char* argv[]) {
   std::vector<char*> toolkitArgv = app::ToolkitArgv(argv[0], command);
   int toolkitArgc = static_cast<int>(toolkitArgv.size()) - 1;
   QApplication application(toolkitArgc, toolkitArgv.data());
-  QApplication::setApplicationDisplayName("Kalvento");
+  app::InstallToolkitTranslations(application, QLocale());
   TForm1 form;
   form.show();
   // "kalvento FILE", as a file manager's "open with" calls it: the pair file

@@ -73,14 +73,22 @@ void TForm1::CreateFileActions() {
   actionOpenPairs->setShortcut(QKeySequence::Open);
   actionOpenPairs->setToolTip(QStringLiteral("Wertepaare aus einer Datei öffnen (Strg+O)"));
   actionSavePairs =
-      NewAction(this, "actionSavePairs", QStringLiteral("Speichern…"), QStyle::SP_DialogSaveButton);
+      NewAction(this, "actionSavePairs", QStringLiteral("Speichern"), QStyle::SP_DialogSaveButton);
   actionSavePairs->setShortcut(QKeySequence::Save);
-  actionSavePairs->setToolTip(QStringLiteral("Wertepaare in eine Datei speichern (Strg+S)"));
+  actionSavePairs->setToolTip(
+      QStringLiteral("Wertepaare in die zuletzt geöffnete oder gespeicherte Datei speichern "
+                     "(Strg+S)"));
+  actionSavePairsAs = NewAction(this, "actionSavePairsAs", QStringLiteral("Speichern unter…"));
+  actionSavePairsAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
+  actionSavePairsAs->setToolTip(
+      QStringLiteral("Wertepaare in eine neue Datei speichern (Strg+Umschalt+S)"));
   connect(actionOpenPairs, &QAction::triggered, this, &TForm1::OpenPairFileDialog);
-  connect(actionSavePairs, &QAction::triggered, this, &TForm1::SavePairFileDialog);
-  // Ctrl+O and Ctrl+S anywhere in the window.
+  connect(actionSavePairs, &QAction::triggered, this, &TForm1::SavePairs);
+  connect(actionSavePairsAs, &QAction::triggered, this, &TForm1::SavePairFileDialog);
+  // Ctrl+O, Ctrl+S and Ctrl+Shift+S anywhere in the window.
   addAction(actionOpenPairs);
   addAction(actionSavePairs);
+  addAction(actionSavePairsAs);
 }
 
 void TForm1::CreateExportActions() {
@@ -189,7 +197,7 @@ void TForm1::BuildPlotMenu() {
 void TForm1::BuildTableMenu() {
   SG4->setContextMenuPolicy(Qt::ActionsContextMenu);
   SG4->addActions({actionUndo, actionRedo, NewSeparator(this), actionOpenPairs, actionSavePairs,
-                   NewSeparator(this), actionUncertainties, actionFillSigma});
+                   actionSavePairsAs, NewSeparator(this), actionUncertainties, actionFillSigma});
 }
 
 void TForm1::BuildResultListMenu() {

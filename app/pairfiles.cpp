@@ -130,6 +130,8 @@ void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
   SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"));
   SG4->scrollToTop();
   Label2->setText(QString::number(taken));
+  SG4->MarkUnmodified();
+  pairFileHasMoreColumns_ = pairs.columnCount > 2;
   ShowFileName(path);
   ShowPairsOnly();
 
@@ -171,6 +173,8 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);
   if (!CheckSaved(path, failure)) return false;
+  SG4->MarkUnmodified();
+  pairFileHasMoreColumns_ = false;
   ShowFileName(path);
   return true;
 }

@@ -109,6 +109,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   BuildResultListMenu();
   ConnectPlotGestures();
   AcceptDroppedFiles();
+  TrackTableChanges();
 
   connect(S1, &QToolButton::clicked, this, &TForm1::S1X);
   connect(S11, &QToolButton::clicked, this, &TForm1::S11C);
@@ -252,11 +253,6 @@ void TForm1::showEvent(QShowEvent* event) {
   FormShow();
 }
 
-void TForm1::closeEvent(QCloseEvent* event) {
-  FormClose();
-  event->accept();
-}
-
 void TForm1::FormCreate() { plotList_ = std::make_unique<grund::PlotList>(); }
 
 void TForm1::FormShow() {
@@ -290,6 +286,9 @@ void TForm1::S11C() {
     examples.y.push_back(pair.y);
   }
   SG4->ReplaceContents(std::move(examples), QStringLiteral("Beispielwerte laden"));
+  // The examples are no file's pairs and no work of the user's.
+  SG4->MarkUnmodified();
+  ForgetPairFile();
   Label2->setText(QStringLiteral("9"));
 }
 

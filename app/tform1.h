@@ -106,9 +106,14 @@ class TForm1 : public QWidget {
   // cancels the opening. Replaces the dialog (for tests).
   using ColumnChooser = std::function<bool(const wertedatei::PairFile&, wertedatei::ColumnChoice&)>;
   void SetColumnChooser(ColumnChooser chooser) { columnChooser_ = std::move(chooser); }
+  // The answer to "Änderungen an den Wertepaaren speichern?" when the window
+  // closes over unsaved pairs. Replaces the question (for tests).
+  enum class CloseAnswer { kSave, kDiscard, kCancel };
+  void SetCloseQuestion(std::function<CloseAnswer()> asker) { closeAsker_ = std::move(asker); }
 
   QAction* actionOpenPairs = nullptr;    // "Öffnen…", Ctrl+O
-  QAction* actionSavePairs = nullptr;    // "Speichern…", Ctrl+S
+  QAction* actionSavePairs = nullptr;    // "Speichern", Ctrl+S: to the last file where it may
+  QAction* actionSavePairsAs = nullptr;  // "Speichern unter…", Ctrl+Shift+S
   QAction* actionExportPlot = nullptr;   // "Bild speichern…"
   QAction* actionCopyPlot = nullptr;     // "Bild kopieren"
   QAction* actionCopyResults = nullptr;  // "Kopieren" in the result list
@@ -175,6 +180,9 @@ class TForm1 : public QWidget {
   // The file actions with their dialogs (pairfiles.cpp, export.cpp).
   void OpenPairFileDialog();
   void SavePairFileDialog();
+  // Ctrl+S: to the file last opened or saved, unless it held further
+  // columns; otherwise as "Speichern unter…".
+  void SavePairs();
   void ExportPlotDialog();
   void CopyPlot();
   void CopyResults();
@@ -303,7 +311,14 @@ class TForm1 : public QWidget {
   bool ChooseColumns(wertedatei::PairFile& pairs, std::string_view content, const QString& path);
   void TakePairs(const wertedatei::PairFile& pairs, const QString& path);
   void ShowMessage(const QString& text, bool warning = true);
+  // Saving and closing (savedstate.cpp).
   void ShowFileName(const QString& path);
+  void ForgetPairFile();
+  void UpdateTitle();
+  void TrackTableChanges();
+  bool CanSaveToPairFile() const;
+  CloseAnswer AskAboutChanges();
+  bool MayClose();
   bool CheckSaved(const QString& path, const QString& failure);
   QImage PlotImage();
 
@@ -324,6 +339,9 @@ class TForm1 : public QWidget {
   QString lastMessage_;
   QString lastFolder_;  // where the last file dialog ended
   ColumnChooser columnChooser_;
+  QString pairFile_;  // last opened or saved
+  bool pairFileHasMoreColumns_ = false;
+  std::function<CloseAnswer()> closeAsker_;
 };
 
 }  // namespace app

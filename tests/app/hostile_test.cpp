@@ -515,6 +515,12 @@ class HostileTest : public QObject {
     SetCellText(*f.SG4, 12, 0, QStringLiteral("€"));
     SetCellText(*f.SG4, 12, 1, Repeat(QStringLiteral("7"), 10000));
     const PairCells before = ReadPairCells(*f.SG4);
+    // Typed pairs: closing asks; the answer lets the window close.
+    int asked = 0;
+    f.SetCloseQuestion([&] {
+      ++asked;
+      return TForm1::CloseAnswer::kDiscard;
+    });
 
     // One ticker, queued again at each pumping, counts the pumpings of
     // whichever fit runs innermost. The clicks that start the nested fit are
@@ -545,6 +551,7 @@ class HostileTest : public QObject {
     Post(ticker);
     QTest::mouseClick(f.Button1, Qt::LeftButton);
     QVERIFY(closedWhileRunning);
+    QCOMPARE(asked, 1);
     VerifyIdle();
     QVERIFY(f.PlotList() == nullptr);
     VerifyPairCells(before);

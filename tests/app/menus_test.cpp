@@ -37,7 +37,7 @@ class MenusTest : public QObject {
                                          "actionShowResiduals"};
     QTest::newRow("table") << "SG4"
                            << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
-                                          "actionSavePairs", "-", "actionUncertainties",
+                                          "actionSavePairs", "actionSavePairsAs", "-", "actionUncertainties",
                                           "actionFillSigma"};
     QTest::newRow("results") << "Listbox1"
                              << QStringList{"actionCopyResults", "actionSaveResults", "-",
