@@ -10,6 +10,7 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QShortcut>
 #include <QRadioButton>
 #include <QTimer>
 #include <QToolButton>
@@ -209,6 +210,7 @@ void TForm1::AllowTableReplacing(bool allowed) {
   if (actionUncertainties != nullptr) actionUncertainties->setEnabled(allowed);
   setAcceptDrops(allowed);
   SG4->SetReshapingAllowed(allowed);
+  if (abortKey_ != nullptr) abortKey_->setEnabled(!allowed);
 }
 
 void TForm1::LookForScanHint() {

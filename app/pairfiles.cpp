@@ -9,6 +9,7 @@
 #include <QFileInfo>
 #include <QLabel>
 #include <QLineEdit>
+#include <QLocale>
 #include <QMimeData>
 #include <QTimer>
 #include <QUrl>
@@ -31,7 +32,8 @@ namespace app {
 
 namespace {
 
-constexpr int kMaxPairs = ValueTable::kRows - 1;  // 200
+// The table holds a whole logger file up to this many pairs.
+constexpr int kMaxPairs = ValueTable::kMaxPairs;
 // Far more than any table of measured values; keeps a mistaken choice (a
 // film, a disk image) from filling the memory.
 constexpr qint64 kMaxFileBytes = qint64{64} << 20;
@@ -141,9 +143,9 @@ void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
     notes << QStringLiteral(
                  "Die Datei enthält %1 Wertepaare, die Tabelle fasst %2: "
                  "die ersten %2 wurden übernommen, %3 weggelassen.")
-                 .arg(count)
-                 .arg(kMaxPairs)
-                 .arg(count - taken);
+                 .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(count)),
+                      QLocale(QLocale::German).toString(kMaxPairs),
+                      QLocale(QLocale::German).toString(static_cast<qulonglong>(count - taken)));
   if (!notes.isEmpty()) ShowMessage(notes.join(QStringLiteral("\n\n")), false);
 }
 

@@ -15,6 +15,7 @@
 #include <QPushButton>
 #include <QRadioButton>
 #include <QScreen>
+#include <QShortcut>
 #include <QShowEvent>
 #include <QToolButton>
 #include <array>
@@ -101,6 +102,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   SetKeyboardOrder();
   // The controls and actions beyond the fit's own.
   BuildFrequencyScanOption(leftPanel);
+  ConnectKeys();
   CreateActions();
   BuildFileButtons(leftPanel);
   BuildStatistics(leftPanel);
@@ -235,6 +237,25 @@ void TForm1::SetKeyboardOrder() {
   QWidget* const order[] = {SG4, Edit1, Edit2, Edit3, Edit4,   rt1,     rt2,
                             rt3, rt4,   rt5,   Edit5, Button1, Listbox1};
   for (std::size_t i = 1; i < std::size(order); ++i) setTabOrder(order[i - 1], order[i]);
+}
+
+void TForm1::ConnectKeys() {
+  // "Frequenzsuche" right after the bound field, before the button.
+  setTabOrder(Edit5, CheckFrequenzsuche);
+  // Return in a parameter field or the bound field starts the computation.
+  for (QLineEdit* edit : {Edit1, Edit2, Edit3, Edit4, Edit5}) {
+    connect(edit, &QLineEdit::returnPressed, this, [this] {
+      if (CalcIdle == 1) D18C();
+    });
+  }
+  // Esc while a computation runs is the click on "Abbruch"; otherwise it is
+  // left to the cell editors and fields.
+  abortKey_ = new QShortcut(QKeySequence(Qt::Key_Escape), this);
+  abortKey_->setContext(Qt::WindowShortcut);
+  abortKey_->setEnabled(false);
+  connect(abortKey_, &QShortcut::activated, this, [this] {
+    if (CalcIdle == 0) D18C();
+  });
 }
 
 void TForm1::CentreOnScreen() {

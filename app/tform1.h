@@ -38,6 +38,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QRadioButton;
+class QShortcut;
 class QToolButton;
 
 namespace platform {
@@ -222,6 +223,7 @@ class TForm1 : public QWidget {
   void BuildFileButtons(QWidget* panel);
   void BuildRightSide();
   void SetKeyboardOrder();
+  void ConnectKeys();
   void CentreOnScreen();
 
   // Actions and context menus (menus.cpp).
@@ -339,6 +341,7 @@ class TForm1 : public QWidget {
   QString lastMessage_;
   QString lastFolder_;  // where the last file dialog ended
   ColumnChooser columnChooser_;
+  QShortcut* abortKey_ = nullptr;  // Esc during a computation
   QString pairFile_;  // last opened or saved
   bool pairFileHasMoreColumns_ = false;
   std::function<CloseAnswer()> closeAsker_;

@@ -221,6 +221,46 @@ class RealDataWindowTest : public QObject {
     QCOMPARE(left, 0);
   }
 
+  void aLongFileOpensWholeAndComputes() {
+    QTemporaryDir dir;
+    const QString path = dir.filePath(QStringLiteral("logger.csv"));
+    QFile file(path);
+    QVERIFY(file.open(QIODevice::WriteOnly));
+    file.write("t;U\n");
+    for (int i = 0; i < 732; ++i)
+      file.write(QStringLiteral("%1;%2\n")
+                     .arg(i)
+                     .arg(std::sin(0.5236 * i) + 0.01 * (i % 7), 0, 'f', 4)
+                     .toLatin1());
+    file.close();
+    form_->S11C();
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(form_->Label2->text(), QStringLiteral("732"));
+    QCOMPARE(CellText(*form_->SG4, 732, 0), QStringLiteral("731"));
+    QVERIFY(form_->LastMessage().isEmpty());
+    // Undone, the examples are back in the 200-row table.
+    form_->SG4->Undo();
+    QCOMPARE(form_->SG4->rowCount(), app::ValueTable::kRows);
+    QCOMPARE(CellText(*form_->SG4, 1, 0), QStringLiteral("1.5"));
+    form_->SG4->Redo();
+    form_->CheckFrequenzsuche->setChecked(true);
+    form_->Edit5->setText(QStringLiteral("3"));
+    Compute();
+    QCOMPARE(form_->Label2->text(), QStringLiteral("732"));
+    // The best line's error is its term's on all pairs.
+    Series series;
+    for (int i = 0; i < 732; ++i) {
+      series.x.push_back(i);
+      series.y.push_back(ReadNumber(CellText(*form_->SG4, i + 1, 1)));
+    }
+    std::vector<double> errors;
+    for (const std::string& entry : Entries()) errors.push_back(sinusfit::ErrorOfEntry(entry));
+    const std::string best = Entries()[sinusfit::BestEntryIndex(errors)];
+    const double own = ErrorOfTerm(sinusfit::TermOfEntry(best), series);
+    QVERIFY2(std::fabs(sinusfit::ErrorOfEntry(best) - own) <= 1e-5 * own + 1e-9, best.c_str());
+    QVERIFY2(own < 0.05 * 732, best.c_str());
+  }
+
   void theListMayBeOrderedByError() {
     form_->S11C();
     Compute();

@@ -4,7 +4,11 @@
 
 #include <QAction>
 #include <QApplication>
+#include <QCheckBox>
 #include <QFile>
+#include <QLineEdit>
+#include <QListWidget>
+#include <QPushButton>
 #include <QLibraryInfo>
 #include <QLocale>
 #include <QTemporaryDir>
@@ -12,6 +16,7 @@
 #include <QtTest>
 #include <memory>
 
+#include "app/controls.h"
 #include "app/tform1.h"
 #include "app/translations.h"
 #include "app/valuetable.h"
@@ -137,6 +142,32 @@ class SavingTest : public QObject {
       const wertedatei::PairFile saved = wertedatei::ReadPairFile(ReadAll(path).toStdString());
       QCOMPARE(QString::fromStdString(saved.y.at(0)), QStringLiteral("6"));
     }
+  }
+
+  void keysStartStopAndMoveAsExpected() {
+    form_->activateWindow();
+    form_->Edit5->setFocus();
+    QTest::keyClick(form_->Edit5, Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(form_->CheckFrequenzsuche));
+
+    form_->S11C();
+    QTest::keyClick(form_->Edit5, Qt::Key_Return);  // a whole computation
+    QCOMPARE(form_->Listbox1->count() > 1, true);
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+
+    // Esc after the first pass stops the computation as "Abbruch" does.
+    QMetaObject::invokeMethod(
+        qApp,
+        [this] {
+          QMetaObject::invokeMethod(
+              qApp, [this] { QTest::keyClick(form_.get(), Qt::Key_Escape); },
+              Qt::QueuedConnection);
+        },
+        Qt::QueuedConnection);
+    form_->D18C();
+    QCOMPARE(app::CalcIdle, std::uint8_t{1});
+    QCOMPARE(form_->Listbox1->count(), 1);
+    QCOMPARE(form_->Button1->text(), QStringLiteral("Berechnung"));
   }
 
   void qtsDialogsSpeakGerman() {
