@@ -28,24 +28,15 @@ std::optional<PassResult> Computation::RunScanPass(const std::function<double()>
   return RunFrequencyScan(fit_, readBound, keepGoing);
 }
 
-// ===========================================================================
-// THE HAND-OVER TO THE LONG-SERIES FIT (more than 200 pairs). Once
-// sinusfit/longseries.h is merged, this becomes
-//
-//   if (!longSeries_)
-//     longSeries_ = std::make_unique<LongSeriesFit>(Mode(), FixedValue(), Data(),
-//                                                   Precision(), Ceiling());
-//   return scan ? longSeries_->RunScanPass(readBound, keepGoing)
-//               : longSeries_->RunPass(readBound, keepGoing);
-//
-// (with a member std::unique_ptr<LongSeriesFit> longSeries_). Until then the
-// ordinary fit serves long series as well.
-// ===========================================================================
+// More than 200 pairs: the long-series fit, which stays near linear in n.
 std::optional<PassResult> Computation::RunLongSeriesPass(bool scan,
                                                          const std::function<double()>& readBound,
                                                          const std::function<bool()>& keepGoing) {
-  if (scan) return RunFrequencyScan(fit_, readBound, keepGoing);
-  return fit_.RunPass(readBound);
+  if (!longSeries_)
+    longSeries_ = std::make_unique<LongSeriesFit>(Mode(), FixedValue(), Data(), Precision(),
+                                                  Ceiling());
+  return scan ? longSeries_->RunScanPass(readBound, keepGoing)
+              : longSeries_->RunPass(readBound, keepGoing);
 }
 
 std::string Computation::FittedValueText(std::string_view term, double x) const {

@@ -21,6 +21,7 @@
 
 #include "sinusfit/fitdata.h"
 #include "sinusfit/frequencyscan.h"
+#include "sinusfit/longseries.h"
 #include "sinusfit/sinefit.h"
 #include "sinusfit/textprecision.h"
 
@@ -71,6 +72,8 @@ class Computation {
   TextPrecision precision_;
   double ceiling_;
   SineFit fit_;
+  // More than 200 pairs: made on the first pass that needs it.
+  std::unique_ptr<LongSeriesFit> longSeries_;
 };
 
 // What the frequency scan would have found after a computation without it.
