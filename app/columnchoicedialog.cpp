@@ -28,10 +28,12 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   setWindowTitle(QStringLiteral("Spalten wählen"));
   auto* layout = new QVBoxLayout(this);
   const int columns = std::clamp(file.columnCount, 2, kMaxOfferedColumns);
+  // Only the columns that hold numbers count (a time stamp "12:00:01" not).
+  const int numeric = std::clamp(file.numericColumns, 2, columns);
   auto* intro = new QLabel(QStringLiteral("Die Datei „%1“ hat %2 Spalten mit Zahlen. "
-                                          "Welche sollen x und y werden?")
+                                          "Welche sollen x und y werden, welche Δy?")
                                .arg(fileName)
-                               .arg(columns),
+                               .arg(numeric),
                            this);
   intro->setWordWrap(true);
   layout->addWidget(intro);
@@ -50,17 +52,25 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   auto* form = new QFormLayout;
   xColumn_ = new QComboBox(this);
   yColumn_ = new QComboBox(this);
+  sigmaColumn_ = new QComboBox(this);
+  sigmaColumn_->addItem(QStringLiteral("keine"));
   for (int i = 0; i < columns; ++i) {
     QString caption = QStringLiteral("Spalte %1").arg(i + 1);
     if (static_cast<std::size_t>(i) < file.headings.size() && !file.headings[i].empty())
       caption += QStringLiteral(": ") + platform::FromLatin1(file.headings[i]);
     xColumn_->addItem(caption);
     yColumn_->addItem(caption);
+    sigmaColumn_->addItem(caption);
   }
-  xColumn_->setCurrentIndex(0);
-  yColumn_->setCurrentIndex(1);
+  const auto offered = [columns](int column, int otherwise) {
+    return column >= 0 && column < columns ? column : otherwise;
+  };
+  xColumn_->setCurrentIndex(offered(file.detected.x, 0));
+  yColumn_->setCurrentIndex(offered(file.detected.y, 1));
+  sigmaColumn_->setCurrentIndex(offered(file.detected.sigmaY, -1) + 1);
   form->addRow(QStringLiteral("x-Werte aus:"), xColumn_);
   form->addRow(QStringLiteral("y-Werte aus:"), yColumn_);
+  form->addRow(QStringLiteral("Δy aus:"), sigmaColumn_);
   layout->addLayout(form);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -73,5 +83,9 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
 
 int ColumnChoiceDialog::XColumn() const { return xColumn_->currentIndex(); }
 int ColumnChoiceDialog::YColumn() const { return yColumn_->currentIndex(); }
+
+wertedatei::ColumnChoice ColumnChoiceDialog::Choice() const {
+  return {XColumn(), YColumn(), sigmaColumn_->currentIndex() - 1};
+}
 
 }  // namespace app

@@ -7,6 +7,7 @@
 class QComboBox;
 
 namespace wertedatei {
+struct ColumnChoice;
 struct PairFile;
 }
 
@@ -15,15 +16,18 @@ namespace app {
 class ColumnChoiceDialog : public QDialog {
   Q_OBJECT
  public:
-  // `file` as read with the first two columns; the choice starts there.
+  // `file` as first read; the choice starts with the columns the reader
+  // found (x, y, and Δy by its heading, else "keine").
   ColumnChoiceDialog(const wertedatei::PairFile& file, const QString& fileName,
                      QWidget* parent = nullptr);
   int XColumn() const;
   int YColumn() const;
+  wertedatei::ColumnChoice Choice() const;
 
  private:
   QComboBox* xColumn_ = nullptr;
   QComboBox* yColumn_ = nullptr;
+  QComboBox* sigmaColumn_ = nullptr;  // "keine" first
 };
 
 }  // namespace app

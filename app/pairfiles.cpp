@@ -26,6 +26,7 @@
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtlatin1.h"
+#include "sinusfit/sinusfit.h"
 #include "wertedatei/wertedatei.h"
 
 namespace app {
@@ -100,23 +101,44 @@ std::optional<QByteArray> TForm1::ReadFileBytes(const QString& path) {
   return bytes;
 }
 
-// Asks which columns become x and y, and reads them when they are not the
-// first two. False when the user cancels.
+// Asks which columns become x, y and Δy, starting from those the reader
+// found, and reads the file again only when the choice differs from what it
+// read. False when the user cancels or the chosen Δy cannot be used.
 bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content,
                            const QString& path) {
-  wertedatei::ColumnChoice choice;
+  wertedatei::ColumnChoice choice = pairs.detected;
   bool chosen = false;
   if (columnChooser_) {
     chosen = columnChooser_(pairs, choice);
   } else {
     ColumnChoiceDialog dialog(pairs, QFileInfo(path).fileName(), this);
     chosen = dialog.exec() == QDialog::Accepted;
-    choice.x = dialog.XColumn();
-    choice.y = dialog.YColumn();
+    choice = dialog.Choice();
   }
   if (!chosen) return false;
-  if (choice.x != 0 || choice.y != 1) pairs = wertedatei::ReadPairFile(content, choice);
-  return true;
+  if (!(choice == pairs.columns)) pairs = wertedatei::ReadPairFile(content, choice);
+  return pairs.sigmaY.empty() || CheckFileUncertainties(pairs, path);
+}
+
+bool TForm1::CheckFileUncertainties(const wertedatei::PairFile& pairs, const QString& path) {
+  std::vector<int> rows;
+  std::vector<std::string_view> texts;
+  const std::size_t n = std::min(pairs.sigmaY.size(), pairs.x.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    rows.push_back(static_cast<int>(i) + 1);
+    texts.push_back(pairs.sigmaY[i]);
+  }
+  const sinusfit::UncertaintyCheck check = sinusfit::CheckUncertainties(rows, texts);
+  if (check.verdict != sinusfit::UncertaintyVerdict::kRefused) return true;
+  QString text = QStringLiteral("Die Spalte für Δy der Datei %1 ist nicht vollständig:\n")
+                     .arg(Quoted(path));
+  for (const std::string& problem : check.problems)
+    text += QString::fromStdString(problem) + QLatin1Char('\n');
+  if (check.furtherProblems > 0)
+    text += QStringLiteral("… und %1 weitere Zeilen\n").arg(check.furtherProblems);
+  text += QStringLiteral("\nOhne Δy („keine“) lässt sich die Datei öffnen.");
+  ShowMessage(text);
+  return false;
 }
 
 // The pairs into rows 1 .. n, the rest of the table emptied; what was
@@ -125,11 +147,15 @@ void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
   const std::size_t count = std::min(pairs.x.size(), pairs.y.size());
   const std::size_t taken = std::min<std::size_t>(count, kMaxPairs);
   TableColumns columns;
+  const bool withSigma = !pairs.sigmaY.empty();
   for (std::size_t i = 0; i < taken; ++i) {
     columns.x.push_back(pairs.x[i]);
     columns.y.push_back(pairs.y[i]);
+    if (withSigma) columns.sigmaY.push_back(i < pairs.sigmaY.size() ? pairs.sigmaY[i] : "");
   }
-  SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"));
+  // A file with Δy shows the column; one without leaves it as it is.
+  SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"),
+                       withSigma ? std::optional<bool>(true) : std::nullopt);
   SG4->scrollToTop();
   Label2->setText(QString::number(taken));
   SG4->MarkUnmodified();
@@ -165,12 +191,16 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
     return false;
   }
   // The writer takes the texts one string each (for now).
-  std::vector<std::string> x, y;
+  std::vector<std::string> x, y, sigma;
   for (std::size_t i = 0; i < pairs.x.size(); ++i) {
     x.emplace_back(pairs.x[i]);
     y.emplace_back(pairs.y[i]);
+    if (i < pairs.sigmaY.size()) sigma.emplace_back(pairs.sigmaY[i]);
   }
-  const std::string text = wertedatei::WritePairFile(x, y, separator);
+  // Δy goes with the pairs while its column is shown.
+  const std::string text = SG4->SigmaColumnShown()
+                               ? wertedatei::WritePairFile(x, y, sigma, separator)
+                               : wertedatei::WritePairFile(x, y, separator);
   const QString failure =
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);

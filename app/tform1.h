@@ -311,6 +311,7 @@ class TForm1 : public QWidget {
   void AcceptDroppedFiles();
   std::optional<QByteArray> ReadFileBytes(const QString& path);
   bool ChooseColumns(wertedatei::PairFile& pairs, std::string_view content, const QString& path);
+  bool CheckFileUncertainties(const wertedatei::PairFile& pairs, const QString& path);
   void TakePairs(const wertedatei::PairFile& pairs, const QString& path);
   void ShowMessage(const QString& text, bool warning = true);
   // Saving and closing (savedstate.cpp).

@@ -98,8 +98,17 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
 
   const int a = static_cast<int>(size % 4);
   const int b = static_cast<int>(size / 4 % 4);
-  const wertedatei::PairFile chosen = wertedatei::ReadPairFile(bytes, {a, b});
+  const int sigma = static_cast<int>(size / 16 % 5) - 1;  // -1 for none
+  const wertedatei::PairFile chosen = wertedatei::ReadPairFile(bytes, {a, b, sigma});
   CheckFile(chosen);
+  // With a Δy column: one Δy text per pair, and written with it, the same
+  // pairs at most.
+  if (chosen.ok && sigma >= 0) {
+    FUZZ_CHECK(chosen.sigmaY.size() == chosen.x.size());
+    const std::string written = wertedatei::WritePairFile(chosen.x, chosen.y, chosen.sigmaY, ';');
+    const wertedatei::PairFile back = wertedatei::ReadPairFile(written, {0, 1, 2});
+    FUZZ_CHECK(back.x.size() <= chosen.x.size());
+  }
 
   CheckWriter(bytes);
   timer.Check();

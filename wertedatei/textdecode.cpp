@@ -12,7 +12,25 @@ unsigned char Byte(std::string_view text, std::size_t i) {
   return static_cast<unsigned char>(text[i]);
 }
 
-char Latin1(std::uint32_t code) { return code <= 0xFF ? static_cast<char>(code) : '?'; }
+// The characters of copied web and office text that stand for a minus or a
+// blank read as such; Δ (as in a "Δy" heading) as D. Anything else beyond
+// Latin-1 stays "?", which no number contains.
+char Latin1(std::uint32_t code) {
+  switch (code) {
+    case 0x2212:  // minus sign
+    case 0x2013:  // en dash, as a minus
+      return '-';
+    case 0x00A0:  // no-break space
+    case 0x2007:  // figure space
+    case 0x2009:  // thin space
+    case 0x202F:  // narrow no-break space
+      return ' ';
+    case 0x0394:  // Greek capital delta
+      return 'D';
+    default:
+      return code <= 0xFF ? static_cast<char>(code) : '?';
+  }
+}
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
   return text.substr(0, prefix.size()) == prefix;

@@ -423,6 +423,42 @@ bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, 
   return false;
 }
 
+// The Δy cell of a pair's line: its number as the table writes numbers, or
+// its text as it stands (so that a bad one can be named), empty if missing.
+void TakeSigma(const std::vector<Field>& fields, int column, DecimalMark mark, PairFile& file) {
+  std::string& sigma = file.sigmaY.emplace_back();
+  const auto k = static_cast<std::size_t>(column);
+  if (column < 0 || k >= fields.size()) return;
+  if (!ReadField(fields[k], mark, &sigma)) sigma = std::string(TrimSpaces(fields[k].text));
+}
+
+std::string Lower(std::string_view text) {
+  std::string lower(TrimSpaces(text));
+  for (char& c : lower)
+    if (c >= 'A' && c <= 'Z') c = static_cast<char>(c - 'A' + 'a');
+  return lower;
+}
+
+// The column whose heading names uncertainties of y, or -1.
+int SigmaColumnByHeading(const std::vector<std::string>& headings, ColumnChoice columns) {
+  static const char* const kNames[] = {"dy", "sigma", "err", "error", "fehler",
+                                       "unsicherheit", "u(y)", "s(y)", "sigma y", "dy/v"};
+  const std::string yName = columns.y >= 0 && static_cast<std::size_t>(columns.y) < headings.size()
+                                ? Lower(headings[static_cast<std::size_t>(columns.y)])
+                                : std::string();
+  for (std::size_t k = 0; k < headings.size(); ++k) {
+    const int column = static_cast<int>(k);
+    if (column == columns.x || column == columns.y) continue;
+    const std::string name = Lower(headings[k]);
+    if (name.empty()) continue;
+    for (const char* known : kNames)
+      if (name == known) return column;
+    // "dU" beside "U", "u(U)" likewise.
+    if (!yName.empty() && (name == "d" + yName || name == "u(" + yName + ")")) return column;
+  }
+  return -1;
+}
+
 // The numbers among a line's fields, the index of the last one, and whether
 // another field holds text.
 struct FieldCounts {
@@ -466,6 +502,7 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
     if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
     SplitLine(line, format.separator, fields);
     const bool pair = TakePair(fields, cx, cy, format.mark, file);
+    if (pair && columns.sigmaY >= 0) TakeSigma(fields, columns.sigmaY, format.mark, file);
     // A line with a pair is counted only when it may widen the columns.
     const FieldCounts counts = pair && fields.size() <= static_cast<std::size_t>(file.columnCount)
                                    ? FieldCounts{}
@@ -477,7 +514,10 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
         read.headingLine = line;
       continue;
     }
-    if (counts.numbers >= 2) file.columnCount = std::max(file.columnCount, counts.last + 1);
+    if (counts.numbers >= 2) {
+      file.columnCount = std::max(file.columnCount, counts.last + 1);
+      file.numericColumns = std::max(file.numericColumns, counts.numbers);
+    }
     if (pair) continue;
     ++read.skipped;
     if (read.skippedLines.size() < kListedLines) read.skippedLines.push_back(reader.Number());
@@ -524,8 +564,16 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
     return file;
   }
   ReserveRoom(file, decoded.lines, text.size());
+  if (columns.sigmaY >= 0 && (columns.sigmaY == columns.x || columns.sigmaY == columns.y)) {
+    file.message = "Die Spalte der Messunsicherheiten ist schon x oder y.";
+    return file;
+  }
+  file.columns = columns;
   const LinesRead read = ReadLines(text, format, columns, sample.hint.has_value(), file);
   Conclude(read, format.separator, choice.has_value(), file);
+  file.detected = format.columns;
+  file.detected.sigmaY = SigmaColumnByHeading(file.headings, format.columns);
+  if (file.numericColumns == 0 && file.ok) file.numericColumns = 2;
   return file;
 }
 
@@ -558,6 +606,22 @@ void WriteCell(std::string_view text, char separator, std::string& out) {
     out += c == '\r' || c == '\n' ? ' ' : c;
   }
   out += '"';
+}
+
+// Latin-1 bytes as UTF-8.
+std::string Utf8(std::string_view latin1) {
+  std::string out;
+  out.reserve(latin1.size() + latin1.size() / 8);
+  for (const char c : latin1) {
+    const auto b = static_cast<unsigned char>(c);
+    if (b < 0x80) {
+      out += c;
+    } else {
+      out += static_cast<char>(0xC0 | (b >> 6));
+      out += static_cast<char>(0x80 | (b & 0x3F));
+    }
+  }
+  return out;
 }
 
 }  // namespace
@@ -599,6 +663,35 @@ std::string WritePairFile(const std::vector<std::string>& x, const std::vector<s
     out += "\r\n";
   }
   return out;
+}
+
+std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
+                          const std::vector<std::string>& sigmaY, char separator) {
+  if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
+    separator = ';';
+  }
+  // Δy (U+0394) in UTF-8; the cells' Latin-1 texts follow in UTF-8 too.
+  std::string heading = "x";
+  heading += separator;
+  heading += 'y';
+  heading += separator;
+  heading += "\xCE\x94y\r\n";
+  std::string body;
+  const std::size_t n = std::max({x.size(), y.size(), sigmaY.size()});
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view xText = i < x.size() ? std::string_view(x[i]) : std::string_view();
+    const std::string_view yText = i < y.size() ? std::string_view(y[i]) : std::string_view();
+    const std::string_view sText =
+        i < sigmaY.size() ? std::string_view(sigmaY[i]) : std::string_view();
+    if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
+    WriteCell(xText, separator, body);
+    body += separator;
+    WriteCell(yText, separator, body);
+    body += separator;
+    WriteCell(sText, separator, body);
+    body += "\r\n";
+  }
+  return heading + Utf8(body);
 }
 
 }  // namespace wertedatei

@@ -12,14 +12,27 @@
 namespace wertedatei {
 
 // The columns that become x and y (counted from 0 among a line's fields).
+// Columns by index from 0; sigmaY the column of the Δy values, -1 for none.
 struct ColumnChoice {
   int x = 0;
   int y = 1;
+  int sigmaY = -1;
+  friend bool operator==(const ColumnChoice&, const ColumnChoice&) = default;
 };
 
 struct PairFile {
   // The cell texts of pair i, in file order.
   std::vector<std::string> x, y;
+  // With a Δy column: the text of its cell in each pair's line (empty where
+  // the line has none), trimmed; empty without.
+  std::vector<std::string> sigmaY;
+  // The columns read, and those the reader found for x and y and, by its
+  // heading (Δy, dy, sigma, err, Fehler, Unsicherheit, u(y), or "d" before
+  // the y column's name), for Δy.
+  ColumnChoice columns;
+  ColumnChoice detected;
+  // The most fields a data line holds that read as numbers.
+  int numericColumns = 0;
   // German: what was skipped, or why nothing could be read; empty when all is well.
   std::string message;
   // False when nothing usable was found.
@@ -42,5 +55,9 @@ PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns);
 // the same values.
 std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
                           char separator);
+// The same with a third column "Δy" (the file then is UTF-8, so that the
+// heading reads back as written).
+std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
+                          const std::vector<std::string>& sigmaY, char separator);
 
 }  // namespace wertedatei

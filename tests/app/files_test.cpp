@@ -53,6 +53,11 @@ QByteArray ReadAll(const QString& path) {
   return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
 }
 
+QByteArray ReadFile(const QString& path) {
+  QFile file(path);
+  return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+}
+
 void WriteFile(const QString& path, const QByteArray& bytes) {
   QFile file(path);
   QVERIFY(file.open(QIODevice::WriteOnly));
@@ -202,13 +207,75 @@ class FilesTest : public QObject {
     QCOMPARE(dialog.XColumn(), 0);
     QCOMPARE(dialog.YColumn(), 1);
     const QList<QComboBox*> boxes = dialog.findChildren<QComboBox*>();
-    QCOMPARE(boxes.size(), 2);
+    QCOMPARE(boxes.size(), 3);  // x, y and Δy
     QCOMPARE(boxes[0]->count(), 3);
     QCOMPARE(boxes[1]->itemText(1), QStringLiteral("Spalte 2: Spannung [µV]"));
+    QCOMPARE(boxes[2]->count(), 4);
+    QCOMPARE(boxes[2]->currentText(), QStringLiteral("keine"));
+    QCOMPARE(dialog.Choice().sigmaY, -1);
     boxes[1]->setCurrentIndex(2);
     QCOMPARE(dialog.YColumn(), 2);
     const auto* preview = dialog.findChild<QPlainTextEdit*>();
     QVERIFY(preview->toPlainText().startsWith(QStringLiteral("Zeit;Spannung [µV];Strom\n1;2;3")));
+  }
+
+  void aLabFileWithUncertaintiesOpensWeighted() {
+    const QString path = Path("labor.csv");
+    WriteFile(path, "t;U;dU\n0;1,02;0,05\n1;1,84;0,05\n2;0,93;0,1\n3;-0,11;0,1\n"
+                    "4;-0,95;0,05\n5;-0,29;0,1\n6;0,72;0,05\n7;1,61;0,2\n");
+    wertedatei::ColumnChoice offered;
+    form_->SetColumnChooser([&](const wertedatei::PairFile&, wertedatei::ColumnChoice& c) {
+      offered = c;
+      return true;  // as preselected
+    });
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(offered.sigmaY, 2);  // "dU" beside "U"
+    QVERIFY(form_->SG4->SigmaColumnShown());
+    QCOMPARE(CellText(*form_->SG4, 8, 3), QStringLiteral("0,2"));
+    form_->D18C();
+    QVERIFY(form_->LabelStatistik->text().contains(QStringLiteral("χ²")));
+    // Saved with its Δy and read back the same.
+    const QString saved = Path("gespeichert.csv");
+    QVERIFY(form_->SavePairFile(saved));
+    const wertedatei::PairFile again = wertedatei::ReadPairFile(ReadFile(saved).toStdString());
+    QCOMPARE(again.detected.sigmaY, 2);
+    QCOMPARE(QString::fromStdString(again.headings.at(2)), QStringLiteral("Dy"));
+    const wertedatei::PairFile withSigma =
+        wertedatei::ReadPairFile(ReadFile(saved).toStdString(), again.detected);
+    QCOMPARE(withSigma.sigmaY.size(), std::size_t{8});
+    QCOMPARE(QString::fromStdString(withSigma.sigmaY[7]), QStringLiteral("0,2"));
+  }
+
+  void aBadUncertaintyColumnIsRefusedWithItsRows() {
+    const QString path = Path("schlecht.csv");
+    WriteFile(path, "x;y;sigma\n1;2;0,1\n2;3;0\n3;4;\n4;5;0,1\n");
+    form_->S11C();
+    form_->SetColumnChooser([](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
+      return true;
+    });
+    QVERIFY(!form_->OpenPairFile(path));
+    QVERIFY2(form_->LastMessage().contains(QStringLiteral("Zeile 2: Δy = 0")),
+             qPrintable(form_->LastMessage()));
+    QVERIFY(form_->LastMessage().contains(QStringLiteral("Zeile 3: Δy fehlt")));
+    QCOMPARE(CellText(*form_->SG4, 1, 0), QStringLiteral("1.5"));  // the table as it was
+    // Without Δy it opens.
+    form_->SetColumnChooser([](const wertedatei::PairFile&, wertedatei::ColumnChoice& c) {
+      c.sigmaY = -1;
+      return true;
+    });
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(CellText(*form_->SG4, 4, 1), QStringLiteral("5"));
+  }
+
+  void theDialogStartsWithTheDetectedColumns() {
+    const QString path = Path("zeit.csv");
+    WriteFile(path, "12:00:01;1,5;2\n12:00:02;2,5;3\n12:00:03;3,5;5\n");
+    form_->SetColumnChooser([](const wertedatei::PairFile& file, wertedatei::ColumnChoice&) {
+      return file.numericColumns == 2;  // the time stamp is no number column
+    });
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(CellText(*form_->SG4, 1, 0), QStringLiteral("1,5"));
+    QCOMPARE(CellText(*form_->SG4, 1, 1), QStringLiteral("2"));
   }
 
   void savedPairsOpenAsTheSameCells_data() {

@@ -276,4 +276,60 @@ TEST(WritePairFile, RandomTablesReadBackAsTheSameValues) {
   }
 }
 
+// Which heading names the uncertainties of y.
+TEST(PairFileSigma, HeadingsNameTheDeltaYColumn) {
+  struct Case {
+    const char* text;
+    int sigma;
+  };
+  const Case cases[] = {
+      {"x;y;dy\n1;2;0,1\n", 2},
+      {"t;U;dU\n1;2;0,1\n", 2},
+      {"t;U;u(U)\n1;2;0,1\n", 2},
+      {"Zeit;Wert;Fehler\n1;2;0,1\n", 2},
+      {"x;y;Unsicherheit\n1;2;0,1\n", 2},
+      {"x;y;SIGMA\n1;2;0,1\n", 2},
+      {"x;y;err\n1;2;0,1\n", 2},
+      {"x;y;\xCE\x94y\n1;2;0,1\n", 2},  // Δy in UTF-8
+      {"x;y;Strom\n1;2;0,1\n", -1},
+      {"x;y\n1;2\n", -1},
+  };
+  for (const Case& c : cases) {
+    const PairFile file = ReadPairFile(c.text);
+    EXPECT_TRUE(file.ok) << c.text;
+    EXPECT_EQ(file.detected.sigmaY, c.sigma) << c.text;
+    EXPECT_TRUE(file.sigmaY.empty()) << c.text;  // read only when chosen
+  }
+}
+
+TEST(PairFileSigma, ChosenColumnKeepsEveryCellAsItStands) {
+  const PairFile file =
+      ReadPairFile("x;y;dy\n1;2;0,5\n2;3;\n3;4;abc\n4;5\n", ColumnChoice{0, 1, 2});
+  ASSERT_EQ(file.x.size(), 4u);
+  EXPECT_EQ(file.sigmaY, (std::vector<std::string>{"0,5", "", "abc", ""}));
+  // Δy may not be x or y.
+  EXPECT_FALSE(ReadPairFile("x;y;dy\n1;2;3\n", ColumnChoice{0, 1, 1}).ok);
+}
+
+TEST(PairFileSigma, WrittenWithDeltaYReadsBackTheSame) {
+  const std::vector<std::string> x{"1", "2,5", "-3"}, y{"0,1", "2", "1e3"},
+      sigma{"0,01", "", "2 %"};
+  const std::string text = wertedatei::WritePairFile(x, y, sigma, ';');
+  EXPECT_EQ(text.substr(0, 9), "x;y;\xCE\x94y\r\n");
+  const PairFile back = ReadPairFile(text, ReadPairFile(text).detected);
+  EXPECT_EQ(back.x, x);
+  EXPECT_EQ(back.y, y);
+  EXPECT_EQ(back.sigmaY, (std::vector<std::string>{"0,01", "", "2 %"}));
+}
+
+// Copied web and office text: its minus signs and blanks read as such.
+TEST(PairFileText, UnicodeMinusAndBlanksReadAsMinusAndBlank) {
+  const PairFile file = ReadPairFile("x;y\n\xE2\x88\x92" "1,5;2\n\xE2\x80\x93" "2;\xC2\xA0" "7\n");
+  ASSERT_TRUE(file.ok);
+  ASSERT_EQ(file.x.size(), 2u) << file.message;
+  EXPECT_EQ(file.x[0], "-1,5");
+  EXPECT_EQ(file.x[1], "-2");
+  EXPECT_EQ(grund::ParseNumber(grund::CommaToPoint(file.y[1])).value, 7.0);
+}
+
 }  // namespace
