@@ -33,13 +33,27 @@ const QString kErrorHeading = QStringLiteral("Summe der Fehlerquadrate");
 const QString kHeadingGap = QStringLiteral("         ");
 const QString kFunctionHeading = QStringLiteral("Funktion");
 
-std::vector<double> ErrorsOf(const QListWidget& list) {
+// The list's lines as the core reads them, with the errors they show.
+struct ListedLines {
+  std::vector<std::string> texts;
   std::vector<double> errors;
-  errors.reserve(static_cast<std::size_t>(list.count()));
-  for (int i = 0; i < list.count(); ++i)
-    errors.push_back(sinusfit::ErrorOfEntry(platform::ToLatin1(list.item(i)->text())));
-  return errors;
+  std::vector<sinusfit::RankedEntry> Ranked() const {
+    std::vector<sinusfit::RankedEntry> ranked;
+    for (std::size_t i = 0; i < texts.size(); ++i) ranked.push_back({errors[i], texts[i]});
+    return ranked;
+  }
+};
+
+ListedLines LinesOf(const QListWidget& list) {
+  ListedLines lines;
+  for (int i = 0; i < list.count(); ++i) {
+    lines.texts.push_back(platform::ToLatin1(list.item(i)->text()));
+    lines.errors.push_back(sinusfit::ErrorOfEntry(lines.texts.back()));
+  }
+  return lines;
 }
+
+std::vector<double> ErrorsOf(const QListWidget& list) { return LinesOf(list).errors; }
 
 }  // namespace
 
@@ -69,15 +83,9 @@ void TForm1::AddResultLine(const Computation& computation, const PassResult& res
   resultRecords_[result.entry] = {computation.Mode(), result.parameters, result.error,
                                   computation.SharedData(), computation.Precision()};
   if (actionSortByError != nullptr && actionSortByError->isChecked()) {
-    const std::vector<double> errors = ErrorsOf(*Listbox1);
-    std::vector<std::string> texts;
-    std::vector<sinusfit::RankedEntry> ranked;
-    texts.reserve(errors.size());
-    for (int i = 0; i < Listbox1->count(); ++i)
-      texts.push_back(platform::ToLatin1(Listbox1->item(i)->text()));
-    for (std::size_t i = 0; i < texts.size(); ++i) ranked.push_back({errors[i], texts[i]});
+    const ListedLines lines = LinesOf(*Listbox1);
     const std::size_t at = sinusfit::ErrorInsertPosition(
-        ranked, {sinusfit::ErrorOfEntry(result.entry), result.entry});
+        lines.Ranked(), {sinusfit::ErrorOfEntry(result.entry), result.entry});
     Listbox1->insertItem(static_cast<int>(at), entry);
   } else {
     Listbox1->addItem(entry);  // sorted as text by the list
@@ -103,12 +111,8 @@ void TForm1::SortResultsByError(bool byError) {
   const QString chosen = current != nullptr ? current->text() : QString();
   if (byError) {
     Listbox1->setSortingEnabled(false);
-    const std::vector<double> errors = ErrorsOf(*Listbox1);
-    std::vector<std::string> texts;
-    for (int i = 0; i < Listbox1->count(); ++i)
-      texts.push_back(platform::ToLatin1(Listbox1->item(i)->text()));
-    std::vector<sinusfit::RankedEntry> ranked;
-    for (std::size_t i = 0; i < texts.size(); ++i) ranked.push_back({errors[i], texts[i]});
+    const ListedLines lines = LinesOf(*Listbox1);
+    std::vector<sinusfit::RankedEntry> ranked = lines.Ranked();
     std::stable_sort(ranked.begin(), ranked.end(), sinusfit::ErrorOrderLess);
     std::vector<QListWidgetItem*> items;
     while (Listbox1->count() > 0) items.push_back(Listbox1->takeItem(0));
@@ -202,7 +206,7 @@ void TForm1::ShowResult(std::string_view term, const std::string& entry, const T
                            return sinusfit::FittedValueText(term, at, precision);
                          });
   ShowCurveWithPairs(term, pairs, precision);
-  ShowStatistics(entry);
+  ShowStatistics(entry, pairs);
 }
 
 void TForm1::Listbox1Click() {

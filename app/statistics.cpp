@@ -62,14 +62,14 @@ void TForm1::BuildStatistics(QWidget* panel) {
   });
 }
 
-void TForm1::ShowStatistics(const std::string& entry) {
+void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   const ResultRecord* record = FindResultRecord(entry);
   if (record == nullptr || LabelStatistik == nullptr) {
     ClearStatistics();
     return;
   }
   // On the pairs the table holds, weighted where their Δy are all given.
-  const FitInput input = ReadFitInput(ReadPairs(*SG4));
+  const FitInput input = ReadFitInput(pairs);
   const sinusfit::FitData& data = input.data;
   const FitStatistics statistics =
       ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);

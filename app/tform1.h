@@ -279,7 +279,7 @@ class TForm1 : public QWidget {
 
   // Statistics (statistics.cpp), on the pairs the table holds.
   void BuildStatistics(QWidget* panel);
-  void ShowStatistics(const std::string& entry);
+  void ShowStatistics(const std::string& entry, const TablePairs& pairs);
   void AppendScanHint();
   void ClearStatistics();
 

@@ -9,6 +9,7 @@
 #include <vector>
 
 #include "_grund/grund.h"
+#include "sinusfit/interpreterstate.h"
 #include "fktint/fktint.h"
 #include "sinusfit/extended_sincos.h"
 #include "sinusfit/periodogram.h"
@@ -33,33 +34,6 @@ using scan::Sums;
 // Refined fits whose residual sums differ by less than this share of the
 // data's sum of squares fit equally well.
 constexpr double kFitTieShare = 1e-9;
-
-// Reading the bound runs the field's term, which may draw random numbers
-// (MCARLO) or write the registers (";"): the scan leaves no trace of it.
-class InterpreterStateGuard {
- public:
-  InterpreterStateGuard()
-      : seed_(grund::ProcessRandom().Seed()),
-        error_(fktint::EvalError),
-        p_(fktint::ParamP),
-        q_(fktint::ParamQ),
-        k_(fktint::ParamK) {}
-  ~InterpreterStateGuard() {
-    grund::ProcessRandom().SetSeed(seed_);
-    fktint::EvalError = error_;
-    fktint::ParamP = p_;
-    fktint::ParamQ = q_;
-    fktint::ParamK = k_;
-  }
-  InterpreterStateGuard(const InterpreterStateGuard&) = delete;
-  InterpreterStateGuard& operator=(const InterpreterStateGuard&) = delete;
-
- private:
-  std::uint32_t seed_;
-  std::uint8_t error_;
-  double p_, q_;
-  std::array<double, 6> k_;
-};
 
 // The index of c among the free parameters p1..p4, where c is free.
 int PhaseIndex(FitMode mode) { return mode == FitMode::kFixedA ? 1 : 2; }

@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "_grund/grund.h"
+#include "sinusfit/interpreterstate.h"
 #include "fktint/fktint.h"
 #include "sinusfit/resulttext.h"
 
@@ -28,33 +29,6 @@ constexpr int kSubsetSteps = 40;
 constexpr int kFullSteps = 30;
 // Pairs per chunk of a loop over all pairs, between two looks at keepGoing.
 constexpr std::size_t kChunk = 16384;
-
-// Reading the bound runs the field's term, which may draw random numbers or
-// write the registers: the scan leaves no trace of it.
-class InterpreterStateGuard {
- public:
-  InterpreterStateGuard()
-      : seed_(grund::ProcessRandom().Seed()),
-        error_(fktint::EvalError),
-        p_(fktint::ParamP),
-        q_(fktint::ParamQ),
-        k_(fktint::ParamK) {}
-  ~InterpreterStateGuard() {
-    grund::ProcessRandom().SetSeed(seed_);
-    fktint::EvalError = error_;
-    fktint::ParamP = p_;
-    fktint::ParamQ = q_;
-    fktint::ParamK = k_;
-  }
-  InterpreterStateGuard(const InterpreterStateGuard&) = delete;
-  InterpreterStateGuard& operator=(const InterpreterStateGuard&) = delete;
-
- private:
-  std::uint32_t seed_;
-  std::uint8_t error_;
-  double p_, q_;
-  std::array<double, 6> k_;
-};
 
 std::vector<std::size_t> SpreadIndices(std::size_t n, std::size_t m) {
   std::vector<std::size_t> idx;

@@ -16,29 +16,14 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "pumping.h"
 #include "valuetable_access.h"
 #include "sinusfit/resulttext.h"
 
 using namespace table_access;
+using pumping::AtPumping;
 
 namespace {
-
-// Runs `action` during the n-th time the event loop is pumped from now on
-// (1: the pumping at the start of a computation, 2: the one after its first
-// pass, ...). Each pumping runs the events posted before it began, so a call
-// that posts itself again is seen once per pumping.
-void AtPumping(int n, std::function<void()> action) {
-  QMetaObject::invokeMethod(
-      qApp,
-      [n, action = std::move(action)]() mutable {
-        if (n <= 1) {
-          action();
-        } else {
-          AtPumping(n - 1, std::move(action));
-        }
-      },
-      Qt::QueuedConnection);
-}
 
 QStringList Column(const app::ValueTable& table, int column) {
   QStringList texts;

@@ -14,25 +14,14 @@
 #include "_grund/grund.h"
 #include "app/controls.h"
 #include "app/tform1.h"
+#include "pumping.h"
 #include "app/valuetable.h"
 #include "sinusfit/frequencyscan.h"
 #include "sinusfit/sinefit.h"
 
-namespace {
+using pumping::AtPumping;
 
-// Runs `action` during the n-th time the event loop is pumped from now on.
-void AtPumping(int n, std::function<void()> action) {
-  QMetaObject::invokeMethod(
-      qApp,
-      [n, action = std::move(action)]() mutable {
-        if (n <= 1) {
-          action();
-        } else {
-          AtPumping(n - 1, std::move(action));
-        }
-      },
-      Qt::QueuedConnection);
-}
+namespace {
 
 }  // namespace
 

@@ -29,9 +29,11 @@
 #include "fktint/fktint.h"
 #include "platform/qtlatin1.h"
 #include "sinusfit/sinusfit.h"
+#include "pumping.h"
 #include "valuetable_access.h"
 
 using namespace table_access;
+using pumping::AtPumping;
 
 namespace {
 
@@ -69,19 +71,13 @@ double ErrorOfTerm(std::string_view term, const Series& series) {
 
 QString Text(double value) { return QString::number(value, 'g', 17); }
 
-// Runs `action` at the n-th pumping of the event loop from now on (1: the
-// start of a computation, 2: after its first pass).
-void AtPumping(int n, std::function<void()> action) {
-  QMetaObject::invokeMethod(
-      qApp,
-      [n, action = std::move(action)]() mutable {
-        if (n <= 1) {
-          action();
-        } else {
-          AtPumping(n - 1, std::move(action));
-        }
-      },
-      Qt::QueuedConnection);
+// The pixels of one colour in a picture file.
+int PixelsOf(const QString& picture, QRgb colour) {
+  const QImage image(picture);
+  int count = 0;
+  for (int y = 0; y < image.height(); ++y)
+    for (int x = 0; x < image.width(); ++x) count += image.pixel(x, y) == colour;
+  return count;
 }
 
 }  // namespace
@@ -206,19 +202,11 @@ class RealDataWindowTest : public QObject {
     QTemporaryDir pictures;
     const QString picture = pictures.filePath(QStringLiteral("opened.png"));
     QVERIFY(form_->ExportPlot(picture));
-    const QImage image(picture);
-    int discPixels = 0;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x) discPixels += image.pixel(x, y) == qRgb(0, 255, 255);
-    QVERIFY(discPixels > 4 * 10);
+    QVERIFY(PixelsOf(picture, qRgb(0, 255, 255)) > 4 * 10);
     // A change of the pairs takes the picture of the opened ones away.
     SetCellText(*form_->SG4, 1, 1, QStringLiteral("9"));
     QVERIFY(form_->ExportPlot(picture));
-    const QImage changed(picture);
-    int left = 0;
-    for (int y = 0; y < changed.height(); ++y)
-      for (int x = 0; x < changed.width(); ++x) left += changed.pixel(x, y) == qRgb(0, 255, 255);
-    QCOMPARE(left, 0);
+    QCOMPARE(PixelsOf(picture, qRgb(0, 255, 255)), 0);
   }
 
   void aLongFileOpensWholeAndComputes() {
@@ -300,11 +288,7 @@ class RealDataWindowTest : public QObject {
     const QString picture = dir.filePath(QStringLiteral("bars.png"));
     form_->FitViewToData();
     QVERIFY(form_->ExportPlot(picture));
-    const QImage image(picture);
-    int barPixels = 0;
-    for (int y = 0; y < image.height(); ++y)
-      for (int x = 0; x < image.width(); ++x) barPixels += image.pixel(x, y) == qRgb(64, 64, 64);
-    QVERIFY(barPixels > 50);
+    QVERIFY(PixelsOf(picture, qRgb(64, 64, 64)) > 50);
 
     // Unweighted again with the column off: the specified heading.
     form_->actionUncertainties->setChecked(false);
