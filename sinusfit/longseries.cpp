@@ -12,6 +12,7 @@
 
 #include "_grund/grund.h"
 #include "sinusfit/interpreterstate.h"
+#include "sinusfit/pairloops.h"
 #include "fktint/fktint.h"
 #include "sinusfit/resulttext.h"
 
@@ -53,6 +54,12 @@ LongSeriesFit::Pairs Pick(const LongSeriesFit::Pairs& all, const std::vector<std
     if (!all.w.empty()) p.w.push_back(all.w[i]);
   }
   return p;
+}
+
+// Pairs [from, to) of a set, for the loops over pairs.
+pairloops::PairSpan Span(const LongSeriesFit::Pairs& pairs, std::size_t from, std::size_t to) {
+  return {pairs.x.data() + from, pairs.y.data() + from,
+          pairs.w.empty() ? nullptr : pairs.w.data() + from, to - from};
 }
 
 // Solves the m × m system (row-major in g, right side r) with column scaling
@@ -206,17 +213,12 @@ static double HeldPhase(double c, double b, double xMean) {
 }
 
 double LongSeriesFit::ModelError(const Shifted& p, const Pairs& pairs, Work& work) const {
-  const bool weighted = !pairs.w.empty();
   const double ph = mode_ == FitMode::kFixedC ? HeldPhase(fixed_, p.b, xMean_) : p.ph;
+  const pairloops::Model model{p.a, p.b, ph, p.d, 0.0};
   double total = 0;
   for (std::size_t from = 0; from < pairs.x.size(); from += kChunk) {
     const std::size_t to = std::min(pairs.x.size(), from + kChunk);
-    double sum = 0;
-    for (std::size_t i = from; i < to; ++i) {
-      const double r = pairs.y[i] - (p.a * std::sin(p.b * pairs.x[i] + ph) + p.d);
-      sum += (weighted ? pairs.w[i] : 1.0) * r * r;
-    }
-    total += sum;
+    total += pairloops::SumResidual(Span(pairs, from, to), model);
     if (!work.Add(to - from)) return total;
   }
   return total;
@@ -227,7 +229,6 @@ double LongSeriesFit::ModelError(const Shifted& p, const Pairs& pairs, Work& wor
 LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int steps,
                                              Work& work) const {
   const int m = FreeParameterCount(mode_);
-  const bool weighted = !pairs.w.empty();
   const bool heldC = mode_ == FitMode::kFixedC;
   const double bScale = span_ > 0 ? kTwoPiD / span_ : 1;
   const std::array<double, 4> scaleOf = {yScale_, bScale, 1.0, yScale_};  // a, b, ph, d
@@ -253,38 +254,28 @@ LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int 
   int halvings = 0;
   for (int iter = 0; iter <= steps; ++iter) {
     // Normal equations and residual at p.
-    std::array<std::array<double, 4>, 4> g{};
-    std::array<double, 4> r{};
-    double error = 0;
     const double ph = heldC ? HeldPhase(fixed_, p.b, xMean_) : p.ph;
+    const pairloops::Model model{p.a, p.b, ph, p.d, heldC ? xMean_ : 0.0};
+    pairloops::NormalSums sums;
     for (std::size_t from = 0; from < pairs.x.size(); from += kChunk) {
       const std::size_t to = std::min(pairs.x.size(), from + kChunk);
-      double s00 = 0, s01 = 0, s02 = 0, s03 = 0, s11 = 0, s12 = 0, s13 = 0, s22 = 0, s23 = 0,
-             s33 = 0, r0 = 0, r1 = 0, r2 = 0, r3 = 0, e = 0;
-      for (std::size_t i = from; i < to; ++i) {
-        const double x = pairs.x[i];
-        const double arg = p.b * x + ph;
-        const double sn = std::sin(arg), cs = std::cos(arg);
-        const double res = pairs.y[i] - (p.a * sn + p.d);
-        const double w = weighted ? pairs.w[i] : 1.0;
-        const double acs = p.a * cs;
-        const double all[4] = {sn, acs * (heldC ? x + xMean_ : x), acs, 1.0};
-        const double j0 = all[which[0]], j1 = all[which[1]], j2 = all[which[2]],
-                     j3 = m > 3 ? all[which[3]] : 0.0;
-        const double wj0 = w * j0, wj1 = w * j1, wj2 = w * j2, wj3 = w * j3;
-        s00 += wj0 * j0; s01 += wj0 * j1; s02 += wj0 * j2; s03 += wj0 * j3;
-        s11 += wj1 * j1; s12 += wj1 * j2; s13 += wj1 * j3;
-        s22 += wj2 * j2; s23 += wj2 * j3; s33 += wj3 * j3;
-        r0 += wj0 * res; r1 += wj1 * res; r2 += wj2 * res; r3 += wj3 * res;
-        e += w * res * res;
+      const pairloops::NormalSums part = pairloops::SumNormal(Span(pairs, from, to), model);
+      for (int k = 0; k < 4; ++k) {
+        for (int l = k; l < 4; ++l) sums.g[k][l] += part.g[k][l];
+        sums.r[k] += part.r[k];
       }
-      g[0][0] += s00; g[0][1] += s01; g[0][2] += s02; g[0][3] += s03;
-      g[1][1] += s11; g[1][2] += s12; g[1][3] += s13;
-      g[2][2] += s22; g[2][3] += s23; g[3][3] += s33;
-      r[0] += r0; r[1] += r1; r[2] += r2; r[3] += r3;
-      error += e;
+      sums.error += part.error;
       if (!work.Add(to - from)) return out;
     }
+    // The free parameters' part of the system.
+    std::array<std::array<double, 4>, 4> g{};
+    std::array<double, 4> r{};
+    for (int k = 0; k < m; ++k) {
+      r[k] = sums.r[which[k]];
+      for (int l = 0; l < m; ++l)
+        g[k][l] = sums.g[std::min(which[k], which[l])][std::max(which[k], which[l])];
+    }
+    const double error = sums.error;
     if (!std::isfinite(error)) {
       if (!std::isfinite(acceptedError)) return out;
       break;
@@ -309,8 +300,6 @@ LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int 
         if (std::fabs(step[k]) > 1e-9 * scaleOf[which[k]]) small = false;
       if (small) break;
     }
-    for (int k = 0; k < m; ++k)
-      for (int l = 0; l < k; ++l) g[k][l] = g[l][k];
     if (!SolveSmall(m, g, r, step)) break;
     for (int k = 0; k < m; ++k) get(p, which[k]) = get(accepted, which[k]) + step[k];
   }
@@ -334,25 +323,16 @@ std::optional<LongSeriesFit::Scored> LongSeriesFit::Score(const Shifted& s, Work
   }
   const std::optional<ModelParameters> t = ParseTerm(scored.term);
   if (!t) return std::nullopt;
-  // The term's own numbers, the argument in extended precision as the
-  // interpreter forms it; the sine of the reduced argument in double.
-  const bool weighted = !all_.w.empty();
-  Extended total = 0;
+  // The term's own numbers on the unshifted x.
+  double total = 0;
   for (std::size_t from = 0; from < xOriginal_.size(); from += kChunk) {
     const std::size_t to = std::min(xOriginal_.size(), from + kChunk);
-    Extended sum = 0;
-    for (std::size_t i = from; i < to; ++i) {
-      Extended arg = static_cast<Extended>(t->b) * xOriginal_[i] + t->c;
-      arg -= std::nearbyint(arg / grund::kTwoPi) * grund::kTwoPi;
-      const Extended r =
-          static_cast<Extended>(all_.y[i]) -
-          (static_cast<Extended>(t->a) * std::sin(static_cast<double>(arg)) + t->d);
-      sum += (weighted ? all_.w[i] : 1.0) * r * r;
-    }
-    total += sum;
+    pairloops::PairSpan span = Span(all_, from, to);
+    span.x = xOriginal_.data() + from;
+    total += pairloops::SumTermResidual(span, t->a, t->b, t->c, t->d);
     if (!work.Add(to - from)) return std::nullopt;
   }
-  scored.error = static_cast<double>(total);
+  scored.error = total;
   if (!std::isfinite(scored.error)) return std::nullopt;
   termErrors_.emplace(scored.term, scored.error);
   return scored;

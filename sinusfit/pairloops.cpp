@@ -1,0 +1,211 @@
+// Four pairs at a time in the compiler's vector types (GCC and Clang): on
+// a plain x86-64 they become SSE2 instructions, with AVX where the build
+// allows it. The sine and cosine are a Cody-Waite reduction by π/2 and the
+// usual minimax polynomials on [−π/4, π/4]. This file is compiled without
+// contracting a·b + c into one rounding: the error-free products below rely
+// on every operation being rounded on its own.
+
+#include "sinusfit/pairloops.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstring>
+
+// Every function taking or giving a vector is inlined, so the note about
+// the calling convention of 32-byte vectors without AVX does not apply.
+#pragma GCC diagnostic ignored "-Wpsabi"
+
+namespace sinusfit::pairloops {
+
+namespace {
+
+typedef double D4 __attribute__((vector_size(32)));
+typedef std::uint64_t U4 __attribute__((vector_size(32)));
+
+// π/2 in three parts, the first two of 33 significant bits, so that k·part
+// is exact for |k| < 2^20.
+constexpr double kPio2Part1 = 1.57079632673412561417e+00;
+constexpr double kPio2Part2 = 6.07710050630396597660e-11;
+constexpr double kPio2Part3 = 2.02226624879595063154e-21;
+constexpr double kTwoOverPi = 6.36619772367581382433e-01;
+// Adding and subtracting 1.5·2^52 rounds to the nearest integer, and the
+// low bits of the sum are that integer modulo 4.
+constexpr double kRoundMagic = 6755399441055744.0;
+// sin r ≈ r + r·z·S(z) and cos r ≈ 1 − z/2 + z²·C(z), z = r², |r| ≤ π/4.
+constexpr double kS1 = -1.66666666666666324348e-01, kS2 = 8.33333333332248946124e-03,
+                 kS3 = -1.98412698298579493134e-04, kS4 = 2.75573137070700676789e-06,
+                 kS5 = -2.50507602534068634195e-08, kS6 = 1.58969099521155010221e-10;
+constexpr double kC1 = 4.16666666666666019037e-02, kC2 = -1.38888888888741095749e-03,
+                 kC3 = 2.48015872894767294178e-05, kC4 = -2.75573143513906633035e-07,
+                 kC5 = 2.08757232129817482790e-09, kC6 = -1.13596475577881948265e-11;
+
+constexpr std::size_t kLanes = 4;
+
+[[gnu::always_inline]] inline D4 Splat(double v) { return D4{v, v, v, v}; }
+
+// Lanes from `count` (≤ 4) values at p, the rest 0.
+[[gnu::always_inline]] inline D4 Load(const double* p, std::size_t count) {
+  D4 v = Splat(0);
+  if (count == kLanes) {
+    std::memcpy(&v, p, sizeof v);
+  } else {
+    for (std::size_t i = 0; i < count; ++i) v[i] = p[i];
+  }
+  return v;
+}
+
+[[gnu::always_inline]] inline D4 Weights(const double* w, std::size_t count) {
+  if (w) return Load(w, count);
+  D4 v = Splat(0);
+  for (std::size_t i = 0; i < count; ++i) v[i] = 1;
+  return v;
+}
+
+[[gnu::always_inline]] inline double Total(D4 v) { return (v[0] + v[1]) + (v[2] + v[3]); }
+
+// sin and cos of four arguments; lanes beyond the reduced range (or not
+// finite) from the library.
+[[gnu::always_inline]] inline void SinCos4(D4 x, D4& sine, D4& cosine) {
+  const D4 t = x * kTwoOverPi + kRoundMagic;
+  const D4 k = t - kRoundMagic;
+  const U4 q = (U4)t;
+  D4 r = x - k * kPio2Part1;
+  r = r - k * kPio2Part2;
+  r = r - k * kPio2Part3;
+  const D4 z = r * r;
+  const D4 s = r + r * z * (kS1 + z * (kS2 + z * (kS3 + z * (kS4 + z * (kS5 + z * kS6)))));
+  const D4 c =
+      1.0 - 0.5 * z + z * z * (kC1 + z * (kC2 + z * (kC3 + z * (kC4 + z * (kC5 + z * kC6)))));
+  // Quadrant q: sin x = s, c, −s, −c and cos x = c, −s, −c, s.
+  const U4 odd = -(q & 1);
+  const U4 sBits = (U4)s, cBits = (U4)c;
+  U4 sinBits = (sBits & ~odd) | (cBits & odd);
+  U4 cosBits = (cBits & ~odd) | (sBits & odd);
+  sinBits ^= (q & 2) << 62;
+  cosBits ^= ((q + 1) & 2) << 62;
+  sine = (D4)sinBits;
+  cosine = (D4)cosBits;
+  for (std::size_t i = 0; i < kLanes; ++i) {
+    if (!(std::fabs(x[i]) <= kReducedRange)) {
+      sine[i] = std::sin(x[i]);
+      cosine[i] = std::cos(x[i]);
+    }
+  }
+}
+
+// Veltkamp's split: hi holds the upper 26 bits, hi + lo = v exactly.
+[[gnu::always_inline]] inline void Split(D4 v, D4& hi, D4& lo) {
+  const D4 t = 134217729.0 * v;
+  hi = t - (t - v);
+  lo = v - hi;
+}
+
+// 2π in parts as π/2 above (times 4, still exact in their bits).
+constexpr double kTwoPiPart1 = 4 * kPio2Part1;
+constexpr double kTwoPiPart2 = 4 * kPio2Part2;
+constexpr double kTwoPiPart3 = 4 * kPio2Part3;
+constexpr double kOneOverTwoPi = 1.59154943091895335769e-01;
+// |b·x + c| up to this is reduced in double-double; beyond it in extended.
+constexpr double kTermReducedRange = 6.0e6;
+
+}  // namespace
+
+void SinCos(const double* arg, double* sine, double* cosine, std::size_t n) {
+  for (std::size_t i = 0; i < n; i += kLanes) {
+    const std::size_t count = n - i < kLanes ? n - i : kLanes;
+    D4 s, c;
+    SinCos4(Load(arg + i, count), s, c);
+    for (std::size_t l = 0; l < count; ++l) {
+      sine[i + l] = s[l];
+      cosine[i + l] = c[l];
+    }
+  }
+}
+
+NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
+  D4 gaa = Splat(0), gab = gaa, gap = gaa, gad = gaa, gbb = gaa, gbp = gaa, gbd = gaa, gpp = gaa,
+     gpd = gaa, gdd = gaa, ra = gaa, rb = gaa, rp = gaa, rd = gaa, e = gaa;
+  for (std::size_t i = 0; i < pairs.n; i += kLanes) {
+    const std::size_t count = pairs.n - i < kLanes ? pairs.n - i : kLanes;
+    const D4 x = Load(pairs.x + i, count);
+    const D4 y = Load(pairs.y + i, count);
+    const D4 w = Weights(pairs.w ? pairs.w + i : nullptr, count);
+    D4 sn, cs;
+    SinCos4(m.b * x + m.ph, sn, cs);
+    const D4 res = y - (m.a * sn + m.d);
+    const D4 acs = m.a * cs;
+    const D4 jb = acs * (x + m.bOffset);
+    const D4 wa = w * sn, wb = w * jb, wp = w * acs;
+    gaa += wa * sn; gab += wa * jb; gap += wa * acs; gad += wa;
+    gbb += wb * jb; gbp += wb * acs; gbd += wb;
+    gpp += wp * acs; gpd += wp;
+    gdd += w;
+    ra += wa * res; rb += wb * res; rp += wp * res; rd += w * res;
+    e += w * res * res;
+  }
+  NormalSums out;
+  out.g[0] = {Total(gaa), Total(gab), Total(gap), Total(gad)};
+  out.g[1][1] = Total(gbb);
+  out.g[1][2] = Total(gbp);
+  out.g[1][3] = Total(gbd);
+  out.g[2][2] = Total(gpp);
+  out.g[2][3] = Total(gpd);
+  out.g[3][3] = Total(gdd);
+  out.r = {Total(ra), Total(rb), Total(rp), Total(rd)};
+  out.error = Total(e);
+  return out;
+}
+
+double SumResidual(const PairSpan& pairs, const Model& m) {
+  D4 e = Splat(0);
+  for (std::size_t i = 0; i < pairs.n; i += kLanes) {
+    const std::size_t count = pairs.n - i < kLanes ? pairs.n - i : kLanes;
+    const D4 x = Load(pairs.x + i, count);
+    const D4 y = Load(pairs.y + i, count);
+    const D4 w = Weights(pairs.w ? pairs.w + i : nullptr, count);
+    D4 sn, cs;
+    SinCos4(m.b * x + m.ph, sn, cs);
+    const D4 res = y - (m.a * sn + m.d);
+    e += w * res * res;
+  }
+  return Total(e);
+}
+
+double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d) {
+  D4 bHi, bLo;
+  Split(Splat(b), bHi, bLo);
+  D4 e = Splat(0);
+  for (std::size_t i = 0; i < pairs.n; i += kLanes) {
+    const std::size_t count = pairs.n - i < kLanes ? pairs.n - i : kLanes;
+    const D4 x = Load(pairs.x + i, count);
+    const D4 y = Load(pairs.y + i, count);
+    const D4 w = Weights(pairs.w ? pairs.w + i : nullptr, count);
+    // b·x = p + pErr exactly (Dekker), then p + c = s + sErr exactly (Knuth).
+    D4 xHi, xLo;
+    Split(x, xHi, xLo);
+    const D4 p = b * x;
+    const D4 pErr = ((bHi * xHi - p) + bHi * xLo + bLo * xHi) + bLo * xLo;
+    const D4 s = p + c;
+    const D4 back = s - p;
+    const D4 sErr = (p - (s - back)) + (c - back);
+    // Less the nearest multiple of 2π, in parts.
+    const D4 k = (s * kOneOverTwoPi + kRoundMagic) - kRoundMagic;
+    const D4 reduced = ((s - k * kTwoPiPart1) - k * kTwoPiPart2) + ((pErr + sErr) - k * kTwoPiPart3);
+    D4 sn, cs;
+    SinCos4(reduced, sn, cs);
+    for (std::size_t l = 0; l < kLanes; ++l) {
+      if (!(std::fabs(s[l]) <= kTermReducedRange)) {
+        // Far from 0 (or not finite): as the interpreter forms it.
+        long double arg = static_cast<long double>(b) * x[l] + c;
+        arg -= std::nearbyint(arg / (2 * 3.141592653589793238462643383279502884L)) *
+               (2 * 3.141592653589793238462643383279502884L);
+        sn[l] = std::sin(static_cast<double>(arg));
+      }
+    }
+    const D4 res = y - (a * sn + d);
+    e += w * res * res;
+  }
+  return Total(e);
+}
+
+}  // namespace sinusfit::pairloops

@@ -1,0 +1,142 @@
+// The vectorised loops over pairs against plain long-double sums: the sine
+// and cosine near every quadrant boundary and beyond the reduced range, the
+// lanes left over at the end of a loop, and a term's error for Unix-time x.
+
+#include "sinusfit/pairloops.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <limits>
+#include <random>
+#include <vector>
+
+namespace pl = sinusfit::pairloops;
+
+namespace {
+
+TEST(PairLoopsTest, SineAndCosineStayWithinTwoUlpOfOne) {
+  std::vector<double> args;
+  // Each side of every multiple of π/4 up to far out, negative as well.
+  for (int k = -4000; k <= 4000; ++k) {
+    const double at = k * 0.78539816339744830962;
+    for (double off : {-1e-12, -1e-7, 0.0, 1e-7, 1e-12}) args.push_back(at + off);
+  }
+  std::mt19937_64 random(5);
+  std::uniform_real_distribution<double> far(-pl::kReducedRange, pl::kReducedRange);
+  for (int i = 0; i < 20000; ++i) args.push_back(far(random));
+  for (double v : {0.0, -0.0, 1e-300, 5e-324, 1.4e6, -1.49e6}) args.push_back(v);
+  std::vector<double> s(args.size()), c(args.size());
+  pl::SinCos(args.data(), s.data(), c.data(), args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    const long double exactS = sinl(args[i]), exactC = cosl(args[i]);
+    // About two ulp of values up to 1.
+    EXPECT_NEAR(s[i], static_cast<double>(exactS), 2.5e-16) << args[i];
+    EXPECT_NEAR(c[i], static_cast<double>(exactC), 2.5e-16) << args[i];
+  }
+}
+
+TEST(PairLoopsTest, ArgumentsBeyondTheRangeAndNotFiniteGoToTheLibrary) {
+  const std::vector<double> args = {2e6, -3.7e9, 1e300, INFINITY, -INFINITY, NAN, 1.0};
+  std::vector<double> s(args.size()), c(args.size());
+  pl::SinCos(args.data(), s.data(), c.data(), args.size());
+  for (std::size_t i = 0; i < args.size(); ++i) {
+    if (std::isfinite(args[i])) {
+      EXPECT_EQ(s[i], std::sin(args[i])) << args[i];
+      EXPECT_EQ(c[i], std::cos(args[i])) << args[i];
+    } else {
+      EXPECT_TRUE(std::isnan(s[i]) && std::isnan(c[i])) << args[i];
+    }
+  }
+}
+
+struct Series {
+  std::vector<double> x, y, w;
+};
+
+Series Noisy(std::size_t n, double x0, double dx, bool weighted) {
+  std::mt19937 random(static_cast<unsigned>(n) + 1);
+  std::normal_distribution<double> noise(0, 0.2);
+  Series s;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double x = x0 + dx * static_cast<double>(i);
+    s.x.push_back(x);
+    s.y.push_back(3 * std::sin(0.7 * x + 0.4) - 1 + noise(random));
+    if (weighted) s.w.push_back(0.5 + static_cast<double>(i % 5));
+  }
+  return s;
+}
+
+pl::PairSpan SpanOf(const Series& s) {
+  return {s.x.data(), s.y.data(), s.w.empty() ? nullptr : s.w.data(), s.x.size()};
+}
+
+// Every count from empty to two full groups and a remainder, weighted or not.
+TEST(PairLoopsTest, SumsCountEveryPairOnceWhateverIsLeftOverAtTheEnd) {
+  for (bool weighted : {false, true}) {
+    for (std::size_t n = 0; n <= 11; ++n) {
+      const Series s = Noisy(n, -2, 0.37, weighted);
+      const pl::Model m{2.9, 0.71, 0.35, -0.9, 0.25};
+      long double g[4][4] = {}, r[4] = {}, e = 0, plain = 0;
+      for (std::size_t i = 0; i < n; ++i) {
+        const long double w = weighted ? s.w[i] : 1;
+        const long double arg = m.b * s.x[i] + m.ph;
+        const long double sn = sinl(arg), cs = cosl(arg);
+        const long double res = s.y[i] - (m.a * sn + m.d);
+        const long double j[4] = {sn, m.a * cs * (s.x[i] + m.bOffset), m.a * cs, 1};
+        for (int k = 0; k < 4; ++k) {
+          for (int l = 0; l < 4; ++l) g[k][l] += w * j[k] * j[l];
+          r[k] += w * j[k] * res;
+        }
+        e += w * res * res;
+        plain += w * res * res;
+      }
+      const pl::NormalSums sums = pl::SumNormal(SpanOf(s), m);
+      for (int k = 0; k < 4; ++k) {
+        for (int l = k; l < 4; ++l)
+          EXPECT_NEAR(sums.g[k][l], static_cast<double>(g[k][l]), 1e-12 * (1 + std::fabs(g[k][l])))
+              << n << ' ' << k << l;
+        EXPECT_NEAR(sums.r[k], static_cast<double>(r[k]), 1e-12 * (1 + std::fabs(r[k]))) << n;
+      }
+      EXPECT_NEAR(sums.error, static_cast<double>(e), 1e-12 * (1 + e)) << n;
+      EXPECT_NEAR(pl::SumResidual(SpanOf(s), m), static_cast<double>(plain), 1e-12 * (1 + plain))
+          << n;
+    }
+  }
+}
+
+// The interpreter forms b·x + c in extended precision; for x around 1.7e9
+// a plain double product would be off by far more than the residuals.
+TEST(PairLoopsTest, TermResidualMatchesExtendedArithmeticForFarX) {
+  struct Case {
+    double x0, dx, a, b, c, d;
+  };
+  const Case cases[] = {
+      {1.7e9, 60, 2.0, 7.27220521664304e-05, 0.3, 21},     // a logger with Unix time
+      {1.7e9, 1, 1.5, 0.9, 2.1, -3},                       // |b·x| beyond the double-double range
+      {-500, 0.01, 1e-6, 37.3, 5.9, 1e-6},                 // microvolts
+      {1700, 1, 60, 0.5666, 4.7278, 72.5},                 // years
+  };
+  for (const Case& k : cases) {
+    Series s;
+    std::mt19937 random(3);
+    std::normal_distribution<double> noise(0, std::fabs(k.a) * 0.1);
+    for (int i = 0; i < 1003; ++i) {
+      const double x = k.x0 + k.dx * i;
+      s.x.push_back(x);
+      s.y.push_back(k.a * std::sin(k.b * x + k.c) + k.d + noise(random));
+    }
+    long double want = 0;
+    for (std::size_t i = 0; i < s.x.size(); ++i) {
+      long double arg = static_cast<long double>(k.b) * s.x[i] + k.c;
+      arg = std::fmod(arg, 2 * 3.141592653589793238462643383279502884L);
+      const long double r = s.y[i] - (k.a * sinl(arg) + k.d);
+      want += r * r;
+    }
+    EXPECT_NEAR(pl::SumTermResidual(SpanOf(s), k.a, k.b, k.c, k.d), static_cast<double>(want),
+                1e-9 * static_cast<double>(want))
+        << k.x0 << ' ' << k.b;
+  }
+}
+
+}  // namespace
