@@ -25,8 +25,15 @@ namespace {
 constexpr double kTwoPiD = 6.283185307179586476925286766559;
 // Candidates of a pass (and peaks of the scan) refined on all pairs.
 constexpr int kFullRefinements = 3;
+// After the first, only fits whose subset error is within this factor of
+// the first one's go on to all pairs: a fit that much worse on an evenly
+// spread subset does not overtake it on all pairs.
+constexpr double kContender = 1.25;
 constexpr int kScanPeaks = 10;
 constexpr int kSubsetSteps = 40;
+// A step on the subset that lowers its error by less than this share ends
+// the refinement there.
+constexpr double kSubsetConverged = 1e-9;
 constexpr int kFullSteps = 30;
 // Pairs per chunk of a loop over all pairs, between two looks at keepGoing.
 constexpr std::size_t kChunk = 16384;
@@ -294,6 +301,10 @@ LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int 
     acceptedError = error;
     halvings = 0;
     if (iter == steps) break;
+    // On the subset a start need only come close: all pairs refine it on.
+    if (&pairs == &subset_ && std::isfinite(previous) &&
+        previous - error <= kSubsetConverged * previous)
+      break;
     if (std::isfinite(previous) && previous - error <= 1e-13 * previous) {
       bool small = true;
       for (int k = 0; k < m; ++k)
@@ -323,33 +334,44 @@ std::optional<LongSeriesFit::Scored> LongSeriesFit::Score(const Shifted& s, Work
   }
   const std::optional<ModelParameters> t = ParseTerm(scored.term);
   if (!t) return std::nullopt;
-  // The term's own numbers on the unshifted x.
-  double total = 0;
-  for (std::size_t from = 0; from < xOriginal_.size(); from += kChunk) {
-    const std::size_t to = std::min(xOriginal_.size(), from + kChunk);
-    pairloops::PairSpan span = Span(all_, from, to);
-    span.x = xOriginal_.data() + from;
-    total += pairloops::SumTermResidual(span, t->a, t->b, t->c, t->d);
-    if (!work.Add(to - from)) return std::nullopt;
-  }
-  scored.error = total;
+  const std::optional<double> error = TermError(*t, work);
+  if (!error) return std::nullopt;
+  scored.error = *error;
   if (!std::isfinite(scored.error)) return std::nullopt;
   termErrors_.emplace(scored.term, scored.error);
   return scored;
 }
 
-PassResult LongSeriesFit::Result(const std::optional<Scored>& best) const {
+// The error sum of a term's own numbers on all pairs (x unshifted).
+std::optional<double> LongSeriesFit::TermError(const ModelParameters& t, Work& work) const {
+  double total = 0;
+  for (std::size_t from = 0; from < xOriginal_.size(); from += kChunk) {
+    const std::size_t to = std::min(xOriginal_.size(), from + kChunk);
+    pairloops::PairSpan span = Span(all_, from, to);
+    span.x = xOriginal_.data() + from;
+    total += pairloops::SumTermResidual(span, t.a, t.b, t.c, t.d);
+    if (!work.Add(to - from)) return std::nullopt;
+  }
+  return total;
+}
+
+PassResult LongSeriesFit::Result(const std::optional<Scored>& best, Work& work) const {
   PassResult result;
   if (best) {
     result.error = best->error;
     result.parameters = best->p;
     result.term = best->term;
   } else {
-    // No candidate below the ceiling: the ceiling and the mode's zero term.
+    // No candidate below the ceiling: the mode's zero term with its own
+    // error, which for data far from zero lies far above the ceiling.
     result.error = ceiling_;
     result.parameters = ParametersOf(FitState{mode_, {}, fixed_});
     if (mode_ == FitMode::kAllFree) NormaliseAllFree(result.parameters);
     result.term = BuildTermText(result.parameters, precision_);
+    if (const std::optional<ModelParameters> t = ParseTerm(result.term)) {
+      const std::optional<double> own = TermError(*t, work);
+      if (own && std::isfinite(*own)) result.error = *own;
+    }
   }
   result.entry = BuildResultEntry(result.error, result.term, precision_);
   return result;
@@ -367,11 +389,6 @@ std::optional<LongSeriesFit::Scored> LongSeriesFit::FullRefineAndScore(const Shi
   };
   Refined full;
   bool found = false;
-  if (all_.x.size() == subset_.x.size()) {
-    full.ok = true;
-    full.p = from;
-    found = true;
-  }
   for (const Cached& c : cache_) {
     if (!found && close(c.from, from)) {
       full = c.to;
@@ -435,17 +452,23 @@ std::optional<PassResult> LongSeriesFit::RunPass(const std::function<double()>& 
     return candidates[l].subset.error < candidates[r].subset.error;
   });
   std::optional<Scored> best;
+  double bestSubsetError = INFINITY;
   int refined = 0;
   for (int i : order) {
-    if (refined == kFullRefinements) break;
+    if (refined == kFullRefinements || candidates[i].subset.error > kContender * bestSubsetError)
+      break;
     const ModelParameters p = Original(candidates[i].subset.p);
     if (mode_ != FitMode::kFixedB && std::fabs(p.b) > candidates[i].bound) continue;
     ++refined;
     std::optional<Scored> s = FullRefineAndScore(candidates[i].subset.p, candidates[i].bound, work);
     if (work.Stopped()) return std::nullopt;
-    if (s && (!best || s->error < best->error)) best = std::move(s);
+    if (!s) continue;
+    bestSubsetError = std::min(bestSubsetError, candidates[i].subset.error);
+    if (!best || s->error < best->error) best = std::move(s);
   }
-  return Result(best);
+  PassResult result = Result(best, work);
+  if (work.Stopped()) return std::nullopt;
+  return result;
 }
 
 std::optional<PassResult> LongSeriesFit::RunScanPass(const std::function<double()>& readBound,
@@ -644,17 +667,22 @@ std::optional<PassResult> LongSeriesFit::RunScanPass(const std::function<double(
   std::stable_sort(starts.begin(), starts.end(),
                    [](const Refined& l, const Refined& r) { return l.error < r.error; });
   std::optional<Scored> best;
+  double bestSubsetError = INFINITY;
   int refined = 0;
   for (const Refined& r : starts) {
-    if (refined == kFullRefinements) break;
+    if (refined == kFullRefinements || r.error > kContender * bestSubsetError) break;
     if (std::fabs(Original(r.p).b) > bound) continue;
     ++refined;
     std::optional<Scored> s = FullRefineAndScore(r.p, bound, work);
     if (work.Stopped()) return std::nullopt;
-    if (s && (!best || s->error < best->error)) best = std::move(s);
+    if (!s) continue;
+    bestSubsetError = std::min(bestSubsetError, r.error);
+    if (!best || s->error < best->error) best = std::move(s);
   }
   if (!best) return std::nullopt;
-  return Result(best);
+  PassResult result = Result(best, work);
+  if (work.Stopped()) return std::nullopt;
+  return result;
 }
 
 }  // namespace sinusfit

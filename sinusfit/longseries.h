@@ -80,7 +80,8 @@ class LongSeriesFit {
   std::optional<Scored> Score(const Shifted& p, Work& work);
   ModelParameters Original(const Shifted& p) const;
   Shifted FromOriginal(const ModelParameters& p) const;
-  PassResult Result(const std::optional<Scored>& best) const;
+  std::optional<double> TermError(const ModelParameters& term, Work& work) const;
+  PassResult Result(const std::optional<Scored>& best, Work& work) const;
   std::optional<Scored> FullRefineAndScore(const Shifted& subsetFit, double bound, Work& work);
 
   FitMode mode_;
