@@ -2,12 +2,14 @@
 // input, as the window runs them through Computation: a mode 1 to 5, a held
 // value, a bound on |b| and up to 200 pairs of any values the table can hold
 // (finite doubles: equal x, ±0, subnormal, huge), with Δy where the input
-// asks for them. Then the statistics of the pass's result on the same pairs,
+// asks for them; or a long series of up to some 2200 pairs, a pattern of up
+// to 64 pairs from the input repeated along x. Then the statistics of the pass's result on the same pairs,
 // as the statistics label shows them.
 //
 // Input: the mode byte, a byte that may stop the scan after a number of its
-// looks at the window, the held value, the bound, the pair count, then x and
-// y of each pair; after them a byte whose lowest bit asks for Δy, and a Δy
+// looks at the window, the held value, the bound, the pair count (201 and
+// above: a long series of 201 + 37·(count − 201) pairs), then x and y of
+// each pair (of the pattern); after them a byte whose lowest bit asks for Δy, and a Δy
 // for each pair (any double: 0, negative, huge, tiny, infinite, NaN). Each
 // value is a selector byte: a point of a fine grid around 0 (so that x
 // repeat), a value that breaks naive arithmetic, a power of two from 2^-40
@@ -23,7 +25,9 @@
 // bound, the held value in its place, and in mode 1 b >= 0 and 0 <= c <= 2π.
 // The scan reads the bound once, leaves the random generator and the
 // registers as they were, stops for good when told to, and a result of it is
-// as sound as a pass's; its grid keeps within its caps. The statistics text
+// as sound as a pass's; its grid keeps within its caps. On long series every
+// listed error is the interpreter's error sum of its term on all pairs, and
+// a pass told to stop stops. The statistics text
 // shows no "nan" or "inf". The pass and the scan each have their own time
 // limit; a bound whose grid would take long (up to the cap of some 16
 // million pairs × trial values) has its grid checked, and the scan runs on
@@ -94,6 +98,10 @@ constexpr int kPairsPerUnit = 20;
 // values (some 30 ms under the sanitizers); the grid a larger bound would
 // give is checked without the scan.
 constexpr double kMaxScanWork = 1 << 17;
+
+// Pairs of a long series' pattern, and the long series' lengths.
+constexpr int kPatternPairs = 64;
+constexpr int kLongStep = 37;
 
 double PickValue(fuzz::ByteReader& in) {
   const int selector = in.Byte();
@@ -183,6 +191,15 @@ void CheckResult(const PassResult& r, const Computation& computation, double bou
   CheckTermReadsBack(r.term, p, precision);
 }
 
+// A long series lists each term with its error sum on all pairs, as the
+// interpreter gives it.
+void CheckTrueError(const PassResult& r, const sinusfit::FitData& d) {
+  const double own = static_cast<double>(
+      sinusfit::ErrorSum(r.term, d.x, d.y, sinusfit::WeightsOf(d)));
+  if (!std::isfinite(own) || !std::isfinite(r.error)) return;
+  FUZZ_CHECK(std::fabs(r.error - own) <= 1e-8 * own + 1e-300);
+}
+
 struct InterpreterState {
   std::uint32_t seed = grund::ProcessRandom().Seed();
   double p = fktint::ParamP, q = fktint::ParamQ;
@@ -193,7 +210,8 @@ struct InterpreterState {
 // The scan of the computation's pairs. keepGoing says stop after
 // `stopAfter` looks when that is set; once it has said so it must not be
 // asked again.
-void CheckScan(Computation& computation, double bound, std::optional<int> stopAfter) {
+void CheckScan(Computation& computation, double bound, std::optional<int> stopAfter,
+               const sinusfit::FitData& pairs) {
   int boundReads = 0, looks = 0;
   bool stopped = false;
   const auto readBound = [&] {
@@ -216,6 +234,19 @@ void CheckScan(Computation& computation, double bound, std::optional<int> stopAf
   if (!scan) return;
   FUZZ_CHECK(scan->error < computation.Ceiling());
   CheckResult(*scan, computation, bound);
+  if (computation.LongSeries()) CheckTrueError(*scan, pairs);
+}
+
+// The bound of a long series' scan that keeps its grid within kMaxScanWork
+// pairs × trial values (of its subset), as CheckGrid does for the table's.
+double LongScanBound(const std::vector<double>& x, double bound) {
+  const auto [low, high] = std::minmax_element(x.begin(), x.end());
+  const double span = *high - *low;
+  if (!(span > 0) || !std::isfinite(span)) return bound;
+  const double pairs = static_cast<double>(std::min(x.size(), sinusfit::kLongScanSubsetPairs));
+  const double step = 2 * 3.141592653589793 / (sinusfit::kLongScanOversampling * span);
+  const double most = std::floor(kMaxScanWork / pairs) * step;
+  return bound > most ? most : bound;
 }
 
 // The grid of the bound: within the scan's caps and the bound, of finite
@@ -298,15 +329,29 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       stopByte >= 128 ? std::optional<int>(stopByte - 128) : std::nullopt;
   const double fixed = PickValue(in);
   const double bound = PickValue(in);
-  const int n = in.Byte() % 201;
+  const int count = in.Byte();
+  const bool longSeries = count > 200;
+  const int n = longSeries ? 201 + kLongStep * (count - 201) : count;
+  const int given = longSeries ? kPatternPairs : n;
   std::vector<double> x(n), y(n);
-  for (int i = 0; i < n; ++i) {
+  for (int i = 0; i < given; ++i) {
     x[i] = PickCell(in);
     y[i] = PickCell(in);
   }
+  if (longSeries) {
+    // The pattern again and again, each time one pattern's span further on.
+    const auto [low, high] = std::minmax_element(x.begin(), x.begin() + given);
+    const double shift = *high - *low > 0 && std::isfinite(*high - *low) ? *high - *low + 1 : 1;
+    for (int i = given; i < n; ++i) {
+      const double moved = x[i - given] + shift;
+      x[i] = std::isfinite(moved) ? moved : x[i - given];
+      y[i] = y[i - given];
+    }
+  }
   std::vector<double> deltaY;
   if (in.Byte() & 1) {
-    for (int i = 0; i < n; ++i) deltaY.push_back(PickValue(in));
+    for (int i = 0; i < given; ++i) deltaY.push_back(PickValue(in));
+    for (int i = given; i < n; ++i) deltaY.push_back(deltaY[static_cast<std::size_t>(i - given)]);
   }
   sinusfit::FitData pairs{x, y, {}};
   if (!CheckDeltaY(deltaY, pairs.sigma)) return 0;  // refused: nothing is computed
@@ -329,8 +374,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     bool asked = false;
     const std::optional<PassResult> pass =
         computation.RunPass([bound] { return bound; }, [&] { return asked = true; });
-    FUZZ_CHECK(pass && !asked);  // on the table's pairs a pass never asks
+    FUZZ_CHECK(pass);
+    FUZZ_CHECK(!asked || longSeries);  // on the table's pairs a pass never asks
     CheckResult(*pass, computation, bound);
+    if (longSeries) CheckTrueError(*pass, pairs);
     CheckStatistics(computation.Mode(), pass->parameters, pairs);
     for (const double v : x) computation.FittedValueText(pass->term, v);
     FUZZ_CHECK(fktint::EvalError <= 4);
@@ -341,8 +388,23 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     // candidate has three starts (and a free fit before them).
     const int starts = computation.Mode() == FitMode::kFixedC ? 3 : 1;
     const fuzz::InputTimer timer(1 + starts * n / kPairsPerUnit);
-    const double scanBound = CheckGrid(computation.Mode(), x, bound);
-    CheckScan(computation, scanBound, stopAfter);
+    const double scanBound =
+        longSeries ? LongScanBound(x, bound) : CheckGrid(computation.Mode(), x, bound);
+    CheckScan(computation, scanBound, stopAfter, pairs);
+    timer.Check();
+  }
+  if (longSeries && stopAfter) {
+    // A pass told to stop gives nothing and is not asked again.
+    int looks = 0;
+    bool stopped = false;
+    const fuzz::InputTimer timer(1 + n / kPairsPerUnit);
+    const std::optional<PassResult> pass = computation.RunPass([bound] { return bound; }, [&] {
+      FUZZ_CHECK(!stopped);
+      stopped = looks++ >= *stopAfter;
+      return !stopped;
+    });
+    if (stopped) FUZZ_CHECK(!pass);
+    if (pass) CheckResult(*pass, computation, bound);
     timer.Check();
   }
   return 0;

@@ -83,10 +83,12 @@ EXAMPLE_PAIRS = [(1.5, 1.4), (1.1, 1.2), (0.7, 0), (0.3, -0.2), (-0.1, 0.4), (-0
                  (-1.5, 1.2), (2.8, 0.1)]
 
 
-def sine_fit_input(mode, fixed, bound, pairs, stop=0, sigma=None):
+def sine_fit_input(mode, fixed, bound, pairs, stop=0, sigma=None, count=None):
+    """count above 200: a long series, `pairs` its pattern of 64 pairs."""
     def value(v):
         return bytes([208]) + struct.pack("<d", v)
-    data = bytes([mode - 1, stop]) + value(fixed) + value(bound) + bytes([len(pairs)])
+    count = len(pairs) if count is None else count
+    data = bytes([mode - 1, stop]) + value(fixed) + value(bound) + bytes([count])
     for x, y in pairs:
         data += value(x) + value(y)
     if sigma is not None:  # after the pairs: the byte that asks for Δy, then each Δy
@@ -269,6 +271,13 @@ def main():
     # The same long scan, stopped at its first and its fourth look.
     write("sine_fit", f"fit_{len(SINE_FITS):03d}", sine_fit_input(1, 0, 1e6, yearly(200), 128))
     write("sine_fit", f"fit_{len(SINE_FITS) + 1:03d}", sine_fit_input(5, 10, 1e6, yearly(200), 131))
+    # Long series: 2199 yearly pairs, a logger with Unix time stopped at its
+    # third look, a weighted one with c held.
+    write("sine_fit", "long_000", sine_fit_input(1, 0, 1.0, yearly(64), count=255))
+    write("sine_fit", "long_001",
+          sine_fit_input(1, 0, 0.01, yearly(64, start=1.7e9, step=3600.0), 130, count=230))
+    write("sine_fit", "long_002", sine_fit_input(4, 0.3, 2.0, yearly(64, step=0.5), 0,
+                                                 [0.1 + 0.01 * i for i in range(64)], count=210))
     for i, data in enumerate(POINTS):
         write("draw_points", f"points_{i:03d}", data)
     for i, (mode, fixed, bound, pairs, sigma) in enumerate(WEIGHTED_FITS):

@@ -2,8 +2,8 @@
 // a plain x86-64 they become SSE2 instructions, with AVX where the build
 // allows it. The sine and cosine are a Cody-Waite reduction by π/2 and the
 // usual minimax polynomials on [−π/4, π/4]. This file is compiled without
-// contracting a·b + c into one rounding: the error-free products below rely
-// on every operation being rounded on its own.
+// contracting a·b + c into one rounding, so that a term's values are rounded
+// step by step as the interpreter rounds them.
 
 #include "sinusfit/pairloops.h"
 
@@ -93,20 +93,8 @@ constexpr std::size_t kLanes = 4;
   }
 }
 
-// Veltkamp's split: hi holds the upper 26 bits, hi + lo = v exactly.
-[[gnu::always_inline]] inline void Split(D4 v, D4& hi, D4& lo) {
-  const D4 t = 134217729.0 * v;
-  hi = t - (t - v);
-  lo = v - hi;
-}
-
-// 2π in parts as π/2 above (times 4, still exact in their bits).
-constexpr double kTwoPiPart1 = 4 * kPio2Part1;
-constexpr double kTwoPiPart2 = 4 * kPio2Part2;
-constexpr double kTwoPiPart3 = 4 * kPio2Part3;
-constexpr double kOneOverTwoPi = 1.59154943091895335769e-01;
-// |b·x + c| up to this is reduced in double-double; beyond it in extended.
-constexpr double kTermReducedRange = 6.0e6;
+// The interpreter's cap of products and values.
+constexpr double kInterpreterCap = 1e10;
 
 }  // namespace
 
@@ -172,37 +160,25 @@ double SumResidual(const PairSpan& pairs, const Model& m) {
 }
 
 double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d) {
-  D4 bHi, bLo;
-  Split(Splat(b), bHi, bLo);
+  // The interpreter's product of operands of 10^10 and more is 10^10, and
+  // so is a value above 10^10.
+  const bool bCapped = !(std::fabs(b) < kInterpreterCap);
+  const bool aCapped = !(std::fabs(a) < kInterpreterCap);
   D4 e = Splat(0);
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const std::size_t count = pairs.n - i < kLanes ? pairs.n - i : kLanes;
     const D4 x = Load(pairs.x + i, count);
     const D4 y = Load(pairs.y + i, count);
     const D4 w = Weights(pairs.w ? pairs.w + i : nullptr, count);
-    // b·x = p + pErr exactly (Dekker), then p + c = s + sErr exactly (Knuth).
-    D4 xHi, xLo;
-    Split(x, xHi, xLo);
-    const D4 p = b * x;
-    const D4 pErr = ((bHi * xHi - p) + bHi * xLo + bLo * xHi) + bLo * xLo;
-    const D4 s = p + c;
-    const D4 back = s - p;
-    const D4 sErr = (p - (s - back)) + (c - back);
-    // Less the nearest multiple of 2π, in parts.
-    const D4 k = (s * kOneOverTwoPi + kRoundMagic) - kRoundMagic;
-    const D4 reduced = ((s - k * kTwoPiPart1) - k * kTwoPiPart2) + ((pErr + sErr) - k * kTwoPiPart3);
+    D4 product = b * x;
+    for (std::size_t l = 0; l < kLanes; ++l)
+      if (bCapped || !(std::fabs(x[l]) < kInterpreterCap)) product[l] = kInterpreterCap;
     D4 sn, cs;
-    SinCos4(reduced, sn, cs);
-    for (std::size_t l = 0; l < kLanes; ++l) {
-      if (!(std::fabs(s[l]) <= kTermReducedRange)) {
-        // Far from 0 (or not finite): as the interpreter forms it.
-        long double arg = static_cast<long double>(b) * x[l] + c;
-        arg -= std::nearbyint(arg / (2 * 3.141592653589793238462643383279502884L)) *
-               (2 * 3.141592653589793238462643383279502884L);
-        sn[l] = std::sin(static_cast<double>(arg));
-      }
-    }
-    const D4 res = y - (a * sn + d);
+    SinCos4(product + c, sn, cs);
+    D4 value = (aCapped ? Splat(kInterpreterCap) : a * sn) + d;
+    for (std::size_t l = 0; l < kLanes; ++l)
+      if (value[l] > kInterpreterCap) value[l] = kInterpreterCap;
+    const D4 res = y - value;
     e += w * res * res;
   }
   return Total(e);

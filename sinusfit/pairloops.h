@@ -3,7 +3,7 @@
 // pairs at a time so that they compile to vector instructions on any x86-64
 // (and elsewhere): the sine and cosine of many arguments, the sums of the
 // normal equations of a·sin(b·x + ph) + d, the residual sum of such a model,
-// and the residual sum of a term's own numbers in unshifted x.
+// and the residual sum of a term's own values in unshifted x.
 
 #include <array>
 #include <cstddef>
@@ -46,9 +46,9 @@ NormalSums SumNormal(const PairSpan& pairs, const Model& model);
 // Σ w·(y − model)².
 double SumResidual(const PairSpan& pairs, const Model& model);
 
-// Σ w·(y − (a·sin(b·x + c) + d))² for a term's own numbers and unshifted x,
-// the argument formed and reduced in twice the double precision (so that it
-// matches the interpreter's extended arithmetic for x far from 0).
+// Σ w·(y − f(x))² for the term a*SIN(b*X+c)+d with its own numbers and x
+// unshifted, f(x) rounded step by step in double as the interpreter forms it
+// (with its cap of 10^10 on products and values).
 double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d);
 
 }  // namespace sinusfit::pairloops
