@@ -3,7 +3,9 @@
 // is the Qt-free wertedatei unit; a file with more than two columns asks
 // which become x and y.
 
+#include <QCoreApplication>
 #include <QDragEnterEvent>
+#include <QElapsedTimer>
 #include <QDropEvent>
 #include <QFile>
 #include <QFileInfo>
@@ -11,9 +13,11 @@
 #include <QLineEdit>
 #include <QLocale>
 #include <QMimeData>
+#include <QProgressDialog>
 #include <QTimer>
 #include <QUrl>
 #include <algorithm>
+#include <memory>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -39,6 +43,44 @@ constexpr int kMaxPairs = ValueTable::kMaxPairs;
 // film, a disk image) from filling the memory.
 constexpr qint64 kMaxFileBytes = qint64{64} << 20;
 
+// A reading that takes longer than this shows its progress.
+constexpr qint64 kProgressDelayMs = 500;
+
+// The progress of reading a pair file: after half a second a dialog with
+// "Abbrechen" (or the tests' watcher); events are handled meanwhile so that
+// the window stays alive and the button can be pressed.
+class ReadProgress {
+ public:
+  ReadProgress(QWidget* parent, const TForm1::ReadWatcher& watcher)
+      : parent_(parent), watcher_(watcher) {
+    clock_.start();
+  }
+
+  bool Continue(double share) {
+    if (watcher_) return watcher_(share);
+    if (!dialog_ && clock_.elapsed() < kProgressDelayMs) return true;
+    if (!dialog_) {
+      dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Die Wertepaare werden gelesen …"),
+                                                  QStringLiteral("Abbrechen"), 0, kSteps, parent_);
+      dialog_->setWindowTitle(QStringLiteral("Datei öffnen"));
+      dialog_->setWindowModality(Qt::WindowModal);
+      dialog_->setMinimumDuration(0);
+      dialog_->setAutoClose(false);
+      dialog_->setAutoReset(false);
+    }
+    dialog_->setValue(static_cast<int>(share * kSteps));
+    QCoreApplication::processEvents();
+    return !dialog_->wasCanceled();
+  }
+
+ private:
+  static constexpr int kSteps = 1000;
+  QWidget* parent_;
+  const TForm1::ReadWatcher& watcher_;
+  QElapsedTimer clock_;
+  std::unique_ptr<QProgressDialog> dialog_;
+};
+
 // The first local file among the dragged URLs, or an empty text.
 QString DroppedFile(const QMimeData* mime) {
   if (mime == nullptr || !mime->hasUrls()) return {};
@@ -53,9 +95,14 @@ bool TForm1::OpenPairFile(const QString& path) {
   const std::optional<QByteArray> bytes = ReadFileBytes(path);
   if (!bytes) return false;
   const std::string_view content(bytes->constData(), static_cast<std::size_t>(bytes->size()));
-  wertedatei::PairFile pairs = wertedatei::ReadPairFile(content);
-  if (pairs.ok && pairs.columnCount > 2 && !ChooseColumns(pairs, content, path))
+  ReadProgress progress(this, readWatcher_);
+  wertedatei::ReadOptions options;
+  options.maxPairs = kMaxPairs;
+  options.progress = [&progress](double share) { return progress.Continue(share); };
+  wertedatei::PairFile pairs = wertedatei::ReadPairFile(content, options);
+  if (pairs.ok && pairs.columnCount > 2 && !ChooseColumns(pairs, content, path, options))
     return false;  // the user changed their mind: nothing changes
+  if (pairs.cancelled) return false;  // so did they here
   if (!pairs.ok || std::min(pairs.x.size(), pairs.y.size()) == 0) {
     QString text = QStringLiteral("Aus der Datei %1 konnten keine Wertepaare gelesen werden.")
                        .arg(Quoted(path));
@@ -64,7 +111,7 @@ bool TForm1::OpenPairFile(const QString& path) {
     ShowMessage(text);
     return false;
   }
-  TakePairs(pairs, path);
+  TakePairs(std::move(pairs), path);
   return true;
 }
 
@@ -105,7 +152,7 @@ std::optional<QByteArray> TForm1::ReadFileBytes(const QString& path) {
 // found, and reads the file again only when the choice differs from what it
 // read. False when the user cancels or the chosen Δy cannot be used.
 bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content,
-                           const QString& path) {
+                           const QString& path, const wertedatei::ReadOptions& options) {
   wertedatei::ColumnChoice choice = pairs.detected;
   bool chosen = false;
   if (columnChooser_) {
@@ -116,7 +163,8 @@ bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content
     choice = dialog.Choice();
   }
   if (!chosen) return false;
-  if (!(choice == pairs.columns)) pairs = wertedatei::ReadPairFile(content, choice);
+  if (!(choice == pairs.columns)) pairs = wertedatei::ReadPairFile(content, choice, options);
+  if (pairs.cancelled) return false;
   return pairs.sigmaY.empty() || CheckFileUncertainties(pairs, path);
 }
 
@@ -143,16 +191,14 @@ bool TForm1::CheckFileUncertainties(const wertedatei::PairFile& pairs, const QSt
 
 // The pairs into rows 1 .. n, the rest of the table emptied; what was
 // skipped or left out is said afterwards.
-void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
-  const std::size_t count = std::min(pairs.x.size(), pairs.y.size());
-  const std::size_t taken = std::min<std::size_t>(count, kMaxPairs);
+void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
+  const std::size_t taken = std::min(pairs.x.size(), pairs.y.size());
+  const std::size_t leftOut = pairs.pairsLeftOut;
   TableColumns columns;
   const bool withSigma = !pairs.sigmaY.empty();
-  for (std::size_t i = 0; i < taken; ++i) {
-    columns.x.push_back(pairs.x[i]);
-    columns.y.push_back(pairs.y[i]);
-    if (withSigma) columns.sigmaY.push_back(i < pairs.sigmaY.size() ? pairs.sigmaY[i] : "");
-  }
+  columns.x = std::move(pairs.x);
+  columns.y = std::move(pairs.y);
+  if (withSigma) columns.sigmaY = std::move(pairs.sigmaY);
   // A file with Δy shows the column; one without leaves it as it is.
   SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"),
                        withSigma ? std::optional<bool>(true) : std::nullopt);
@@ -165,13 +211,13 @@ void TForm1::TakePairs(const wertedatei::PairFile& pairs, const QString& path) {
 
   QStringList notes;
   if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);
-  if (count > taken)
+  if (leftOut > 0)
     notes << QStringLiteral(
                  "Die Datei enthält %1 Wertepaare, die Tabelle fasst %2: "
                  "die ersten %2 wurden übernommen, %3 weggelassen.")
-                 .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(count)),
+                 .arg(QLocale(QLocale::German).toString(static_cast<qulonglong>(taken + leftOut)),
                       QLocale(QLocale::German).toString(kMaxPairs),
-                      QLocale(QLocale::German).toString(static_cast<qulonglong>(count - taken)));
+                      QLocale(QLocale::German).toString(static_cast<qulonglong>(leftOut)));
   if (!notes.isEmpty()) ShowMessage(notes.join(QStringLiteral("\n\n")), false);
 }
 
@@ -190,17 +236,10 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
                     .arg(Quoted(path)));
     return false;
   }
-  // The writer takes the texts one string each (for now).
-  std::vector<std::string> x, y, sigma;
-  for (std::size_t i = 0; i < pairs.x.size(); ++i) {
-    x.emplace_back(pairs.x[i]);
-    y.emplace_back(pairs.y[i]);
-    if (i < pairs.sigmaY.size()) sigma.emplace_back(pairs.sigmaY[i]);
-  }
   // Δy goes with the pairs while its column is shown.
   const std::string text = SG4->SigmaColumnShown()
-                               ? wertedatei::WritePairFile(x, y, sigma, separator)
-                               : wertedatei::WritePairFile(x, y, separator);
+                               ? wertedatei::WritePairFile(pairs.x, pairs.y, pairs.sigmaY, separator)
+                               : wertedatei::WritePairFile(pairs.x, pairs.y, separator);
   const QString failure =
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);

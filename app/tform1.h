@@ -47,6 +47,7 @@ class Canvas;
 namespace wertedatei {
 struct ColumnChoice;
 struct PairFile;
+struct ReadOptions;
 }  // namespace wertedatei
 
 namespace app {
@@ -111,6 +112,11 @@ class TForm1 : public QWidget {
   // closes over unsaved pairs. Replaces the question (for tests).
   enum class CloseAnswer { kSave, kDiscard, kCancel };
   void SetCloseQuestion(std::function<CloseAnswer()> asker) { closeAsker_ = std::move(asker); }
+  // Told the share of a pair file read so far while it is read; false stops
+  // the reading and the table stays as it was. Replaces the progress dialog
+  // with "Abbrechen" that long readings show (for tests).
+  using ReadWatcher = std::function<bool(double share)>;
+  void SetReadWatcher(ReadWatcher watcher) { readWatcher_ = std::move(watcher); }
 
   QAction* actionOpenPairs = nullptr;    // "Öffnen…", Ctrl+O
   QAction* actionSavePairs = nullptr;    // "Speichern", Ctrl+S: to the last file where it may
@@ -310,9 +316,10 @@ class TForm1 : public QWidget {
   // Files (pairfiles.cpp, export.cpp, fileaccess.cpp).
   void AcceptDroppedFiles();
   std::optional<QByteArray> ReadFileBytes(const QString& path);
-  bool ChooseColumns(wertedatei::PairFile& pairs, std::string_view content, const QString& path);
+  bool ChooseColumns(wertedatei::PairFile& pairs, std::string_view content, const QString& path,
+                     const wertedatei::ReadOptions& options);
   bool CheckFileUncertainties(const wertedatei::PairFile& pairs, const QString& path);
-  void TakePairs(const wertedatei::PairFile& pairs, const QString& path);
+  void TakePairs(wertedatei::PairFile pairs, const QString& path);
   void ShowMessage(const QString& text, bool warning = true);
   // Saving and closing (savedstate.cpp).
   void ShowFileName(const QString& path);
@@ -346,6 +353,7 @@ class TForm1 : public QWidget {
   QString pairFile_;  // last opened or saved
   bool pairFileHasMoreColumns_ = false;
   std::function<CloseAnswer()> closeAsker_;
+  ReadWatcher readWatcher_;
 };
 
 }  // namespace app

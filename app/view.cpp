@@ -95,9 +95,13 @@ void TForm1::FitViewToData() {
   graph_reduziert::PlotContents contents;
   if (const grund::PlotList* list = PlotList()) contents = graph_reduziert::ReadPlotContents(*list);
   if (!points_.Empty()) contents.points = &points_.Points();
-  const TablePairs pairs = ReadNumericPairs(*SG4);
-  for (std::size_t i = 0; i < pairs.x.size(); ++i)
-    contents.pairs.push_back({pairs.x[i], pairs.y[i]});
+  // Pairs shown without a curve are the table's numeric pairs already.
+  if (!pairsOnlyShown_) {
+    const TablePairs pairs = ReadNumericPairs(*SG4);
+    contents.pairs.reserve(pairs.x.size());
+    for (std::size_t i = 0; i < pairs.x.size(); ++i)
+      contents.pairs.push_back({pairs.x[i], pairs.y[i]});
+  }
   const auto view = graph_reduziert::FitView(contents, PB4->width());
   if (view) {
     SetUserView(*view);

@@ -368,10 +368,14 @@ PassResult LongSeriesFit::Result(const std::optional<Scored>& best, Work& work) 
     result.parameters = ParametersOf(FitState{mode_, {}, fixed_});
     if (mode_ == FitMode::kAllFree) NormaliseAllFree(result.parameters);
     result.term = BuildTermText(result.parameters, precision_);
-    if (const std::optional<ModelParameters> t = ParseTerm(result.term)) {
-      const std::optional<double> own = TermError(*t, work);
-      if (own && std::isfinite(*own)) result.error = *own;
+    const std::optional<ModelParameters> t = ParseTerm(result.term);
+    std::optional<double> own = t ? TermError(*t, work) : std::nullopt;
+    if (!work.Stopped() && !(own && std::isfinite(*own))) {
+      // A held value the term cannot state as a number ("NAN"): what the
+      // interpreter makes of the text.
+      own = static_cast<double>(ErrorSum(result.term, xOriginal_, all_.y, all_.w));
     }
+    if (own && std::isfinite(*own)) result.error = *own;
   }
   result.entry = BuildResultEntry(result.error, result.term, precision_);
   return result;

@@ -48,6 +48,8 @@ constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
 constexpr std::size_t kMaxFields = 1000;
 constexpr std::size_t kReservedPairs = std::size_t{1} << 20;
+// Lines between two calls of the progress callback.
+constexpr std::size_t kProgressLines = std::size_t{1} << 16;
 
 // Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
 // DOS text files.
@@ -400,36 +402,46 @@ Sample TakeSample(std::string_view text) {
   return sample;
 }
 
-// Room for a pair on every line, at once: growing the vectors would copy
+// Room for a pair on every line, at once: growing the columns would copy
 // them and touch fresh memory again and again. A pair needs four bytes
 // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
 // a huge file of empty lines does not reserve memory for nothing.
-void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes) {
-  const std::size_t room = std::min({lines, bytes / 4 + 1, kReservedPairs});
-  file.x.reserve(room);
-  file.y.reserve(room);
+void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes, std::size_t maxPairs) {
+  const std::size_t room = std::min({lines, bytes / 4 + 1, kReservedPairs, maxPairs});
+  const std::size_t cellBytes = std::min(bytes / 2, room * 12);
+  file.x.reserve(room, cellBytes);
+  file.y.reserve(room, cellBytes);
 }
 
-// The cells of the chosen columns, appended to the file when both read as
-// numbers; false (and nothing appended) otherwise.
+// The cells of the chosen columns when both read as numbers: appended to the
+// file while it keeps pairs, counted beyond. False when there is no pair.
 bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, DecimalMark mark,
-              PairFile& file) {
+              std::size_t maxPairs, PairFile& file) {
   if (cx >= fields.size() || cy >= fields.size()) return false;
-  std::string& x = file.x.emplace_back();
-  std::string& y = file.y.emplace_back();
-  if (ReadField(fields[cx], mark, &x) && ReadField(fields[cy], mark, &y)) return true;
-  file.x.pop_back();
-  file.y.pop_back();
-  return false;
+  thread_local std::string x, y;
+  if (file.x.size() >= maxPairs) {
+    if (!ReadField(fields[cx], mark, nullptr) || !ReadField(fields[cy], mark, nullptr))
+      return false;
+    ++file.pairsLeftOut;
+    return true;
+  }
+  x.clear();
+  y.clear();
+  if (!ReadField(fields[cx], mark, &x) || !ReadField(fields[cy], mark, &y)) return false;
+  file.x.push_back(x);
+  file.y.push_back(y);
+  return true;
 }
 
 // The Δy cell of a pair's line: its number as the table writes numbers, or
 // its text as it stands (so that a bad one can be named), empty if missing.
 void TakeSigma(const std::vector<Field>& fields, int column, DecimalMark mark, PairFile& file) {
-  std::string& sigma = file.sigmaY.emplace_back();
+  thread_local std::string sigma;
+  sigma.clear();
   const auto k = static_cast<std::size_t>(column);
-  if (column < 0 || k >= fields.size()) return;
-  if (!ReadField(fields[k], mark, &sigma)) sigma = std::string(TrimSpaces(fields[k].text));
+  if (column >= 0 && k < fields.size() && !ReadField(fields[k], mark, &sigma))
+    sigma = std::string(TrimSpaces(fields[k].text));
+  file.sigmaY.push_back(sigma);
 }
 
 std::string Lower(std::string_view text) {
@@ -490,7 +502,7 @@ struct LinesRead {
 // The pass over all lines: the pairs of the chosen columns into the file,
 // its column count, the heading line and the lines without a pair.
 LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice columns,
-                    bool hintLine, PairFile& file) {
+                    bool hintLine, const ReadOptions& options, PairFile& file) {
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
   LinesRead read;
@@ -498,11 +510,19 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
   LineReader reader(text);
   std::string_view line;
   while (reader.Next(line)) {
+    if (options.progress && reader.Number() % kProgressLines == 0 &&
+        !options.progress(static_cast<double>(reader.Position()) /
+                          static_cast<double>(text.size()))) {
+      file.cancelled = true;
+      return read;
+    }
     if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
     if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
     SplitLine(line, format.separator, fields);
-    const bool pair = TakePair(fields, cx, cy, format.mark, file);
-    if (pair && columns.sigmaY >= 0) TakeSigma(fields, columns.sigmaY, format.mark, file);
+    const std::size_t kept = file.x.size();
+    const bool pair = TakePair(fields, cx, cy, format.mark, options.maxPairs, file);
+    if (pair && columns.sigmaY >= 0 && file.x.size() > kept)
+      TakeSigma(fields, columns.sigmaY, format.mark, file);
     // A line with a pair is counted only when it may widen the columns.
     const FieldCounts counts = pair && fields.size() <= static_cast<std::size_t>(file.columnCount)
                                    ? FieldCounts{}
@@ -539,7 +559,8 @@ void Conclude(const LinesRead& read, char separator, bool chosen, PairFile& file
   }
 }
 
-PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
+PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice,
+              const ReadOptions& options) {
   PairFile file;
   std::string storage;
   const DecodedText decoded = DecodeToLatin1(bytes, storage);
@@ -563,13 +584,20 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice) {
     file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
     return file;
   }
-  ReserveRoom(file, decoded.lines, text.size());
+  ReserveRoom(file, decoded.lines, text.size(), options.maxPairs);
   if (columns.sigmaY >= 0 && (columns.sigmaY == columns.x || columns.sigmaY == columns.y)) {
     file.message = "Die Spalte der Messunsicherheiten ist schon x oder y.";
     return file;
   }
   file.columns = columns;
-  const LinesRead read = ReadLines(text, format, columns, sample.hint.has_value(), file);
+  const LinesRead read =
+      ReadLines(text, format, columns, sample.hint.has_value(), options, file);
+  if (file.cancelled) {
+    PairFile cancelled;
+    cancelled.cancelled = true;
+    cancelled.message = "Das Lesen wurde abgebrochen.";
+    return cancelled;
+  }
   Conclude(read, format.separator, choice.has_value(), file);
   file.detected = format.columns;
   file.detected.sigmaY = SigmaColumnByHeading(file.headings, format.columns);
@@ -626,9 +654,13 @@ std::string Utf8(std::string_view latin1) {
 
 }  // namespace
 
-PairFile ReadPairFile(std::string_view bytes) { return Read(bytes, std::nullopt); }
+PairFile ReadPairFile(std::string_view bytes, const ReadOptions& options) {
+  return Read(bytes, std::nullopt, options);
+}
 
-PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns) { return Read(bytes, columns); }
+PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns, const ReadOptions& options) {
+  return Read(bytes, columns, options);
+}
 
 // The separator is ";", ",", a tab or a blank (anything else writes ";");
 // lines end in CRLF, as spreadsheets expect. A cell that the table reads as a
@@ -639,23 +671,22 @@ PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns) { return Rea
 // breaks become blanks); the reader skips such a line and counts it. An
 // empty cell stays empty (a missing y is not turned into 0: the reader
 // reports that line), and pairs with both cells empty are left out.
-std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
-                          char separator) {
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separator) {
   if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
     separator = ';';
   }
   std::string out;
   std::size_t size = 8;
-  for (const std::string& text : x) size += text.size() + 4;
-  for (const std::string& text : y) size += text.size() + 4;
+  for (std::size_t i = 0; i < x.size(); ++i) size += x[i].size() + 4;
+  for (std::size_t i = 0; i < y.size(); ++i) size += y[i].size() + 4;
   out.reserve(size);
   out += 'x';
   out += separator;
   out += "y\r\n";
   const std::size_t n = std::max(x.size(), y.size());
   for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view xText = i < x.size() ? std::string_view(x[i]) : std::string_view();
-    const std::string_view yText = i < y.size() ? std::string_view(y[i]) : std::string_view();
+    const std::string_view xText = i < x.size() ? x[i] : std::string_view();
+    const std::string_view yText = i < y.size() ? y[i] : std::string_view();
     if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
     WriteCell(xText, separator, out);
     out += separator;
@@ -665,8 +696,8 @@ std::string WritePairFile(const std::vector<std::string>& x, const std::vector<s
   return out;
 }
 
-std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
-                          const std::vector<std::string>& sigmaY, char separator) {
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn& sigmaY,
+                          char separator) {
   if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
     separator = ';';
   }
@@ -679,10 +710,9 @@ std::string WritePairFile(const std::vector<std::string>& x, const std::vector<s
   std::string body;
   const std::size_t n = std::max({x.size(), y.size(), sigmaY.size()});
   for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view xText = i < x.size() ? std::string_view(x[i]) : std::string_view();
-    const std::string_view yText = i < y.size() ? std::string_view(y[i]) : std::string_view();
-    const std::string_view sText =
-        i < sigmaY.size() ? std::string_view(sigmaY[i]) : std::string_view();
+    const std::string_view xText = i < x.size() ? x[i] : std::string_view();
+    const std::string_view yText = i < y.size() ? y[i] : std::string_view();
+    const std::string_view sText = i < sigmaY.size() ? sigmaY[i] : std::string_view();
     if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
     WriteCell(xText, separator, body);
     body += separator;

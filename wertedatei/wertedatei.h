@@ -5,9 +5,14 @@
 // texts the table reads back as the same values, and written again.
 // Texts are Latin-1 byte strings, as the table holds them.
 
+#include <cstddef>
+#include <functional>
+#include <limits>
 #include <string>
 #include <string_view>
 #include <vector>
+
+#include "wertedatei/textcolumn.h"
 
 namespace wertedatei {
 
@@ -22,10 +27,14 @@ struct ColumnChoice {
 
 struct PairFile {
   // The cell texts of pair i, in file order.
-  std::vector<std::string> x, y;
+  TextColumn x, y;
   // With a Δy column: the text of its cell in each pair's line (empty where
   // the line has none), trimmed; empty without.
-  std::vector<std::string> sigmaY;
+  TextColumn sigmaY;
+  // Pairs of the file beyond ReadOptions::maxPairs: counted, not kept.
+  std::size_t pairsLeftOut = 0;
+  // The reading was stopped by its progress callback; nothing was kept.
+  bool cancelled = false;
   // The columns read, and those the reader found for x and y and, by its
   // heading (Δy, dy, sigma, err, Fehler, Unsicherheit, u(y), or "d" before
   // the y column's name), for Δy.
@@ -45,19 +54,27 @@ struct PairFile {
   std::vector<std::string> previewLines;
 };
 
+// How a reading goes: the pairs kept at most, and a callback told the share
+// of the text read so far (0 … 1) every few ten thousand lines; when it
+// returns false the reading stops.
+struct ReadOptions {
+  std::size_t maxPairs = std::numeric_limits<std::size_t>::max();
+  std::function<bool(double share)> progress;
+};
+
 // Reads the pairs of a file's bytes: x and y from the first two columns.
-PairFile ReadPairFile(std::string_view bytes);
+PairFile ReadPairFile(std::string_view bytes, const ReadOptions& options = {});
 // The same with x and y from the chosen columns.
-PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns);
+PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns,
+                      const ReadOptions& options = {});
 
 // The pairs as a file: a heading line "x" separator "y", then one line per
 // pair with the texts as the table holds them. Reading the result gives back
 // the same values.
-std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
-                          char separator);
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separator);
 // The same with a third column "Δy" (the file then is UTF-8, so that the
 // heading reads back as written).
-std::string WritePairFile(const std::vector<std::string>& x, const std::vector<std::string>& y,
-                          const std::vector<std::string>& sigmaY, char separator);
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn& sigmaY,
+                          char separator);
 
 }  // namespace wertedatei

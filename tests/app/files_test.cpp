@@ -243,7 +243,7 @@ class FilesTest : public QObject {
     const wertedatei::PairFile withSigma =
         wertedatei::ReadPairFile(ReadFile(saved).toStdString(), again.detected);
     QCOMPARE(withSigma.sigmaY.size(), std::size_t{8});
-    QCOMPARE(QString::fromStdString(withSigma.sigmaY[7]), QStringLiteral("0,2"));
+    QCOMPARE(QString::fromStdString(std::string(withSigma.sigmaY[7])), QStringLiteral("0,2"));
   }
 
   void aBadUncertaintyColumnIsRefusedWithItsRows() {

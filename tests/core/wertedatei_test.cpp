@@ -21,10 +21,22 @@ using wertedatei::WritePairFile;
 
 // What the table makes of a cell: CommaToPoint, then ParseNumber, which must
 // take the whole text.
-double TableValue(const std::string& cell) {
+double TableValue(std::string_view cell) {
   const grund::ParsedNumber parsed = grund::ParseNumber(grund::CommaToPoint(cell));
   EXPECT_TRUE(parsed.ok) << "cell \"" << cell << "\" is no number for the table";
   return parsed.value;
+}
+
+wertedatei::TextColumn Column(const std::vector<std::string>& texts) {
+  wertedatei::TextColumn column;
+  for (const std::string& text : texts) column.push_back(text);
+  return column;
+}
+
+std::vector<std::string> Texts(const wertedatei::TextColumn& column) {
+  std::vector<std::string> texts;
+  for (std::size_t i = 0; i < column.size(); ++i) texts.emplace_back(column[i]);
+  return texts;
 }
 
 void ExpectPairs(const PairFile& file, const std::vector<double>& x, const std::vector<double>& y) {
@@ -218,14 +230,14 @@ TEST(ReadPairFile, KeepsHeadingsPreviewAndChosenColumns) {
 TEST(WritePairFile, WritesHeadingOneMarkAndQuotedText) {
   const std::vector<std::string> x = {"1,5", " 2.25", "abc", "", "7", ""};
   const std::vector<std::string> y = {"-3", "1e-3", "x;\"y\"", "", "", "9"};
-  EXPECT_EQ(WritePairFile(x, y, ';'),
+  EXPECT_EQ(WritePairFile(Column(x), Column(y), ';'),
             "x;y\r\n1,5;-3\r\n2,25;1e-3\r\n\"abc\";\"x;\"\"y\"\"\"\r\n7;\r\n;9\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2.5"}, ','), "x,y\r\n1.5,2.5\r\n");
   EXPECT_EQ(WritePairFile({"1,5"}, {"2"}, '\t'), "x\ty\r\n1,5\t2\r\n");
   EXPECT_EQ(WritePairFile({"1000"}, {",5"}, ' '), "x y\r\n1000 0,5\r\n");
 
   // Lines of text, an empty y and an empty x are not pairs: the reader says so.
-  const PairFile back = ReadPairFile(WritePairFile(x, y, ';'));
+  const PairFile back = ReadPairFile(WritePairFile(Column(x), Column(y), ';'));
   ExpectPairs(back, {1.5, 2.25}, {-3, 1e-3});
   EXPECT_EQ(back.message.rfind("3 Zeilen", 0), 0u) << back.message;
 }
@@ -267,8 +279,9 @@ TEST(WritePairFile, RandomTablesReadBackAsTheSameValues) {
       xValues.push_back(grund::ParseNumber(grund::CommaToPoint(x.back())).value);
       yValues.push_back(grund::ParseNumber(grund::CommaToPoint(y.back())).value);
     }
-    SCOPED_TRACE(WritePairFile(x, y, separator));
-    const PairFile file = ReadPairFile(WritePairFile(x, y, separator));
+    const std::string written = WritePairFile(Column(x), Column(y), separator);
+    SCOPED_TRACE(written);
+    const PairFile file = ReadPairFile(written);
     EXPECT_TRUE(file.ok);
     EXPECT_EQ(file.message, "");
     ExpectPairs(file, xValues, yValues);
@@ -306,7 +319,7 @@ TEST(PairFileSigma, ChosenColumnKeepsEveryCellAsItStands) {
   const PairFile file =
       ReadPairFile("x;y;dy\n1;2;0,5\n2;3;\n3;4;abc\n4;5\n", ColumnChoice{0, 1, 2});
   ASSERT_EQ(file.x.size(), 4u);
-  EXPECT_EQ(file.sigmaY, (std::vector<std::string>{"0,5", "", "abc", ""}));
+  EXPECT_EQ(Texts(file.sigmaY), (std::vector<std::string>{"0,5", "", "abc", ""}));
   // Δy may not be x or y.
   EXPECT_FALSE(ReadPairFile("x;y;dy\n1;2;3\n", ColumnChoice{0, 1, 1}).ok);
 }
@@ -314,12 +327,12 @@ TEST(PairFileSigma, ChosenColumnKeepsEveryCellAsItStands) {
 TEST(PairFileSigma, WrittenWithDeltaYReadsBackTheSame) {
   const std::vector<std::string> x{"1", "2,5", "-3"}, y{"0,1", "2", "1e3"},
       sigma{"0,01", "", "2 %"};
-  const std::string text = wertedatei::WritePairFile(x, y, sigma, ';');
+  const std::string text = wertedatei::WritePairFile(Column(x), Column(y), Column(sigma), ';');
   EXPECT_EQ(text.substr(0, 9), "x;y;\xCE\x94y\r\n");
   const PairFile back = ReadPairFile(text, ReadPairFile(text).detected);
-  EXPECT_EQ(back.x, x);
-  EXPECT_EQ(back.y, y);
-  EXPECT_EQ(back.sigmaY, (std::vector<std::string>{"0,01", "", "2 %"}));
+  EXPECT_EQ(Texts(back.x), x);
+  EXPECT_EQ(Texts(back.y), y);
+  EXPECT_EQ(Texts(back.sigmaY), (std::vector<std::string>{"0,01", "", "2 %"}));
 }
 
 // Copied web and office text: its minus signs and blanks read as such.
