@@ -60,8 +60,9 @@ class ReadProgress {
     if (watcher_) return watcher_(share);
     if (!dialog_ && clock_.elapsed() < kProgressDelayMs) return true;
     if (!dialog_) {
-      dialog_ = std::make_unique<QProgressDialog>(QStringLiteral("Die Wertepaare werden gelesen …"),
-                                                  QStringLiteral("Abbrechen"), 0, kSteps, parent_);
+      dialog_ = std::make_unique<QProgressDialog>(
+          QStringLiteral("Die Wertepaare werden gelesen …"), QStringLiteral("Abbrechen"), 0, kSteps,
+          parent_);
       dialog_->setWindowTitle(QStringLiteral("Datei öffnen"));
       dialog_->setWindowModality(Qt::WindowModal);
       dialog_->setMinimumDuration(0);
@@ -196,6 +197,8 @@ void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
   const std::size_t leftOut = pairs.pairsLeftOut;
   TableColumns columns;
   const bool withSigma = !pairs.sigmaY.empty();
+  graph_reduziert::PlotPoints points{std::move(pairs.xValues), std::move(pairs.yValues),
+                                     BarsOf(pairs.sigmaY, taken)};
   columns.x = std::move(pairs.x);
   columns.y = std::move(pairs.y);
   if (withSigma) columns.sigmaY = std::move(pairs.sigmaY);
@@ -207,7 +210,7 @@ void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
   SG4->MarkUnmodified();
   pairFileHasMoreColumns_ = pairs.columnCount > 2;
   ShowFileName(path);
-  ShowPairsOnly();
+  ShowPairsOnly(std::move(points));
 
   QStringList notes;
   if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);
@@ -237,9 +240,9 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
     return false;
   }
   // Δy goes with the pairs while its column is shown.
-  const std::string text = SG4->SigmaColumnShown()
-                               ? wertedatei::WritePairFile(pairs.x, pairs.y, pairs.sigmaY, separator)
-                               : wertedatei::WritePairFile(pairs.x, pairs.y, separator);
+  const std::string text =
+      SG4->SigmaColumnShown() ? wertedatei::WritePairFile(pairs.x, pairs.y, pairs.sigmaY, separator)
+                              : wertedatei::WritePairFile(pairs.x, pairs.y, separator);
   const QString failure =
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);

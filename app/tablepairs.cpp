@@ -1,55 +1,15 @@
 #include "app/tablepairs.h"
 
 #include <algorithm>
-#include <cstdint>
-#include <optional>
+#include <cmath>
 #include <string_view>
 
 #include "app/valuetable.h"
+#include "wertedatei/numberfield.h"
 
 namespace app {
 
 namespace {
-
-// The usual cell: blanks, a sign, at most 15 digits with one decimal point
-// or comma among them, nothing else. Its digits make an exact double, and so
-// does the power of ten it is divided by, so the one rounding of the
-// division gives the very double the full reading gives (read whole: ok).
-std::optional<grund::ParsedNumber> ReadPlainDecimal(std::string_view text) {
-  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
-                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
-  bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
-  std::uint64_t digits = 0;
-  int count = 0, decimals = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (++count > 15) return std::nullopt;
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      decimals += point ? 1 : 0;
-    } else if ((c == '.' || c == ',') && !point) {
-      point = true;
-    } else {
-      return std::nullopt;  // an exponent, a second point, any other text
-    }
-  }
-  if (count == 0) return std::nullopt;
-  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
-  return grund::ParsedNumber{negative ? -value : value, true};
-}
-
-// A cell's text read as the fit reads numbers; short texts without a heap copy.
-grund::ParsedNumber ReadNumber(std::string_view text) {
-  if (const std::optional<grund::ParsedNumber> plain = ReadPlainDecimal(text)) return *plain;
-  char buffer[64];
-  if (text.size() > sizeof buffer) return grund::ParseNumber(grund::CommaToPoint(text));
-  std::replace_copy(text.begin(), text.end(), buffer, ',', '.');
-  return grund::ParseNumber(std::string_view(buffer, text.size()));
-}
 
 // The columns as the readers take them.
 struct Columns {
@@ -85,7 +45,7 @@ std::vector<TableRow> ReadTableRows(const ValueTable& table) {
   for (int i = 0; i < columns.Rows(); ++i) {
     const std::string_view x = columns.X(i), y = columns.Y(i);
     if (x.empty() && y.empty()) continue;
-    rows.push_back({i + 1, std::string(x), std::string(y), ReadNumber(x), ReadNumber(y)});
+    rows.push_back({i + 1, std::string(x), std::string(y), wertedatei::CellValue(x), wertedatei::CellValue(y)});
   }
   return rows;
 }
@@ -97,7 +57,7 @@ TablePairs ReadPairs(const ValueTable& table) {
   for (int i = 0; i < columns.Rows(); ++i) {
     const std::string_view x = columns.X(i);
     if (x.empty()) continue;
-    Add(pairs, columns, i, ReadNumber(x).value, ReadNumber(columns.Y(i)).value);
+    Add(pairs, columns, i, wertedatei::CellValue(x).value, wertedatei::CellValue(columns.Y(i)).value);
   }
   return pairs;
 }
@@ -108,7 +68,7 @@ TablePairs ReadNumericPairs(const ValueTable& table) {
   for (int i = 0; i < columns.Rows(); ++i) {
     const std::string_view x = columns.X(i);
     if (x.empty()) continue;
-    const grund::ParsedNumber xNumber = ReadNumber(x), yNumber = ReadNumber(columns.Y(i));
+    const grund::ParsedNumber xNumber = wertedatei::CellValue(x), yNumber = wertedatei::CellValue(columns.Y(i));
     if (xNumber.ok && yNumber.ok) Add(pairs, columns, i, xNumber.value, yNumber.value);
   }
   return pairs;
@@ -125,6 +85,17 @@ PairTexts ReadPairTexts(const ValueTable& table) {
     if (columns.withSigma) texts.sigmaY.push_back(columns.Sigma(i));
   }
   return texts;
+}
+
+std::vector<double> BarsOf(const wertedatei::TextColumn& sigmaY, std::size_t pairs) {
+  std::vector<double> bars;
+  if (sigmaY.empty()) return bars;
+  bars.resize(pairs, 0.0);
+  for (std::size_t i = 0; i < sigmaY.size() && i < pairs; ++i) {
+    const grund::ParsedNumber sigma = wertedatei::CellValue(sigmaY[i]);
+    if (sigma.ok && std::isfinite(sigma.value) && sigma.value > 0) bars[i] = sigma.value;
+  }
+  return bars;
 }
 
 }  // namespace app

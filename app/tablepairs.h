@@ -54,4 +54,8 @@ struct PairTexts {
 };
 PairTexts ReadPairTexts(const ValueTable& table);
 
+// Half-lengths of the error bars of `pairs` pairs: a Δy text that reads as a
+// positive number, 0 elsewhere; none at all without Δy texts.
+std::vector<double> BarsOf(const wertedatei::TextColumn& sigmaY, std::size_t pairs);
+
 }  // namespace app

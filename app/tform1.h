@@ -301,7 +301,8 @@ class TForm1 : public QWidget {
  public:
   // The table's pairs without a curve, in a view fitted to them (after a
   // file was opened); they go when the pairs change.
-  void ShowPairsOnly();
+  // The table's numeric pairs, as the opened file gave them.
+  void ShowPairsOnly(graph_reduziert::PlotPoints pairs);
 
  private:
   void ForgetPairsOnly();

@@ -166,17 +166,7 @@ bool DrawnFromNumbers(const TablePairs& pairs) {
 }
 
 graph_reduziert::PlotPoints PointsOf(const TablePairs& pairs) {
-  graph_reduziert::PlotPoints points{pairs.x, pairs.y, {}};
-  if (!pairs.sigmaY.empty()) {
-    // Bars where a Δy reads as a positive number; none elsewhere.
-    points.sigma.resize(pairs.x.size(), 0.0);
-    for (std::size_t i = 0; i < pairs.sigmaY.size() && i < points.sigma.size(); ++i) {
-      const grund::ParsedNumber sigma =
-          grund::ParseNumber(grund::CommaToPoint(std::string(pairs.sigmaY[i])));
-      if (sigma.ok && std::isfinite(sigma.value) && sigma.value > 0) points.sigma[i] = sigma.value;
-    }
-  }
-  return points;
+  return {pairs.x, pairs.y, BarsOf(pairs.sigmaY, pairs.x.size())};
 }
 
 }  // namespace
@@ -201,12 +191,12 @@ void TForm1::ShowCurveWithPairs(std::string_view term, const TablePairs& pairs,
   PB4Paint();
 }
 
-void TForm1::ShowPairsOnly() {
+void TForm1::ShowPairsOnly(graph_reduziert::PlotPoints pairs) {
   grund::PlotList* list = PlotList();
   if (list == nullptr) return;
   // The pairs just opened, without a curve, in a view that shows them all.
   grund::ClearPlotList(*list);
-  points_.SetPoints(PointsOf(ReadNumericPairs(*SG4)));
+  points_.SetPoints(std::move(pairs));
   pairsOnlyShown_ = !points_.Empty();
   FitViewToData();
   PB4Paint();

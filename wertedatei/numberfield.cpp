@@ -1,5 +1,9 @@
 #include "wertedatei/numberfield.h"
 
+#include <algorithm>
+#include <cstdint>
+#include <optional>
+
 #include "_grund/grund.h"
 
 namespace wertedatei {
@@ -8,7 +12,46 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+// The usual cell: blanks, a sign, at most 15 digits with one decimal point
+// or comma among them, nothing else. Its digits make an exact double, and so
+// does the power of ten it is divided by, so the one rounding of the
+// division gives the very double the full reading gives (read whole: ok).
+std::optional<grund::ParsedNumber> ReadPlainDecimal(std::string_view text) {
+  static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                            1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  std::size_t i = 0;
+  while (i < text.size() && text[i] == ' ') ++i;
+  bool negative = false;
+  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  std::uint64_t digits = 0;
+  int count = 0, decimals = 0;
+  bool point = false;
+  for (; i < text.size(); ++i) {
+    const char c = text[i];
+    if (c >= '0' && c <= '9') {
+      if (++count > 15) return std::nullopt;
+      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
+      decimals += point ? 1 : 0;
+    } else if ((c == '.' || c == ',') && !point) {
+      point = true;
+    } else {
+      return std::nullopt;  // an exponent, a second point, any other text
+    }
+  }
+  if (count == 0) return std::nullopt;
+  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
+  return grund::ParsedNumber{negative ? -value : value, true};
+}
+
 }  // namespace
+
+grund::ParsedNumber CellValue(std::string_view text) {
+  if (const std::optional<grund::ParsedNumber> plain = ReadPlainDecimal(text)) return *plain;
+  char buffer[64];
+  if (text.size() > sizeof buffer) return grund::ParseNumber(grund::CommaToPoint(text));
+  std::replace_copy(text.begin(), text.end(), buffer, ',', '.');
+  return grund::ParseNumber(std::string_view(buffer, text.size()));
+}
 
 bool ReadNumber(std::string_view field, char decimalMark, std::string* cell) {
   const char otherMark = decimalMark == ',' ? '.' : ',';

@@ -5,6 +5,8 @@
 #include <string>
 #include <string_view>
 
+#include "_grund/grund.h"
+
 namespace wertedatei {
 
 // A sign, digits, optionally grouped in threes by a thousands mark (the other
@@ -19,5 +21,10 @@ bool ReadNumber(std::string_view field, char decimalMark, std::string* cell);
 // For files whose decimal mark is not known: the last "," or "." of the field
 // is the decimal mark, unless only the other reading is a number.
 bool ReadNumberEitherMark(std::string_view field, std::string* cell);
+
+// The value the table reads a cell text as (CommaToPoint, then ParseNumber),
+// without a heap copy, and without the full reading for the usual cell of a
+// sign, up to 15 digits and one decimal mark.
+grund::ParsedNumber CellValue(std::string_view text);
 
 }  // namespace wertedatei

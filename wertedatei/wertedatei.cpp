@@ -408,9 +408,15 @@ Sample TakeSample(std::string_view text) {
 // a huge file of empty lines does not reserve memory for nothing.
 void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes, std::size_t maxPairs) {
   const std::size_t room = std::min({lines, bytes / 4 + 1, kReservedPairs, maxPairs});
-  const std::size_t cellBytes = std::min(bytes / 2, room * 12);
+  // Each of the two columns takes at most half of a kept line's bytes.
+  const double lineBytes =
+      static_cast<double>(bytes) / static_cast<double>(std::max<std::size_t>(lines, 1));
+  const auto cellBytes =
+      static_cast<std::size_t>(std::min(lineBytes, 64.0) * static_cast<double>(room) / 2);
   file.x.reserve(room, cellBytes);
   file.y.reserve(room, cellBytes);
+  file.xValues.reserve(room);
+  file.yValues.reserve(room);
 }
 
 // The cells of the chosen columns when both read as numbers: appended to the
@@ -430,6 +436,8 @@ bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, 
   if (!ReadField(fields[cx], mark, &x) || !ReadField(fields[cy], mark, &y)) return false;
   file.x.push_back(x);
   file.y.push_back(y);
+  file.xValues.push_back(CellValue(x).value);
+  file.yValues.push_back(CellValue(y).value);
   return true;
 }
 
@@ -529,7 +537,8 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
                                    : CountFields(fields, format.mark);
     // Lines with text above the first pair are headings and titles ("Logger
     // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
-    if (!pair && file.x.empty() && (counts.text || counts.numbers == 0)) {
+    const bool beforeFirstPair = file.x.empty() && file.pairsLeftOut == 0;
+    if (!pair && beforeFirstPair && (counts.text || counts.numbers == 0)) {
       if (counts.numbers == 0 && (fields.size() >= 2 || read.headingLine.empty()))
         read.headingLine = line;
       continue;

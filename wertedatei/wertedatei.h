@@ -26,8 +26,10 @@ struct ColumnChoice {
 };
 
 struct PairFile {
-  // The cell texts of pair i, in file order.
+  // The cell texts of pair i, in file order, and the values the table reads
+  // them as.
   TextColumn x, y;
+  std::vector<double> xValues, yValues;
   // With a Δy column: the text of its cell in each pair's line (empty where
   // the line has none), trimmed; empty without.
   TextColumn sigmaY;

@@ -13,6 +13,7 @@
 #include <QSvgGenerator>
 #include <QTemporaryDir>
 #include <QToolButton>
+#include <QUndoStack>
 #include <QUrl>
 #include <QtTest>
 #include <climits>
@@ -171,6 +172,49 @@ class FilesTest : public QObject {
     QCOMPARE(CellValue(*form_->SG4, 257, 0), 257.0);
     QCOMPARE(form_->Label2->text(), QStringLiteral("257"));
     QVERIFY2(form_->LastMessage().isEmpty(), qPrintable(form_->LastMessage()));
+  }
+
+  // A long reading stopped by "Abbrechen": the table, its count, the title
+  // and the undo stack stay as they were, and no message follows.
+  void aCancelledReadingLeavesTheTableAsItWas() {
+    FillWithOtherData();
+    QByteArray content;
+    for (int i = 0; i < 150000; ++i) content += QByteArray::number(i) + ";1,5\n";
+    const QString path = Path("logger.csv");
+    WriteFile(path, content);
+    const QStringList before = DataCells(*form_->SG4);
+    const QString title = form_->windowTitle();
+    const int steps = form_->SG4->UndoStack()->count();
+    int asked = 0;
+    form_->SetReadWatcher([&](double) { return ++asked < 2; });
+    QVERIFY(!form_->OpenPairFile(path));
+    QCOMPARE(asked, 2);
+    QCOMPARE(DataCells(*form_->SG4), before);
+    QCOMPARE(form_->Label2->text(), QStringLiteral("9"));
+    QCOMPARE(form_->windowTitle(), title);
+    QCOMPARE(form_->SG4->UndoStack()->count(), steps);
+    QVERIFY2(form_->LastMessage().isEmpty(), qPrintable(form_->LastMessage()));
+    // Not stopped, the same file opens whole.
+    form_->SetReadWatcher([](double) { return true; });
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(form_->Label2->text(), QStringLiteral("150000"));
+  }
+
+  // Beyond a million pairs the first million open, and the message says in
+  // German numbers how many were left out.
+  void aFileBeyondTheTablesLimitOpensItsFirstMillion() {
+    QByteArray content;
+    content.reserve(5 * 1000100);
+    for (int i = 0; i < 1000100; ++i) content += QByteArray::number(i % 10) + ";2\n";
+    const QString path = Path("riesig.csv");
+    WriteFile(path, content);
+    QVERIFY(form_->OpenPairFile(path));
+    QCOMPARE(form_->Label2->text(), QStringLiteral("1000000"));
+    QCOMPARE(form_->SG4->model()->rowCount(), 1000001);
+    QVERIFY2(form_->LastMessage().contains(
+                 QStringLiteral("1.000.100 Wertepaare, die Tabelle fasst 1.000.000")),
+             qPrintable(form_->LastMessage()));
+    QVERIFY(form_->LastMessage().contains(QStringLiteral("100 weggelassen")));
   }
 
   void moreThanTwoColumnsAskWhichBecomeXAndY() {

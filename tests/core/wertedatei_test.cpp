@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -322,6 +324,57 @@ TEST(PairFileSigma, ChosenColumnKeepsEveryCellAsItStands) {
   EXPECT_EQ(Texts(file.sigmaY), (std::vector<std::string>{"0,5", "", "abc", ""}));
   // Δy may not be x or y.
   EXPECT_FALSE(ReadPairFile("x;y;dy\n1;2;3\n", ColumnChoice{0, 1, 1}).ok);
+}
+
+// A logger file twice as long as the table: the first million pairs kept,
+// compactly (8 bytes a cell beside its text), the rest counted, not held.
+TEST(PairFileLimit, KeepsTheFirstPairsAndCountsTheRest) {
+  constexpr std::size_t kLines = 2000000, kKept = 1000000;
+  std::string text = "t;U\n";
+  text.reserve(kLines * 8);
+  for (std::size_t i = 0; i < kLines; ++i) {
+    text += std::to_string(i % 1000);
+    text += ";2,5\n";
+  }
+  wertedatei::ReadOptions options;
+  options.maxPairs = kKept;
+  const PairFile file = ReadPairFile(text, options);
+  ASSERT_TRUE(file.ok) << file.message;
+  EXPECT_EQ(file.x.size(), kKept);
+  EXPECT_EQ(file.y.size(), kKept);
+  EXPECT_EQ(file.pairsLeftOut, kLines - kKept);
+  EXPECT_EQ(file.x[kKept - 1], "999");
+  EXPECT_EQ(file.message, "");
+  EXPECT_EQ(file.headings, (std::vector<std::string>{"t", "U"}));
+  EXPECT_LE(file.x.MemoryBytes() + file.y.MemoryBytes(), 28u * kKept);
+}
+
+// The callback hears the share read, rising, and a false from it stops the
+// reading with nothing kept.
+TEST(PairFileLimit, ProgressIsToldAndCanStopTheReading) {
+  std::string text;
+  for (int i = 0; i < 300000; ++i) text += "1;2\n";
+  for (const int stopAt : {0, 1, 100}) {
+    std::vector<double> shares;
+    wertedatei::ReadOptions options;
+    options.progress = [&](double share) {
+      shares.push_back(share);
+      return static_cast<int>(shares.size()) <= stopAt;
+    };
+    const PairFile file = ReadPairFile(text, options);
+    ASSERT_FALSE(shares.empty());
+    EXPECT_TRUE(std::is_sorted(shares.begin(), shares.end()));
+    EXPECT_GT(shares.front(), 0);
+    EXPECT_LE(shares.back(), 1);
+    if (stopAt == 100) {
+      EXPECT_TRUE(file.ok && !file.cancelled);
+      EXPECT_EQ(file.x.size(), 300000u);
+    } else {
+      EXPECT_TRUE(file.cancelled && !file.ok) << stopAt;
+      EXPECT_TRUE(file.x.empty() && file.y.empty());
+      EXPECT_FALSE(file.message.empty());
+    }
+  }
 }
 
 TEST(PairFileSigma, WrittenWithDeltaYReadsBackTheSame) {
