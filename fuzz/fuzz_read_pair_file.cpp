@@ -11,6 +11,7 @@
 // values.
 
 #include <cmath>
+#include <cstring>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -29,6 +30,8 @@ double CellValue(std::string_view cell) {
   return parsed.value;
 }
 
+bool SameBits(double a, double b) { return std::memcmp(&a, &b, sizeof a) == 0; }
+
 void CheckFile(const wertedatei::PairFile& file) {
   FUZZ_CHECK(file.x.size() == file.y.size());
   FUZZ_CHECK(file.ok == !file.x.empty());
@@ -36,9 +39,11 @@ void CheckFile(const wertedatei::PairFile& file) {
   FUZZ_CHECK(file.previewLines.size() <= 10);
   for (const std::string& line : file.previewLines) FUZZ_CHECK(line.size() <= 200);
   FUZZ_CHECK(file.columnCount >= 0);
+  // The values given beside the texts are those the table reads them as.
+  FUZZ_CHECK(file.xValues.size() == file.x.size() && file.yValues.size() == file.y.size());
   for (std::size_t i = 0; i < file.x.size(); ++i) {
-    CellValue(file.x[i]);
-    CellValue(file.y[i]);
+    FUZZ_CHECK(SameBits(CellValue(file.x[i]), file.xValues[i]));
+    FUZZ_CHECK(SameBits(CellValue(file.y[i]), file.yValues[i]));
   }
 }
 

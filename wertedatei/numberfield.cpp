@@ -12,15 +12,13 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
-// The usual cell: blanks, a sign, at most 15 digits with one decimal point
-// or comma among them, nothing else. Its digits make an exact double, and so
-// does the power of ten it is divided by, so the one rounding of the
-// division gives the very double the full reading gives (read whole: ok).
-std::optional<grund::ParsedNumber> ReadPlainDecimal(std::string_view text) {
+// A sign, at most 15 digits with one decimal mark among them (`mark`, or
+// either for 0), nothing else, from text[i] on. Its digits make an exact
+// double, and so does the power of ten it is divided by, so the one rounding
+// of the division gives the very double the full reading gives.
+std::optional<double> PlainDecimal(std::string_view text, std::size_t i, char mark) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
-  std::size_t i = 0;
-  while (i < text.size() && text[i] == ' ') ++i;
   bool negative = false;
   if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
   std::uint64_t digits = 0;
@@ -32,7 +30,7 @@ std::optional<grund::ParsedNumber> ReadPlainDecimal(std::string_view text) {
       if (++count > 15) return std::nullopt;
       digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
       decimals += point ? 1 : 0;
-    } else if ((c == '.' || c == ',') && !point) {
+    } else if (!point && (mark == 0 ? c == '.' || c == ',' : c == mark)) {
       point = true;
     } else {
       return std::nullopt;  // an exponent, a second point, any other text
@@ -40,13 +38,21 @@ std::optional<grund::ParsedNumber> ReadPlainDecimal(std::string_view text) {
   }
   if (count == 0) return std::nullopt;
   const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
-  return grund::ParsedNumber{negative ? -value : value, true};
+  return negative ? -value : value;
 }
 
 }  // namespace
 
+bool ReadPlainNumber(std::string_view field, char decimalMark, double& value) {
+  const std::optional<double> plain = PlainDecimal(field, 0, decimalMark);
+  if (plain) value = *plain;
+  return plain.has_value();
+}
+
 grund::ParsedNumber CellValue(std::string_view text) {
-  if (const std::optional<grund::ParsedNumber> plain = ReadPlainDecimal(text)) return *plain;
+  std::size_t blanks = 0;
+  while (blanks < text.size() && text[blanks] == ' ') ++blanks;
+  if (const std::optional<double> plain = PlainDecimal(text, blanks, 0)) return {*plain, true};
   char buffer[64];
   if (text.size() > sizeof buffer) return grund::ParseNumber(grund::CommaToPoint(text));
   std::replace_copy(text.begin(), text.end(), buffer, ',', '.');

@@ -22,6 +22,13 @@ bool ReadNumber(std::string_view field, char decimalMark, std::string* cell);
 // is the decimal mark, unless only the other reading is a number.
 bool ReadNumberEitherMark(std::string_view field, std::string* cell);
 
+// The usual field: a sign, 1 to 15 digits and at most one decimal mark (the
+// given one, or either of "," and "." for 0), nothing else. It is a number
+// exactly as written (ReadNumber gives the same text), and its value, the
+// one the table reads it as, is found on the way. False for anything else,
+// which ReadNumber then decides.
+bool ReadPlainNumber(std::string_view field, char decimalMark, double& value);
+
 // The value the table reads a cell text as (CommaToPoint, then ParseNumber),
 // without a heap copy, and without the full reading for the usual cell of a
 // sign, up to 15 digits and one decimal mark.

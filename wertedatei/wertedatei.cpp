@@ -431,9 +431,23 @@ bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, 
     ++file.pairsLeftOut;
     return true;
   }
+  // Usually both are plain numbers, kept as they stand.
+  double xValue = 0, yValue = 0;
+  const Field& xField = fields[cx];
+  const Field& yField = fields[cy];
+  const char plainMark = mark == DecimalMark::kComma ? ',' : mark == DecimalMark::kPoint ? '.' : 0;
+  if (xField.clean && !xField.escapes && yField.clean && !yField.escapes &&
+      ReadPlainNumber(xField.text, plainMark, xValue) &&
+      ReadPlainNumber(yField.text, plainMark, yValue)) {
+    file.x.push_back(xField.text);
+    file.y.push_back(yField.text);
+    file.xValues.push_back(xValue);
+    file.yValues.push_back(yValue);
+    return true;
+  }
   x.clear();
   y.clear();
-  if (!ReadField(fields[cx], mark, &x) || !ReadField(fields[cy], mark, &y)) return false;
+  if (!ReadField(xField, mark, &x) || !ReadField(yField, mark, &y)) return false;
   file.x.push_back(x);
   file.y.push_back(y);
   file.xValues.push_back(CellValue(x).value);

@@ -3,12 +3,14 @@
 // reading; then random tables written and read again.
 
 #include "wertedatei/wertedatei.h"
+#include "wertedatei/numberfield.h"
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 
 #include <cstdint>
+#include <cstring>
 #include <string>
 #include <vector>
 
@@ -324,6 +326,30 @@ TEST(PairFileSigma, ChosenColumnKeepsEveryCellAsItStands) {
   EXPECT_EQ(Texts(file.sigmaY), (std::vector<std::string>{"0,5", "", "abc", ""}));
   // Δy may not be x or y.
   EXPECT_FALSE(ReadPairFile("x;y;dy\n1;2;3\n", ColumnChoice{0, 1, 1}).ok);
+}
+
+// Beside each text the value the table reads it as, bit for bit, whether the
+// field is a plain number or needs the full reading (groups, exponents,
+// many digits, a sign, a bare mark).
+TEST(PairFileValues, AreTheTablesValuesOfTheTexts) {
+  const char* const texts[] = {"1,5;-2,25",         "+3;,5",           "1.234,5;1e-3",
+                               "-0;007,50",         "5,;-,5",          "123456789012345;1",
+                               "1234567890123456;2", "0,1;0,30000000000000004", "1E+300;-2,5e-310"};
+  std::string text;
+  for (const char* line : texts) text += std::string(line) + "\n";
+  const PairFile file = ReadPairFile(text);
+  ASSERT_EQ(file.x.size(), std::size(texts)) << file.message;
+  ASSERT_EQ(file.xValues.size(), file.x.size());
+  for (std::size_t i = 0; i < file.x.size(); ++i) {
+    const auto bits = [](double v) {
+      std::uint64_t b;
+      std::memcpy(&b, &v, sizeof b);
+      return b;
+    };
+    EXPECT_EQ(bits(file.xValues[i]), bits(wertedatei::CellValue(file.x[i]).value)) << file.x[i];
+    EXPECT_EQ(bits(file.yValues[i]), bits(wertedatei::CellValue(file.y[i]).value)) << file.y[i];
+    EXPECT_EQ(bits(file.xValues[i]), bits(TableValue(file.x[i]))) << file.x[i];
+  }
 }
 
 // A logger file twice as long as the table: the first million pairs kept,
