@@ -11,6 +11,7 @@
 // values.
 
 #include <cmath>
+#include <cstdint>
 #include <cstring>
 #include <string>
 #include <string_view>
@@ -45,6 +46,19 @@ void CheckFile(const wertedatei::PairFile& file) {
     FUZZ_CHECK(SameBits(CellValue(file.x[i]), file.xValues[i]));
     FUZZ_CHECK(SameBits(CellValue(file.y[i]), file.yValues[i]));
   }
+}
+
+// Two readings of the same bytes that must agree in everything.
+void CheckSame(const wertedatei::PairFile& a, const wertedatei::PairFile& b) {
+  FUZZ_CHECK(a.ok == b.ok && a.message == b.message && a.cancelled == b.cancelled);
+  FUZZ_CHECK(a.x == b.x && a.y == b.y && a.sigmaY == b.sigmaY);
+  FUZZ_CHECK(a.xValues.size() == b.xValues.size() && a.yValues.size() == b.yValues.size());
+  for (std::size_t i = 0; i < a.xValues.size(); ++i)
+    FUZZ_CHECK(SameBits(a.xValues[i], b.xValues[i]) && SameBits(a.yValues[i], b.yValues[i]));
+  FUZZ_CHECK(a.pairsLeftOut == b.pairsLeftOut && a.columns == b.columns &&
+             a.detected == b.detected && a.numericColumns == b.numericColumns &&
+             a.columnCount == b.columnCount && a.headings == b.headings &&
+             a.previewLines == b.previewLines);
 }
 
 // Writes the texts with each separator and reads them back: the values of
@@ -94,12 +108,18 @@ void CheckWriter(std::string_view bytes) {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   const std::string_view bytes(reinterpret_cast<const char*>(data), size);
-  // Four readings and eight written files, each well within the limit.
-  const fuzz::InputTimer timer(5);
+  // Seven readings and eight written files, each well within the limit.
+  const fuzz::InputTimer timer(8);
 
   const wertedatei::PairFile file = wertedatei::ReadPairFile(bytes);
   CheckFile(file);
   CheckRoundTrip(file.x, file.y);
+
+  // Read in two parts at once (as files of megabytes are), all alike.
+  wertedatei::ReadOptions twoParts;
+  twoParts.twoPartsFrom = 0;
+  const wertedatei::PairFile joined = wertedatei::ReadPairFile(bytes, twoParts);
+  CheckSame(joined, file);
 
   // With a limit: the first pairs kept, the rest counted, all else alike.
   wertedatei::ReadOptions limited;
@@ -116,6 +136,11 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   const int sigma = static_cast<int>(size / 16 % 5) - 1;  // -1 for none
   const wertedatei::PairFile chosen = wertedatei::ReadPairFile(bytes, {a, b, sigma});
   CheckFile(chosen);
+  twoParts.maxPairs = size % 5;
+  wertedatei::ReadOptions limited2 = twoParts;
+  limited2.twoPartsFrom = SIZE_MAX;
+  CheckSame(wertedatei::ReadPairFile(bytes, {a, b, sigma}, twoParts),
+            wertedatei::ReadPairFile(bytes, {a, b, sigma}, limited2));
   // With a Δy column: one Δy text per pair, and written with it, the same
   // pairs at most.
   if (chosen.ok && sigma >= 0) {

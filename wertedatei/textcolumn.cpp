@@ -42,6 +42,28 @@ void TextColumn::push_back(std::string_view text) {
   cells_.push_back(Append(text));
 }
 
+void TextColumn::Append(const TextColumn& other, std::size_t count) {
+  count = std::min(count, other.size());
+  // Without replaced texts the other column's bytes are its cells' texts in
+  // order: they append as one block, the offsets moved by the bytes before.
+  if (other.unusedBytes_ == 0) {
+    std::size_t end = 0;
+    for (std::size_t i = 0; i < count; ++i)
+      end = std::max(end, std::size_t{other.cells_[i].offset} + other.cells_[i].length);
+    if (bytes_.size() + end <= kMaxBlockBytes) {
+      const auto shift = static_cast<std::uint32_t>(bytes_.size());
+      bytes_.append(other.bytes_, 0, end);
+      cells_.reserve(cells_.size() + count);
+      for (std::size_t i = 0; i < count; ++i) {
+        const Cell cell = other.cells_[i];
+        cells_.push_back(cell.length == 0 ? Cell{} : Cell{cell.offset + shift, cell.length});
+      }
+      return;
+    }
+  }
+  for (std::size_t i = 0; i < count; ++i) push_back(other[i]);
+}
+
 void TextColumn::Set(std::size_t i, std::string_view text) {
   text = Capped(text);
   // A text taken from this column itself would move while the block grows.

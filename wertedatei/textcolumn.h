@@ -27,6 +27,8 @@ class TextColumn {
   }
 
   void push_back(std::string_view text);
+  // The first `count` cells of another column behind this one's.
+  void Append(const TextColumn& other, std::size_t count);
   // Replaces the text of cell i (i < size()). The old bytes stay in the
   // block until they make up half of it; then the block is rewritten.
   void Set(std::size_t i, std::string_view text);

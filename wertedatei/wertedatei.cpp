@@ -18,12 +18,14 @@
 #include "wertedatei/wertedatei.h"
 
 #include <algorithm>
+#include <atomic>
 #include <bit>
 #include <charconv>
 #include <cstddef>
 #include <cstdint>
 #include <cstring>
 #include <optional>
+#include <thread>
 #include <tuple>
 
 #include "_grund/grund.h"
@@ -519,12 +521,23 @@ struct LinesRead {
   std::string_view headingLine;
   std::size_t skipped = 0;
   std::vector<std::size_t> skippedLines;  // the first kListedLines
+  std::size_t lines = 0;                  // of the text read
+};
+
+// Which lines of the file a text holds: from the first on, or a later part
+// that begins behind a line end, with the first pair found before it.
+struct LinePart {
+  std::size_t linesBefore = 0;
+  bool later = false;
+  std::size_t fileBytes = 0;  // for the share told to the progress callback
+  std::size_t bytesBefore = 0;
 };
 
 // The pass over all lines: the pairs of the chosen columns into the file,
 // its column count, the heading line and the lines without a pair.
 LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice columns,
-                    bool hintLine, const ReadOptions& options, PairFile& file) {
+                    bool hintLine, const ReadOptions& options, const LinePart& part,
+                    PairFile& file) {
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
   LinesRead read;
@@ -533,25 +546,31 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
   std::string_view line;
   while (reader.Next(line)) {
     if (options.progress && reader.Number() % kProgressLines == 0 &&
-        !options.progress(static_cast<double>(reader.Position()) /
-                          static_cast<double>(text.size()))) {
+        !options.progress(static_cast<double>(part.bytesBefore + reader.Position()) /
+                          static_cast<double>(part.fileBytes))) {
       file.cancelled = true;
       return read;
     }
-    if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
-    if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
+    if (part.later) {
+      if (IsComment(line)) continue;
+    } else {
+      if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
+      if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
+    }
     SplitLine(line, format.separator, fields);
     const std::size_t kept = file.x.size();
     const bool pair = TakePair(fields, cx, cy, format.mark, options.maxPairs, file);
     if (pair && columns.sigmaY >= 0 && file.x.size() > kept)
       TakeSigma(fields, columns.sigmaY, format.mark, file);
-    // A line with a pair is counted only when it may widen the columns.
-    const FieldCounts counts = pair && fields.size() <= static_cast<std::size_t>(file.columnCount)
-                                   ? FieldCounts{}
-                                   : CountFields(fields, format.mark);
+    // A line with a pair is counted only when it may widen the columns: with
+    // no more fields than the most numbers a line held it cannot.
+    const FieldCounts counts =
+        pair && fields.size() <= static_cast<std::size_t>(file.numericColumns)
+            ? FieldCounts{}
+            : CountFields(fields, format.mark);
     // Lines with text above the first pair are headings and titles ("Logger
     // 7", "Zeit [s];Spannung [V]"); anything else without a pair is reported.
-    const bool beforeFirstPair = file.x.empty() && file.pairsLeftOut == 0;
+    const bool beforeFirstPair = !part.later && file.x.empty() && file.pairsLeftOut == 0;
     if (!pair && beforeFirstPair && (counts.text || counts.numbers == 0)) {
       if (counts.numbers == 0 && (fields.size() >= 2 || read.headingLine.empty()))
         read.headingLine = line;
@@ -563,8 +582,82 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
     }
     if (pair) continue;
     ++read.skipped;
-    if (read.skippedLines.size() < kListedLines) read.skippedLines.push_back(reader.Number());
+    if (read.skippedLines.size() < kListedLines)
+      read.skippedLines.push_back(part.linesBefore + reader.Number());
   }
+  read.lines = reader.Number();
+  return read;
+}
+
+// Where a text of at least `from` bytes is split: behind the first LF from
+// its middle on (so never inside a CRLF); 0 where there is none.
+std::size_t SecondPartStart(std::string_view text, std::size_t from) {
+  if (text.size() < from || std::thread::hardware_concurrency() < 2) return 0;
+  const std::size_t lf = text.find('\n', text.size() / 2);
+  return lf == std::string_view::npos || lf + 1 >= text.size() ? 0 : lf + 1;
+}
+
+// The lines of a long text in two parts at once, the later one on a thread
+// of its own, joined as one pass would have read them. Where the first part
+// holds no pair the later one's lines could still be headings: then, and for
+// short texts, in one pass.
+LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& format,
+                       ColumnChoice columns, bool hintLine, const ReadOptions& options,
+                       PairFile& file) {
+  const std::size_t split = SecondPartStart(text, options.twoPartsFrom);
+  LinePart whole;
+  whole.fileBytes = text.size();
+  if (split == 0) return ReadLines(text, format, columns, hintLine, options, whole, file);
+
+  std::atomic<bool> stop{false};
+  ReadOptions laterOptions;
+  laterOptions.maxPairs = options.maxPairs;
+  laterOptions.progress = [&stop](double) { return !stop.load(std::memory_order_relaxed); };
+  PairFile later;
+  const double laterShare = static_cast<double>(text.size() - split) / static_cast<double>(text.size());
+  ReserveRoom(later, static_cast<std::size_t>(laterShare * static_cast<double>(lines)) + 64,
+              text.size() - split, options.maxPairs);
+  LinesRead laterRead;
+  LinePart first = whole;
+  std::thread worker([&] {
+    LinePart part = whole;
+    part.later = true;
+    part.bytesBefore = split;
+    laterRead = ReadLines(text.substr(split), format, columns, false, laterOptions, part, later);
+  });
+  LinesRead read = ReadLines(text.substr(0, split), format, columns, hintLine, options, first, file);
+  if (file.cancelled) stop = true;
+  worker.join();
+  if (file.cancelled) return read;
+  if (file.x.empty() && file.pairsLeftOut == 0) {
+    const ColumnChoice read = file.columns;
+    file = PairFile();
+    file.columns = read;
+    return ReadLines(text, format, columns, hintLine, options, whole, file);
+  }
+  // The later part's lines behind the first's: the preview, then the pairs.
+  LineReader previewReader(text.substr(split));
+  std::string_view previewLine;
+  while (file.previewLines.size() < kPreviewLines && previewReader.Next(previewLine))
+    file.previewLines.push_back(PreviewLine(previewLine));
+  const std::size_t room = options.maxPairs - std::min(options.maxPairs, file.x.size());
+  const std::size_t taken = std::min(room, later.x.size());
+  file.x.Append(later.x, taken);
+  file.y.Append(later.y, taken);
+  if (columns.sigmaY >= 0) file.sigmaY.Append(later.sigmaY, taken);
+  file.xValues.insert(file.xValues.end(), later.xValues.begin(),
+                      later.xValues.begin() + static_cast<std::ptrdiff_t>(taken));
+  file.yValues.insert(file.yValues.end(), later.yValues.begin(),
+                      later.yValues.begin() + static_cast<std::ptrdiff_t>(taken));
+  file.pairsLeftOut += later.pairsLeftOut + (later.x.size() - taken);
+  file.columnCount = std::max(file.columnCount, later.columnCount);
+  file.numericColumns = std::max(file.numericColumns, later.numericColumns);
+  read.skipped += laterRead.skipped;
+  for (const std::size_t line : laterRead.skippedLines) {
+    if (read.skippedLines.size() == kListedLines) break;
+    read.skippedLines.push_back(read.lines + line);
+  }
+  read.lines += laterRead.lines;
   return read;
 }
 
@@ -614,7 +707,7 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice,
   }
   file.columns = columns;
   const LinesRead read =
-      ReadLines(text, format, columns, sample.hint.has_value(), options, file);
+      ReadAllLines(text, decoded.lines, format, columns, sample.hint.has_value(), options, file);
   if (file.cancelled) {
     PairFile cancelled;
     cancelled.cancelled = true;

@@ -62,6 +62,9 @@ struct PairFile {
 struct ReadOptions {
   std::size_t maxPairs = std::numeric_limits<std::size_t>::max();
   std::function<bool(double share)> progress;
+  // Texts of this many bytes and more are read in two parts at once, on two
+  // threads (where there are two cores); the result is the same.
+  std::size_t twoPartsFrom = std::size_t{4} << 20;
 };
 
 // Reads the pairs of a file's bytes: x and y from the first two columns.

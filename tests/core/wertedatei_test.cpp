@@ -9,6 +9,7 @@
 
 #include <algorithm>
 
+#include <climits>
 #include <cstdint>
 #include <cstring>
 #include <string>
@@ -373,6 +374,66 @@ TEST(PairFileLimit, KeepsTheFirstPairsAndCountsTheRest) {
   EXPECT_EQ(file.message, "");
   EXPECT_EQ(file.headings, (std::vector<std::string>{"t", "U"}));
   EXPECT_LE(file.x.MemoryBytes() + file.y.MemoryBytes(), 28u * kKept);
+}
+
+// Long files are read in two parts at once; joined, they must be what one
+// pass gives: every pair in order with its value and Δy, the skipped lines
+// counted and named by their numbers in the whole file, the limit applied
+// across the join, and a file whose first half holds no pair at all.
+TEST(PairFileLimit, LongFilesReadAsOnePassWouldReadThem) {
+  struct Case {
+    const char* name;
+    std::size_t leadingComments;  // before the first pair
+    std::size_t maxPairs;
+  };
+  const Case cases[] = {{"plain", 0, SIZE_MAX},
+                        {"limit within the first half", 0, 1000},
+                        {"limit within the second half", 0, 250000},
+                        {"first half without pairs", 700000, SIZE_MAX}};
+  for (const Case& c : cases) {
+    SCOPED_TRACE(c.name);
+    constexpr std::size_t kPairLines = 300000;
+    // "sep=;" names the separator where the sample sees no pair.
+    std::string text = "sep=;\r\nZeit;Wert;dy\r\n";
+    std::size_t line = 2;
+    for (std::size_t i = 0; i < c.leadingComments; ++i, ++line) text += "# Kopf\r\n";
+    std::vector<std::size_t> badLines;
+    for (std::size_t i = 0; i < kPairLines; ++i) {
+      if (i % 50000 == 49999) {  // a bad line now and then, the last ones in the second half
+        text += "abc;def;ghi\r\n";
+        badLines.push_back(++line);
+      }
+      if (i == 200000) text += "# Pause\r\n", ++line;
+      text += std::to_string(i) + ";-" + std::to_string(i % 977) + ",5;0,1\r\n";
+      ++line;
+    }
+    ASSERT_GE(text.size(), std::size_t{4} << 20);
+    wertedatei::ReadOptions options;
+    options.maxPairs = c.maxPairs;
+    const PairFile file = ReadPairFile(text, ColumnChoice{0, 1, 2}, options);
+    ASSERT_TRUE(file.ok) << file.message;
+    const std::size_t kept = std::min(kPairLines, c.maxPairs);
+    ASSERT_EQ(file.x.size(), kept);
+    ASSERT_EQ(file.sigmaY.size(), kept);
+    ASSERT_EQ(file.xValues.size(), kept);
+    EXPECT_EQ(file.pairsLeftOut, kPairLines - kept);
+    for (std::size_t i = 0; i < kept; i += 997) {
+      ASSERT_EQ(file.x[i], std::to_string(i));
+      ASSERT_EQ(file.yValues[i], -(static_cast<double>(i % 977) + 0.5));
+      ASSERT_EQ(file.sigmaY[i], "0,1");
+    }
+    EXPECT_EQ(file.x[kept - 1], std::to_string(kept - 1));
+    EXPECT_EQ(file.headings, (std::vector<std::string>{"Zeit", "Wert", "dy"}));
+    EXPECT_EQ(file.columnCount, 3);
+    std::string expected = std::to_string(badLines.size()) + " Zeilen ohne lesbares Wertepaar";
+    EXPECT_EQ(file.message.rfind(expected, 0), 0u) << file.message;
+    EXPECT_NE(file.message.find(": Zeilen " + std::to_string(badLines[0]) + ", " +
+                                std::to_string(badLines[1]) + ", "),
+              std::string::npos)
+        << file.message;
+    EXPECT_NE(file.message.find(std::to_string(badLines[4]) + " ..."), std::string::npos)
+        << file.message;
+  }
 }
 
 // The callback hears the share read, rising, and a false from it stops the
