@@ -778,6 +778,35 @@ PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns, const ReadOp
   return Read(bytes, columns, options);
 }
 
+namespace {
+
+// A separator the reader knows; anything else writes ";".
+char KnownSeparator(char separator) {
+  return separator == ';' || separator == ',' || separator == '\t' || separator == ' ' ? separator
+                                                                                      : ';';
+}
+
+// One line per pair with an x or a y text, and the Δy texts when given.
+void AppendPairLines(const TextColumn& x, const TextColumn& y, const TextColumn* sigmaY,
+                     char separator, std::string& out) {
+  const std::size_t n = std::max(x.size(), y.size());
+  for (std::size_t i = 0; i < n; ++i) {
+    const std::string_view xText = i < x.size() ? x[i] : std::string_view();
+    const std::string_view yText = i < y.size() ? y[i] : std::string_view();
+    if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
+    WriteCell(xText, separator, out);
+    out += separator;
+    WriteCell(yText, separator, out);
+    if (sigmaY) {
+      out += separator;
+      WriteCell(i < sigmaY->size() ? (*sigmaY)[i] : std::string_view(), separator, out);
+    }
+    out += "\r\n";
+  }
+}
+
+}  // namespace
+
 // The separator is ";", ",", a tab or a blank (anything else writes ";");
 // lines end in CRLF, as spreadsheets expect. A cell that the table reads as a
 // number is written without the blanks around it and with the file's one
@@ -788,9 +817,7 @@ PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns, const ReadOp
 // empty cell stays empty (a missing y is not turned into 0: the reader
 // reports that line), and pairs with both cells empty are left out.
 std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separator) {
-  if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
-    separator = ';';
-  }
+  separator = KnownSeparator(separator);
   std::string out;
   std::size_t size = 8;
   for (std::size_t i = 0; i < x.size(); ++i) size += x[i].size() + 4;
@@ -799,24 +826,13 @@ std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separat
   out += 'x';
   out += separator;
   out += "y\r\n";
-  const std::size_t n = std::max(x.size(), y.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view xText = i < x.size() ? x[i] : std::string_view();
-    const std::string_view yText = i < y.size() ? y[i] : std::string_view();
-    if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
-    WriteCell(xText, separator, out);
-    out += separator;
-    WriteCell(yText, separator, out);
-    out += "\r\n";
-  }
+  AppendPairLines(x, y, nullptr, separator, out);
   return out;
 }
 
 std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn& sigmaY,
                           char separator) {
-  if (separator != ';' && separator != ',' && separator != '\t' && separator != ' ') {
-    separator = ';';
-  }
+  separator = KnownSeparator(separator);
   // Δy (U+0394) in UTF-8; the cells' Latin-1 texts follow in UTF-8 too.
   std::string heading = "x";
   heading += separator;
@@ -824,19 +840,7 @@ std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextCo
   heading += separator;
   heading += "\xCE\x94y\r\n";
   std::string body;
-  const std::size_t n = std::max({x.size(), y.size(), sigmaY.size()});
-  for (std::size_t i = 0; i < n; ++i) {
-    const std::string_view xText = i < x.size() ? x[i] : std::string_view();
-    const std::string_view yText = i < y.size() ? y[i] : std::string_view();
-    const std::string_view sText = i < sigmaY.size() ? sigmaY[i] : std::string_view();
-    if (TrimSpaces(xText).empty() && TrimSpaces(yText).empty()) continue;
-    WriteCell(xText, separator, body);
-    body += separator;
-    WriteCell(yText, separator, body);
-    body += separator;
-    WriteCell(sText, separator, body);
-    body += "\r\n";
-  }
+  AppendPairLines(x, y, &sigmaY, separator, body);
   return heading + Utf8(body);
 }
 

@@ -248,6 +248,20 @@ TEST_F(LongSeriesTest, ComputationHandsLongSeriesOver) {
   EXPECT_NEAR(scan->error, TermError(scan->term, s.data), 1e-9 * scan->error);
 }
 
+TEST_F(LongSeriesTest, NoCandidateBelowTheCeilingListsTheCeiling) {
+  // Pure noise, b held far from anything: no fit beats the flat line.
+  FitData d;
+  Lcg g{9};
+  for (int i = 0; i < 1000; ++i) d.x.push_back(i), d.y.push_back(g.Gauss());
+  LongSeriesFit fit = Make(d, FitMode::kFixedB, 1e-9);
+  const auto r = fit.RunPass([] { return 1.0; }, kGo);
+  ASSERT_TRUE(r);
+  EXPECT_LE(r->error, sinusfit::ErrorCeiling(d));
+  if (r->error == sinusfit::ErrorCeiling(d)) {
+    EXPECT_EQ(r->parameters.a, 0);
+  }
+}
+
 TEST_F(LongSeriesTest, NoCandidateBelowTheCeilingListsItsZeroTermsOwnError) {
   // Air pressure around 10⁵ with d held at 0: no sine comes near the
   // ceiling, and the pass lists the zero term with the error it really has
