@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <cstdint>
-#include <optional>
 
 #include "_grund/grund.h"
 
@@ -12,47 +11,48 @@ namespace {
 
 bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
+bool IsMark(char c, char mark) { return mark == 0 ? c == '.' || c == ',' : c == mark; }
+
 // A sign, at most 15 digits with one decimal mark among them (`mark`, or
 // either for 0), nothing else, from text[i] on. Its digits make an exact
 // double, and so does the power of ten it is divided by, so the one rounding
 // of the division gives the very double the full reading gives.
-std::optional<double> PlainDecimal(std::string_view text, std::size_t i, char mark) {
+bool PlainDecimal(std::string_view text, std::size_t i, char mark, double& value) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
+  const std::size_t n = text.size();
   bool negative = false;
-  if (i < text.size() && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  if (i < n && (text[i] == '-' || text[i] == '+')) negative = text[i++] == '-';
+  // The digits before and behind the mark, in two plain loops; more than 15
+  // wrap the sum harmlessly and are refused by their count.
   std::uint64_t digits = 0;
-  int count = 0, decimals = 0;
-  bool point = false;
-  for (; i < text.size(); ++i) {
-    const char c = text[i];
-    if (c >= '0' && c <= '9') {
-      if (++count > 15) return std::nullopt;
-      digits = digits * 10 + static_cast<std::uint64_t>(c - '0');
-      decimals += point ? 1 : 0;
-    } else if (!point && (mark == 0 ? c == '.' || c == ',' : c == mark)) {
-      point = true;
-    } else {
-      return std::nullopt;  // an exponent, a second point, any other text
-    }
+  const std::size_t first = i;
+  for (; i < n && IsDigit(text[i]); ++i) digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
+  std::size_t count = i - first, decimals = 0;
+  if (i < n && IsMark(text[i], mark)) {
+    const std::size_t fraction = ++i;
+    for (; i < n && IsDigit(text[i]); ++i) digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
+    decimals = i - fraction;
+    count += decimals;
   }
-  if (count == 0) return std::nullopt;
-  const double value = static_cast<double>(digits) / kPowersOfTen[decimals];
-  return negative ? -value : value;
+  // Anything left is an exponent, a second mark or other text.
+  if (i != n || count == 0 || count > 15) return false;
+  const double whole = static_cast<double>(digits);
+  const double magnitude = decimals == 0 ? whole : whole / kPowersOfTen[decimals];
+  value = negative ? -magnitude : magnitude;
+  return true;
 }
 
 }  // namespace
 
 bool ReadPlainNumber(std::string_view field, char decimalMark, double& value) {
-  const std::optional<double> plain = PlainDecimal(field, 0, decimalMark);
-  if (plain) value = *plain;
-  return plain.has_value();
+  return PlainDecimal(field, 0, decimalMark, value);
 }
 
 grund::ParsedNumber CellValue(std::string_view text) {
   std::size_t blanks = 0;
   while (blanks < text.size() && text[blanks] == ' ') ++blanks;
-  if (const std::optional<double> plain = PlainDecimal(text, blanks, 0)) return {*plain, true};
+  if (double plain = 0; PlainDecimal(text, blanks, 0, plain)) return {plain, true};
   char buffer[64];
   if (text.size() > sizeof buffer) return grund::ParseNumber(grund::CommaToPoint(text));
   std::replace_copy(text.begin(), text.end(), buffer, ',', '.');

@@ -1,14 +1,12 @@
 #include "wertedatei/textcolumn.h"
 
 #include <algorithm>
-#include <limits>
+
+#include "wertedatei/largepages.h"
 
 namespace wertedatei {
 
 namespace {
-
-// The block's bytes must stay addressable by 32-bit offsets.
-constexpr std::size_t kMaxBlockBytes = std::numeric_limits<std::uint32_t>::max();
 
 std::string_view Capped(std::string_view text) {
   return text.substr(0, std::min(text.size(), TextColumn::kMaxCellBytes));
@@ -29,12 +27,17 @@ TextColumn::Cell TextColumn::Append(std::string_view text) {
   if (bytes_.size() + text.size() > kMaxBlockBytes) return {};
   const Cell cell{static_cast<std::uint32_t>(bytes_.size()),
                   static_cast<std::uint32_t>(text.size())};
+  if (bytes_.size() + text.size() > bytes_.capacity()) {
+    bytes_.reserve(std::min(std::max(2 * bytes_.capacity(), bytes_.size() + text.size()),
+                            kMaxBlockBytes));
+    AdviseLargePages(bytes_.data(), bytes_.capacity());
+  }
   bytes_.append(text);
   return cell;
 }
 
-void TextColumn::push_back(std::string_view text) {
-  if (!text.empty() && text.data() >= bytes_.data() && text.data() < bytes_.data() + bytes_.size()) {
+void TextColumn::PushBack(std::string_view text) {
+  if (!text.empty() && Holds(text)) {
     const std::string copy(text);
     cells_.push_back(Append(copy));
     return;
@@ -53,11 +56,12 @@ void TextColumn::Append(const TextColumn& other, std::size_t count) {
     if (bytes_.size() + end <= kMaxBlockBytes) {
       const auto shift = static_cast<std::uint32_t>(bytes_.size());
       bytes_.append(other.bytes_, 0, end);
-      cells_.reserve(cells_.size() + count);
-      for (std::size_t i = 0; i < count; ++i) {
-        const Cell cell = other.cells_[i];
-        cells_.push_back(cell.length == 0 ? Cell{} : Cell{cell.offset + shift, cell.length});
-      }
+      const std::size_t before = cells_.size();
+      cells_.resize(before + count);
+      std::transform(other.cells_.begin(), other.cells_.begin() + static_cast<std::ptrdiff_t>(count),
+                     cells_.begin() + static_cast<std::ptrdiff_t>(before), [shift](Cell cell) {
+                       return cell.length == 0 ? Cell{} : Cell{cell.offset + shift, cell.length};
+                     });
       return;
     }
   }
@@ -67,7 +71,7 @@ void TextColumn::Append(const TextColumn& other, std::size_t count) {
 void TextColumn::Set(std::size_t i, std::string_view text) {
   text = Capped(text);
   // A text taken from this column itself would move while the block grows.
-  if (!text.empty() && text.data() >= bytes_.data() && text.data() < bytes_.data() + bytes_.size()) {
+  if (!text.empty() && Holds(text)) {
     const std::string copy(text);
     Set(i, copy);
     return;
@@ -103,6 +107,8 @@ void TextColumn::clear() {
 void TextColumn::reserve(std::size_t cells, std::size_t bytes) {
   cells_.reserve(cells);
   bytes_.reserve(std::min(bytes, kMaxBlockBytes));
+  AdviseLargePages(cells_.data(), cells_.capacity() * sizeof(Cell));
+  AdviseLargePages(bytes_.data(), bytes_.capacity());
 }
 
 void TextColumn::Compact() {

@@ -26,7 +26,19 @@ class TextColumn {
     return {bytes_.data() + cell.offset, cell.length};
   }
 
-  void push_back(std::string_view text);
+  void push_back(std::string_view text) {
+    // The usual case, inline for the reader's loop: a text from elsewhere
+    // that fits the room reserved.
+    const std::size_t end = bytes_.size() + text.size();
+    if (!text.empty() && cells_.size() < cells_.capacity() && end <= bytes_.capacity() &&
+        end <= kMaxBlockBytes && text.size() <= kMaxCellBytes && !Holds(text)) {
+      cells_.push_back({static_cast<std::uint32_t>(bytes_.size()),
+                        static_cast<std::uint32_t>(text.size())});
+      bytes_.append(text.data(), text.size());
+      return;
+    }
+    PushBack(text);
+  }
   // The first `count` cells of another column behind this one's.
   void Append(const TextColumn& other, std::size_t count);
   // Replaces the text of cell i (i < size()). The old bytes stay in the
@@ -52,6 +64,13 @@ class TextColumn {
     std::uint32_t offset = 0;
     std::uint32_t length = 0;
   };
+  // The block's bytes must stay addressable by 32-bit offsets.
+  static constexpr std::size_t kMaxBlockBytes = 0xFFFFFFFF;
+
+  bool Holds(std::string_view text) const {
+    return text.data() >= bytes_.data() && text.data() < bytes_.data() + bytes_.size();
+  }
+  void PushBack(std::string_view text);
   Cell Append(std::string_view text);
   void Compact();
 

@@ -29,6 +29,7 @@
 #include <tuple>
 
 #include "_grund/grund.h"
+#include "wertedatei/largepages.h"
 #include "wertedatei/numberfield.h"
 #include "wertedatei/textdecode.h"
 
@@ -407,18 +408,21 @@ Sample TakeSample(std::string_view text) {
 // Room for a pair on every line, at once: growing the columns would copy
 // them and touch fresh memory again and again. A pair needs four bytes
 // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
-// a huge file of empty lines does not reserve memory for nothing.
+// a huge file of empty lines does not reserve memory for nothing. A cell
+// takes at most the line's bytes but a separator, a line end and the other
+// cell's byte; room that is reserved and never written costs no memory.
 void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes, std::size_t maxPairs) {
   const std::size_t room = std::min({lines, bytes / 4 + 1, kReservedPairs, maxPairs});
-  // Each of the two columns takes at most half of a kept line's bytes.
   const double lineBytes =
       static_cast<double>(bytes) / static_cast<double>(std::max<std::size_t>(lines, 1));
   const auto cellBytes =
-      static_cast<std::size_t>(std::min(lineBytes, 64.0) * static_cast<double>(room) / 2);
+      static_cast<std::size_t>(std::clamp(lineBytes - 3, 1.0, 64.0) * static_cast<double>(room));
   file.x.reserve(room, cellBytes);
   file.y.reserve(room, cellBytes);
   file.xValues.reserve(room);
   file.yValues.reserve(room);
+  for (const std::vector<double>* values : {&file.xValues, &file.yValues})
+    AdviseLargePages(values->data(), values->capacity() * sizeof(double));
 }
 
 // The cells of the chosen columns when both read as numbers: appended to the
@@ -516,6 +520,45 @@ FieldCounts CountFields(const std::vector<Field>& fields, DecimalMark mark) {
   return counts;
 }
 
+// Most lines of a logger file are two plain numbers and one separator,
+// "12,5;3,75": taken here without splitting the line into fields. Exactly
+// the lines whose splitting gives those two fields and nothing else are
+// taken, so the general way gives the same pair for them. False for any
+// other line.
+class PlainPairLine {
+ public:
+  PlainPairLine(const Format& format, ColumnChoice columns)
+      : separator_(format.separator),
+        mark_(format.mark == DecimalMark::kComma   ? ','
+              : format.mark == DecimalMark::kPoint ? '.'
+                                                   : 0),
+        usable_(columns.x == 0 && columns.y == 1 && columns.sigmaY < 0 &&
+                (separator_ == ';' || separator_ == '\t' || separator_ == ',')),
+        // A comma that may be a decimal mark in a line separated by commas.
+        commaInY_(separator_ == ',' && mark_ != '.') {}
+
+  bool Take(std::string_view line, PairFile& file) const {
+    if (!usable_) return false;
+    const std::size_t split = FindOrEnd(line, separator_, 0);
+    if (split == line.size()) return false;
+    const std::string_view x = line.substr(0, split), y = line.substr(split + 1);
+    if (commaInY_ && y.find(',') != std::string_view::npos) return false;
+    double xValue = 0, yValue = 0;
+    if (!ReadPlainNumber(x, mark_, xValue) || !ReadPlainNumber(y, mark_, yValue)) return false;
+    file.x.push_back(x);
+    file.y.push_back(y);
+    file.xValues.push_back(xValue);
+    file.yValues.push_back(yValue);
+    return true;
+  }
+
+ private:
+  char separator_;
+  char mark_;
+  bool usable_;
+  bool commaInY_;
+};
+
 // What the pass over the lines notes beside the pairs.
 struct LinesRead {
   std::string_view headingLine;
@@ -542,6 +585,7 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
   const auto cy = static_cast<std::size_t>(columns.y);
   LinesRead read;
   std::vector<Field> fields;
+  const PlainPairLine plainPair(format, columns);
   LineReader reader(text);
   std::string_view line;
   while (reader.Next(line)) {
@@ -557,6 +601,9 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
       if (file.previewLines.size() < kPreviewLines) file.previewLines.push_back(PreviewLine(line));
       if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
     }
+    // Such a line widens nothing once a line held two numbers.
+    if (file.numericColumns >= 2 && file.x.size() < options.maxPairs && plainPair.Take(line, file))
+      continue;
     SplitLine(line, format.separator, fields);
     const std::size_t kept = file.x.size();
     const bool pair = TakePair(fields, cx, cy, format.mark, options.maxPairs, file);
@@ -642,14 +689,22 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
     file.previewLines.push_back(PreviewLine(previewLine));
   const std::size_t room = options.maxPairs - std::min(options.maxPairs, file.x.size());
   const std::size_t taken = std::min(room, later.x.size());
-  file.x.Append(later.x, taken);
-  file.y.Append(later.y, taken);
-  if (columns.sigmaY >= 0) file.sigmaY.Append(later.sigmaY, taken);
-  file.xValues.insert(file.xValues.end(), later.xValues.begin(),
-                      later.xValues.begin() + static_cast<std::ptrdiff_t>(taken));
-  file.yValues.insert(file.yValues.end(), later.yValues.begin(),
-                      later.yValues.begin() + static_cast<std::ptrdiff_t>(taken));
   file.pairsLeftOut += later.pairsLeftOut + (later.x.size() - taken);
+  // The y column on a thread of its own beside the x column; the later
+  // part's memory is given back as soon as it is copied.
+  const auto join = [taken](TextColumn& texts, TextColumn& laterTexts, std::vector<double>& values,
+                            std::vector<double>& laterValues) {
+    texts.Append(laterTexts, taken);
+    laterTexts = TextColumn();
+    values.insert(values.end(), laterValues.begin(),
+                  laterValues.begin() + static_cast<std::ptrdiff_t>(taken));
+    laterValues = std::vector<double>();
+  };
+  std::thread yJoin(join, std::ref(file.y), std::ref(later.y), std::ref(file.yValues),
+                    std::ref(later.yValues));
+  join(file.x, later.x, file.xValues, later.xValues);
+  if (columns.sigmaY >= 0) file.sigmaY.Append(later.sigmaY, taken);
+  yJoin.join();
   file.columnCount = std::max(file.columnCount, later.columnCount);
   file.numericColumns = std::max(file.numericColumns, later.numericColumns);
   read.skipped += laterRead.skipped;

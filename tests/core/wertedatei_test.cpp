@@ -464,6 +464,45 @@ TEST(PairFileLimit, ProgressIsToldAndCanStopTheReading) {
   }
 }
 
+// Lines of two plain numbers take a shorter way than the others; a Δy
+// column, even one the lines lack, sends every line the general way. Both
+// must read every file alike, whatever the lines hold around the numbers.
+TEST(PairFileText, PlainPairLinesReadAsEveryOtherLineIsRead) {
+  const std::pair<const char*, std::string> files[] = {
+      {"decimal comma", "t;U\n1,5;2,25\n-3;+4\n,5;5,\n1.5;2\n1;2,5,5\n"},
+      {"point, commas apart", "x,y\n1.5,2.5\n3,4\n1.5,2.5,7\n1.5,\n"},
+      {"either mark, commas apart", "1,2\n3,4\n5,6,7\n"},
+      {"tabs and blanks", "1\t2\n 3\t4\n3\t4 \n1;2\t3\n1\t\t2\n"},
+      {"quotes", "\"1\";2\n1;\"2\"\n3;4\n"},
+      {"many digits", "1234567890123456;1\n123456789012345;1\n1e5;2\n0000000000000001;3\n"},
+      {"wider line first", "1;2;3\n4;5\n6;7\n"},
+      {"wider line later", "4;5\n1;2;3\n6;7\n"},
+      {"grouping and signs", "1.234,5;2\n-1;-2\n+;1\n-,5;1\n1;--2\n"},
+      {"empty fields", "1;\n;2\n1;2;\n;\n5;6\n"},
+      {"CRLF and CR", "1;2\r\n3;4\r5;6\r\n"},
+      {"headings, comments", "Zeit;Wert\n# 7\n1;2\n// x\n3;4\nabc;1\n"},
+  };
+  for (const auto& [name, text] : files) {
+    for (const std::size_t maxPairs : {SIZE_MAX, std::size_t{2}}) {
+      SCOPED_TRACE(std::string(name) + (maxPairs == 2 ? ", two kept" : ""));
+      wertedatei::ReadOptions options;
+      options.maxPairs = maxPairs;
+      const PairFile fast = ReadPairFile(text, ColumnChoice{0, 1, -1}, options);
+      const PairFile general = ReadPairFile(text, ColumnChoice{0, 1, 99}, options);
+      EXPECT_EQ(fast.ok, general.ok);
+      EXPECT_EQ(fast.x, general.x);
+      EXPECT_EQ(fast.y, general.y);
+      EXPECT_EQ(fast.xValues, general.xValues);
+      EXPECT_EQ(fast.yValues, general.yValues);
+      EXPECT_EQ(fast.pairsLeftOut, general.pairsLeftOut);
+      EXPECT_EQ(fast.message, general.message);
+      EXPECT_EQ(fast.columnCount, general.columnCount);
+      EXPECT_EQ(fast.numericColumns, general.numericColumns);
+      EXPECT_EQ(fast.headings, general.headings);
+    }
+  }
+}
+
 TEST(PairFileSigma, WrittenWithDeltaYReadsBackTheSame) {
   const std::vector<std::string> x{"1", "2,5", "-3"}, y{"0,1", "2", "1e3"},
       sigma{"0,01", "", "2 %"};
