@@ -10,6 +10,7 @@
 #include <cmath>
 #include <cstddef>
 #include <cstdint>
+#include <thread>
 
 namespace graph_reduziert {
 
@@ -171,16 +172,57 @@ class Reducer {
   std::int32_t barColumn_ = -1, barTop_ = 0, barBottom_ = 0;
 };
 
+// Pairs from..to-1, in reverse drawing order.
 template <bool kRanged>
-void AddPairs(const PlotFrame& f, const PlotPoints& points, PointsReduction& r) {
+void AddPairs(const PlotFrame& f, const PlotPoints& points, std::size_t from, std::size_t to,
+              PointsReduction& r) {
   Reducer<kRanged> reducer(f, r);
-  const std::size_t n = PairCount(points);
   if (points.sigma.empty()) {
-    for (std::size_t i = n; i-- > 0;) reducer.Add(points.x[i], points.y[i], 0);
+    for (std::size_t i = to; i-- > from;) reducer.Add(points.x[i], points.y[i], 0);
   } else {
-    for (std::size_t i = n; i-- > 0;) reducer.Add(points.x[i], points.y[i], BarOf(points, i));
+    for (std::size_t i = to; i-- > from;) reducer.Add(points.x[i], points.y[i], BarOf(points, i));
   }
   reducer.Finish();
+}
+
+// What the earlier pairs add behind the later ones': the centres not seen
+// yet, in their order, and the rest by union, sum or bound. A bar split
+// across both counts twice in its column; only whether rows are covered
+// matters.
+void MergeEarlier(const PointsReduction& earlier, PointsReduction& r) {
+  for (const std::int32_t index : earlier.centres)
+    if (!TestAndSet(r.seenCentre, static_cast<std::size_t>(index))) r.centres.push_back(index);
+  for (std::size_t i = 0; i < r.capCentre.size(); ++i) r.capCentre[i] |= earlier.capCentre[i];
+  for (std::size_t i = 0; i < r.barColumn.size(); ++i) r.barColumn[i] |= earlier.barColumn[i];
+  for (std::size_t i = 0; i < r.barDepth.size(); ++i) r.barDepth[i] += earlier.barDepth[i];
+  for (std::size_t i = 0; i < r.highestMark.size(); ++i) {
+    r.highestMark[i] = std::min(r.highestMark[i], earlier.highestMark[i]);
+    r.lowestMark[i] = std::max(r.lowestMark[i], earlier.lowestMark[i]);
+  }
+  r.anyBar = r.anyBar || earlier.anyBar;
+  r.outside += earlier.outside;
+}
+
+// Long series in two halves at once, the earlier pairs on a thread of their
+// own; the result is that of one pass. Merging costs a pass over the grids,
+// so the halves pay only where the pairs outnumber the pixels.
+template <bool kRanged>
+void AddPairs(const PlotFrame& f, const PlotPoints& points, std::size_t splitFrom,
+              PointsReduction& r) {
+  const std::size_t n = PairCount(points);
+  const std::size_t pixels = static_cast<std::size_t>(r.width) * static_cast<std::size_t>(r.height);
+  if (n < splitFrom || n < 2 || pixels > n || std::thread::hardware_concurrency() < 2) {
+    AddPairs<kRanged>(f, points, 0, n, r);
+    return;
+  }
+  const std::size_t half = n / 2;
+  PointsReduction earlier;
+  earlier.width = r.width;
+  earlier.height = r.height;
+  std::thread worker([&] { AddPairs<kRanged>(f, points, 0, half, earlier); });
+  AddPairs<kRanged>(f, points, half, n, r);
+  worker.join();
+  MergeEarlier(earlier, r);
 }
 
 }  // namespace
@@ -190,7 +232,7 @@ FrameKey KeyOf(const PlotFrame& f) {
           f.YMax,      f.XScale,     f.YScale, f.OriginColumn, f.OriginRow};
 }
 
-void ReducePoints(const PlotPoints& points, PointsReduction& r) {
+void ReducePoints(const PlotPoints& points, PointsReduction& r, std::size_t splitFrom) {
   const PlotFrame& f = Frame;
   r.key = KeyOf(f);
   r.valid = true;
@@ -212,9 +254,9 @@ void ReducePoints(const PlotPoints& points, PointsReduction& r) {
     return;
   }
   if (f.Ranged)
-    AddPairs<true>(f, points, r);
+    AddPairs<true>(f, points, splitFrom, r);
   else
-    AddPairs<false>(f, points, r);
+    AddPairs<false>(f, points, splitFrom, r);
   ComposeReduction(r);
 }
 

@@ -115,8 +115,11 @@ inline std::size_t CentreGridHeight(const PointsReduction& r) {
 }
 
 // Reduces the points for the current frame: the pass over the pairs, then
-// ComposeReduction (pointscompose.cpp) for the pixels, discs and runs.
-void ReducePoints(const PlotPoints& points, PointsReduction& reduction);
+// ComposeReduction (pointscompose.cpp) for the pixels, discs and runs. From
+// `splitFrom` pairs on, the pass runs in two halves on two threads.
+inline constexpr std::size_t kSplitPairs = std::size_t{1} << 17;
+void ReducePoints(const PlotPoints& points, PointsReduction& reduction,
+                  std::size_t splitFrom = kSplitPairs);
 void ComposeReduction(PointsReduction& reduction);
 // Bars and discs (DrawPoints) and residual lines (DrawPointResiduals) from a
 // reduction of these points for the current frame.

@@ -10,11 +10,13 @@
 #include <cmath>
 #include <random>
 #include <string>
+#include <tuple>
 #include <vector>
 
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/pointsreduction.h"
 #include "platform/recording_canvas.h"
 #include "tests/core/graph_pixel_canvas.h"
 
@@ -149,6 +151,53 @@ TEST(DrawPoints, PaintsExactlyThePixelsOfDrawingEveryBarAndDisc) {
         EXPECT_LE(reduced.Blocks(), vectors ? 0 : 1);
         EXPECT_LE(reduced.FarthestOutside(), 8);  // nothing far off the area
       }
+    }
+    gr::EndPlot();
+  }
+}
+
+// Long series are reduced in two halves at once; joined, they must give
+// what one pass gives. The halves differ: the earlier pairs lie more to the
+// left, the later more to the right, both in the middle, with bars of every
+// kind, residual rows above and below and pairs that are no numbers. Most
+// pairs lie far outside, so that the discs leave room to see the bars.
+TEST(DrawPoints, TwoHalvesReduceAsOnePassReduces) {
+  const Scene scenes[] = {{"a chosen view", 160, 90, {-3, 5, -2, 4}},
+                          {"default frame", 120, 80, {}}};
+  for (const Scene& scene : scenes) {
+    SCOPED_TRACE(scene.what);
+    Begin(scene);
+    const gr::PlotFrame& f = gr::Frame;
+    std::mt19937 random(5);
+    std::uniform_real_distribution<double> unit(0, 1);
+    const double sigmas[] = {0, -1, kNaN, 0.01, 0.2, 1.5, 1e300};
+    gr::PlotPoints points;
+    constexpr int kPairs = 60000;
+    for (int i = 0; i < kPairs; ++i) {
+      const double from = i < kPairs / 2 ? -0.1 : 0.4;  // shares of the width
+      points.x.push_back(f.XMin + (f.XMax - f.XMin) * (from + 0.7 * unit(random)));
+      points.y.push_back(f.YMin + (f.YMax - f.YMin) * (1.4 * unit(random) - 0.2));
+      points.sigma.push_back(sigmas[random() % 7] * (f.YMax - f.YMin));
+      if (i % 997 == 0) points.y.back() = kNaN;
+      if (i % 50 != 0) points.x.back() = f.XMax + 10 * (f.XMax - f.XMin);
+    }
+    for (const bool bars : {false, true}) {
+      SCOPED_TRACE(bars ? "with bars" : "without bars");
+      gr::PlotPoints p = points;
+      if (!bars) p.sigma.clear();
+      gr::PointsReduction onePass, halves;
+      gr::ReducePoints(p, onePass, SIZE_MAX);
+      gr::ReducePoints(p, halves, 0);
+      ASSERT_TRUE(onePass.reduced && halves.reduced);
+      EXPECT_EQ(halves.pixels, onePass.pixels);
+      EXPECT_EQ(halves.discs, onePass.discs);
+      EXPECT_EQ(halves.barRuns.size(), onePass.barRuns.size());
+      EXPECT_EQ(halves.highestMark, onePass.highestMark);
+      EXPECT_EQ(halves.lowestMark, onePass.lowestMark);
+      EXPECT_EQ(halves.outside, onePass.outside);
+      EXPECT_EQ(halves.anyBar, onePass.anyBar);
+      EXPECT_EQ(std::make_tuple(halves.left, halves.top, halves.right, halves.bottom),
+                std::make_tuple(onePass.left, onePass.top, onePass.right, onePass.bottom));
     }
     gr::EndPlot();
   }
