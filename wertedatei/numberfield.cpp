@@ -13,11 +13,13 @@ bool IsDigit(char c) { return c >= '0' && c <= '9'; }
 
 bool IsMark(char c, char mark) { return mark == 0 ? c == '.' || c == ',' : c == mark; }
 
-// A sign, at most 15 digits with one decimal mark among them (`mark`, or
-// either for 0), nothing else, from text[i] on. Its digits make an exact
-// double, and so does the power of ten it is divided by, so the one rounding
-// of the division gives the very double the full reading gives.
-bool PlainDecimal(std::string_view text, std::size_t i, char mark, double& value) {
+}  // namespace
+
+// Its digits make an exact double, and so does the power of ten it is
+// divided by, so the one rounding of the division gives the very double the
+// full reading gives.
+std::size_t ScanPlainNumber(std::string_view text, std::size_t i, char mark, char stop,
+                            double& value) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
                                             1e8, 1e9, 1e10, 1e11, 1e12, 1e13, 1e14, 1e15};
   const std::size_t n = text.size();
@@ -29,17 +31,28 @@ bool PlainDecimal(std::string_view text, std::size_t i, char mark, double& value
   const std::size_t first = i;
   for (; i < n && IsDigit(text[i]); ++i) digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
   std::size_t count = i - first, decimals = 0;
-  if (i < n && IsMark(text[i], mark)) {
+  if (i < n && text[i] != stop && IsMark(text[i], mark)) {
     const std::size_t fraction = ++i;
     for (; i < n && IsDigit(text[i]); ++i) digits = digits * 10 + static_cast<unsigned>(text[i] - '0');
     decimals = i - fraction;
     count += decimals;
   }
-  // Anything left is an exponent, a second mark or other text.
-  if (i != n || count == 0 || count > 15) return false;
+  if (count == 0 || count > 15) return std::string_view::npos;
   const double whole = static_cast<double>(digits);
   const double magnitude = decimals == 0 ? whole : whole / kPowersOfTen[decimals];
   value = negative ? -magnitude : magnitude;
+  return i;
+}
+
+namespace {
+
+// A sign, at most 15 digits with one decimal mark among them, nothing else,
+// from text[i] on.
+bool PlainDecimal(std::string_view text, std::size_t i, char mark, double& value) {
+  double plain = 0;
+  // Anything behind the number is an exponent, a second mark or other text.
+  if (ScanPlainNumber(text, i, mark, '\0', plain) != text.size()) return false;
+  value = plain;
   return true;
 }
 

@@ -28,6 +28,11 @@ bool ReadNumberEitherMark(std::string_view field, std::string* cell);
 // one the table reads it as, is found on the way. False for anything else,
 // which ReadNumber then decides.
 bool ReadPlainNumber(std::string_view field, char decimalMark, double& value);
+// Such a number from text[from] on, up to the first character that is not
+// part of it; `stop` (a separator) never is, not even as a decimal mark.
+// Its end, or npos where no such number begins there.
+std::size_t ScanPlainNumber(std::string_view text, std::size_t from, char decimalMark, char stop,
+                            double& value);
 
 // The value the table reads a cell text as (CommaToPoint, then ParseNumber),
 // without a heap copy, and without the full reading for the usual cell of a

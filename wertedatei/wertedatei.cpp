@@ -181,14 +181,19 @@ bool ReadField(const Field& field, DecimalMark mark, std::string* cell) {
 }
 
 // The position of the first LF or CR from pos on, or the end. Eight bytes at
-// a time while none of them is below 14 (the test is exact about whether
-// such a byte is there); bytes after it one by one.
+// a time: the test marks every byte below 14 (and may mark bytes behind
+// one), and each marked byte is looked at, lowest first.
 std::size_t FindLineEnd(const char* data, std::size_t pos, std::size_t size) {
-  while (size - pos >= 8) {
-    std::uint64_t word;
-    std::memcpy(&word, data + pos, 8);
-    if (((word - kOnes * 14) & ~word & kHighs) != 0) break;
-    pos += 8;
+  if constexpr (std::endian::native == std::endian::little) {
+    while (size - pos >= 8) {
+      std::uint64_t word;
+      std::memcpy(&word, data + pos, 8);
+      for (std::uint64_t low = (word - kOnes * 14) & ~word & kHighs; low != 0; low &= low - 1) {
+        const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(low)) / 8;
+        if (data[at] == '\n' || data[at] == '\r') return at;
+      }
+      pos += 8;
+    }
   }
   while (pos < size && data[pos] != '\n' && data[pos] != '\r') ++pos;
   return pos;
@@ -533,20 +538,18 @@ class PlainPairLine {
               : format.mark == DecimalMark::kPoint ? '.'
                                                    : 0),
         usable_(columns.x == 0 && columns.y == 1 && columns.sigmaY < 0 &&
-                (separator_ == ';' || separator_ == '\t' || separator_ == ',')),
-        // A comma that may be a decimal mark in a line separated by commas.
-        commaInY_(separator_ == ',' && mark_ != '.') {}
+                (separator_ == ';' || separator_ == '\t' || separator_ == ',')) {}
 
+  // One pass over the line: x up to the first separator, y up to the end.
   bool Take(std::string_view line, PairFile& file) const {
     if (!usable_) return false;
-    const std::size_t split = FindOrEnd(line, separator_, 0);
-    if (split == line.size()) return false;
-    const std::string_view x = line.substr(0, split), y = line.substr(split + 1);
-    if (commaInY_ && y.find(',') != std::string_view::npos) return false;
     double xValue = 0, yValue = 0;
-    if (!ReadPlainNumber(x, mark_, xValue) || !ReadPlainNumber(y, mark_, yValue)) return false;
-    file.x.push_back(x);
-    file.y.push_back(y);
+    const std::size_t split = ScanPlainNumber(line, 0, mark_, separator_, xValue);
+    if (split >= line.size() || line[split] != separator_ ||
+        ScanPlainNumber(line, split + 1, mark_, separator_, yValue) != line.size())
+      return false;
+    file.x.push_back(line.substr(0, split));
+    file.y.push_back(line.substr(split + 1));
     file.xValues.push_back(xValue);
     file.yValues.push_back(yValue);
     return true;
@@ -556,7 +559,6 @@ class PlainPairLine {
   char separator_;
   char mark_;
   bool usable_;
-  bool commaInY_;
 };
 
 // What the pass over the lines notes beside the pairs.
@@ -662,11 +664,13 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
   laterOptions.progress = [&stop](double) { return !stop.load(std::memory_order_relaxed); };
   PairFile later;
   const double laterShare = static_cast<double>(text.size() - split) / static_cast<double>(text.size());
-  ReserveRoom(later, static_cast<std::size_t>(laterShare * static_cast<double>(lines)) + 64,
-              text.size() - split, options.maxPairs);
   LinesRead laterRead;
   LinePart first = whole;
   std::thread worker([&] {
+    // Reserved here, the later part's room comes from the thread's own
+    // memory pool: fresh, and apart from the one the first part fills.
+    ReserveRoom(later, static_cast<std::size_t>(laterShare * static_cast<double>(lines)) + 64,
+                text.size() - split, options.maxPairs);
     LinePart part = whole;
     part.later = true;
     part.bytesBefore = split;
