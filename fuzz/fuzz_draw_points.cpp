@@ -12,7 +12,8 @@
 // canvas lies within a few pixels of the area, whatever the values; a bitmap
 // gets at most one block of pixels per call, a vector device at most one
 // circle per pixel centre and lines bounded by the area, however many pairs;
-// the layer draws the same twice and counts as CountPairsOutside does; a
+// the layer draws the same twice and counts as CountPairsOutside does; the
+// reduction in two halves equals the one in a single pass; a
 // fitted view is usable and shows every pair a view can hold; and each input
 // stays within the time limit.
 
@@ -26,6 +27,7 @@
 
 #include "fuzz/fuzz_support.h"
 #include "graph_reduziert/graph_reduziert.h"
+#include "graph_reduziert/pointsreduction.h"
 #include "platform/canvas.h"
 
 namespace {
@@ -144,7 +146,7 @@ Input Read(fuzz::ByteReader& in, std::size_t size) {
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::ByteReader in(data, size);
   Input input = Read(in, size);
-  const fuzz::InputTimer timer(4);
+  const fuzz::InputTimer timer(5);
   gr::Frame = {};
   if (input.chosenView && gr::ViewIsUsable(input.view))
     gr::BeginPlotRanges(input.width, input.height, input.view);
@@ -179,6 +181,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   gr::PlotContents contents;
   contents.points = &layer.Points();
   FUZZ_CHECK(layer.PairsOutside() == gr::CountPairsOutside(contents));
+
+  // Long series are reduced in two halves at once, here forced for any
+  // count of pairs that outnumbers the pixels: the same as one pass.
+  gr::PointsReduction onePass, halves;
+  gr::ReducePoints(input.points, onePass, SIZE_MAX);
+  gr::ReducePoints(input.points, halves, 0);
+  FUZZ_CHECK(onePass.pixels == halves.pixels && onePass.discs == halves.discs &&
+             onePass.barRuns.size() == halves.barRuns.size() &&
+             onePass.highestMark == halves.highestMark &&
+             onePass.lowestMark == halves.lowestMark && onePass.outside == halves.outside);
 
   gr::EndPlot();
 
