@@ -15,9 +15,9 @@ bool IsMark(char c, char mark) { return mark == 0 ? c == '.' || c == ',' : c == 
 
 }  // namespace
 
-// Its digits make an exact double, and so does the power of ten it is
-// divided by, so the one rounding of the division gives the very double the
-// full reading gives.
+// A plain number's digits make an exact double, and so does the power of
+// ten it is divided by, so the one rounding of the division gives the very
+// double the full reading gives.
 std::size_t ScanPlainNumber(std::string_view text, std::size_t i, char mark, char stop,
                             double& value) {
   static constexpr double kPowersOfTen[] = {1e0, 1e1, 1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
