@@ -57,7 +57,7 @@ bool TestAndSet(std::vector<std::uint64_t>& bits, std::size_t index) {
 template <bool kRanged>
 class Reducer {
  public:
-  Reducer(const PlotFrame& f, PointsReduction& r)
+  Reducer(const PlotFrame& f, PointsReduction& r, std::size_t pairs)
       : f_(f),
         m_(f),
         r_(r),
@@ -65,9 +65,11 @@ class Reducer {
         h_(r.height),
         gridHeight_(CentreGridHeight(r)),
         capHeight_(static_cast<std::size_t>(r.height)) {
-    r_.centres.clear();
     r_.anyBar = false;
     const std::size_t gridWidth = static_cast<std::size_t>(w_) + 2 * kPad;
+    // Room for every centre the pairs can have and one more: each pair
+    // writes its centre behind those kept, and only a new one is counted.
+    r_.centres.assign(std::min(gridWidth * gridHeight_, pairs) + 1, 0);
     r_.seenCentre.assign(gridWidth * gridHeight_ / 64 + 1, 0);
     r_.capCentre.assign(gridWidth * capHeight_, 0);
     r_.barColumn.assign(static_cast<std::size_t>(w_), 0);
@@ -94,6 +96,7 @@ class Reducer {
   void Finish() {
     FlushResidualEnds();
     FlushBar();
+    r_.centres.resize(centreCount_);
     r_.outside = outside_;
   }
 
@@ -128,8 +131,10 @@ class Reducer {
     if (row < -kPad || row >= h_ + kPad) return;
     const std::size_t index = static_cast<std::size_t>(column + kPad) * gridHeight_ +
                               static_cast<std::size_t>(row + kPad);
-    // A later disc at this centre hides this one.
-    if (!TestAndSet(r_.seenCentre, index)) r_.centres.push_back(static_cast<std::int32_t>(index));
+    // A later disc at this centre hides this one. Without a branch: whether
+    // a centre is new is as good as random in noisy data.
+    r_.centres[centreCount_] = static_cast<std::int32_t>(index);
+    centreCount_ += TestAndSet(r_.seenCentre, index) ? 0 : 1;
   }
 
   void AddBar(std::int32_t column, double y, double sigma) {
@@ -168,6 +173,7 @@ class Reducer {
   const std::int32_t w_, h_;
   const std::size_t gridHeight_, capHeight_;
   std::int64_t outside_ = 0;
+  std::size_t centreCount_ = 0;
   std::int32_t residualColumn_ = -1, highest_ = 0, lowest_ = 0;
   std::int32_t barColumn_ = -1, barTop_ = 0, barBottom_ = 0;
 };
@@ -176,7 +182,7 @@ class Reducer {
 template <bool kRanged>
 void AddPairs(const PlotFrame& f, const PlotPoints& points, std::size_t from, std::size_t to,
               PointsReduction& r) {
-  Reducer<kRanged> reducer(f, r);
+  Reducer<kRanged> reducer(f, r, to - from);
   if (points.sigma.empty()) {
     for (std::size_t i = to; i-- > from;) reducer.Add(points.x[i], points.y[i], 0);
   } else {
