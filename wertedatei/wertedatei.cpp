@@ -526,10 +526,10 @@ FieldCounts CountFields(const std::vector<Field>& fields, DecimalMark mark) {
 }
 
 // Most lines of a logger file are two plain numbers and one separator,
-// "12,5;3,75": taken here without splitting the line into fields. Exactly
-// the lines whose splitting gives those two fields and nothing else are
-// taken, so the general way gives the same pair for them. False for any
-// other line.
+// "12,5;3,75", maybe with blanks around them: taken here without splitting
+// the line into fields. Exactly the lines whose splitting gives those two
+// fields and nothing else are taken, so the general way gives the same pair
+// for them. False for any other line.
 class PlainPairLine {
  public:
   PlainPairLine(const Format& format, ColumnChoice columns)
@@ -544,18 +544,28 @@ class PlainPairLine {
   bool Take(std::string_view line, PairFile& file) const {
     if (!usable_) return false;
     double xValue = 0, yValue = 0;
-    const std::size_t split = ScanPlainNumber(line, 0, mark_, separator_, xValue);
-    if (split >= line.size() || line[split] != separator_ ||
-        ScanPlainNumber(line, split + 1, mark_, separator_, yValue) != line.size())
-      return false;
-    file.x.push_back(line.substr(0, split));
-    file.y.push_back(line.substr(split + 1));
+    const std::size_t xStart = Blanks(line, 0);
+    const std::size_t xEnd = ScanPlainNumber(line, xStart, mark_, separator_, xValue);
+    if (xEnd == std::string_view::npos) return false;
+    const std::size_t split = Blanks(line, xEnd);
+    if (split == line.size() || line[split] != separator_) return false;
+    const std::size_t yStart = Blanks(line, split + 1);
+    const std::size_t yEnd = ScanPlainNumber(line, yStart, mark_, separator_, yValue);
+    if (yEnd == std::string_view::npos || Blanks(line, yEnd) != line.size()) return false;
+    file.x.push_back(line.substr(xStart, xEnd - xStart));
+    file.y.push_back(line.substr(yStart, yEnd - yStart));
     file.xValues.push_back(xValue);
     file.yValues.push_back(yValue);
     return true;
   }
 
  private:
+  // The position behind the blanks from pos on.
+  std::size_t Blanks(std::string_view line, std::size_t pos) const {
+    while (pos < line.size() && IsBlank(line[pos], separator_)) ++pos;
+    return pos;
+  }
+
   char separator_;
   char mark_;
   bool usable_;

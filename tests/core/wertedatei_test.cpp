@@ -480,6 +480,10 @@ TEST(PairFileText, PlainPairLinesReadAsEveryOtherLineIsRead) {
       {"grouping and signs", "1.234,5;2\n-1;-2\n+;1\n-,5;1\n1;--2\n"},
       {"empty fields", "1;\n;2\n1;2;\n;\n5;6\n"},
       {"CRLF and CR", "1;2\r\n3;4\r5;6\r\n"},
+      {"blanks around the numbers",
+       " 1,5 ; 2 \n\t3;4\t\n5\xA0;\xA0"
+       "6\n7;8\x1A\n1 5;2\n1;- 2\n  ;  \n"},
+      {"blanks around tab-separated numbers", " 1\t 2 \n3 \t4\n"},
       {"headings, comments", "Zeit;Wert\n# 7\n1;2\n// x\n3;4\nabc;1\n"},
   };
   for (const auto& [name, text] : files) {
