@@ -21,10 +21,6 @@
 
 using pumping::AtPumping;
 
-namespace {
-
-}  // namespace
-
 class FrequencyScanWindowTest : public QObject {
   Q_OBJECT
 
