@@ -168,9 +168,11 @@ double SumResidual(const PairSpan& pairs, const Model& m) {
 
 double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d) {
   // The interpreter's product of operands of 10^10 and more is 10^10, and
-  // so is a value above 10^10.
+  // so is a value above 10^10. The term's leading minus is applied to the
+  // capped product; the one of b stands inside the parenthesis and is not.
   const bool bCapped = !(std::fabs(b) < kInterpreterCap);
   const bool aCapped = !(std::fabs(a) < kInterpreterCap);
+  const double cappedA = std::signbit(a) ? -kInterpreterCap : kInterpreterCap;
   D4 e = Splat(0);
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const auto [x, y, w] = LoadGroup(pairs, i);
@@ -179,7 +181,7 @@ double SumTermResidual(const PairSpan& pairs, double a, double b, double c, doub
       if (bCapped || !(std::fabs(x[l]) < kInterpreterCap)) product[l] = kInterpreterCap;
     D4 sn, cs;
     SinCos4(product + c, sn, cs);
-    D4 value = (aCapped ? Splat(kInterpreterCap) : a * sn) + d;
+    D4 value = (aCapped ? Splat(cappedA) : a * sn) + d;
     for (std::size_t l = 0; l < kLanes; ++l)
       if (value[l] > kInterpreterCap) value[l] = kInterpreterCap;
     const D4 res = y - value;

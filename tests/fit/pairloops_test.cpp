@@ -113,7 +113,7 @@ TEST(PairLoopsTest, SumsCountEveryPairOnceWhateverIsLeftOverAtTheEnd) {
 
 // A term's error on its own numbers is the interpreter's, for Unix time in
 // seconds and in milliseconds (where the interpreter caps its products at
-// 10^10), microvolts and years.
+// 10^10), microvolts, years and huge amplitudes.
 TEST(PairLoopsTest, TermResidualIsTheInterpretersErrorOfTheTerm) {
   struct Case {
     double x0, dx, a, b, c, d;
@@ -124,6 +124,11 @@ TEST(PairLoopsTest, TermResidualIsTheInterpretersErrorOfTheTerm) {
       {1.7e9, 1, -1.5, 0.9, 2.1, 3},
       {-500, 0.01, 0.000001, 37.3, 5.9, 0.000001},
       {1700, 1, 60, 0.5666, 4.7278, 72.5},
+      // Amplitudes of 10^10 and more: the product is capped, with the sign
+      // the term's leading minus gives it; so is a frequency, without it.
+      {1.7e9, 1, 3e12, 0.0001, 0.3, 5},
+      {1.7e9, 1, -3e12, 0.0001, 0.3, 5},
+      {1, 1, 2, -2e10, 0.3, 5},
   };
   const auto text = [](double v) {
     char buffer[400];
