@@ -4,6 +4,7 @@
 Run it again after changing the lists; the fuzzers' own finds stay in the
 build directory and are never committed.
 """
+import base64
 import math
 import pathlib
 import shutil
@@ -278,6 +279,10 @@ def main():
           sine_fit_input(1, 0, 0.01, yearly(64, start=1.7e9, step=3600.0), 130, count=230))
     write("sine_fit", "long_002", sine_fit_input(4, 0.3, 2.0, yearly(64, step=0.5), 0,
                                                  [0.1 + 0.01 * i for i in range(64)], count=210))
+    # Found by the fuzzer: a long series whose best pass is a zero-frequency
+    # term with an amplitude of -7e41, capped by the interpreter.
+    write("sine_fit", "found_negative_huge_amplitude", base64.b64decode(
+        "AQDQAAAAAADQoMjrhfP7+/v7zKDhf8jQ64XzzOH/AQAAAAAAAA8AAAAAQNBmZmZmZpkAPD8B0JqZmbk/"))
     for i, data in enumerate(POINTS):
         write("draw_points", f"points_{i:03d}", data)
     for i, (mode, fixed, bound, pairs, sigma) in enumerate(WEIGHTED_FITS):
