@@ -20,8 +20,12 @@ class TimesReporter : public benchmark::ConsoleReporter {
     for (const Run& run : runs) {
       const bool median = run.run_type == Run::RT_Aggregate && run.aggregate_name == "median";
       if (!median && (run.run_type != Run::RT_Iteration || run.iterations == 0)) continue;
-      seconds_[run.run_name.function_name] =
+      const double seconds =
           run.GetAdjustedRealTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
+      seconds_[run.run_name.function_name] = seconds;
+      // With its arguments too ("BM_Name/200"), where it has any.
+      if (!run.run_name.args.empty())
+        seconds_[run.run_name.function_name + "/" + run.run_name.args] = seconds;
     }
   }
 

@@ -15,6 +15,15 @@
 // the calling convention of 32-byte vectors without AVX does not apply.
 #pragma GCC diagnostic ignored "-Wpsabi"
 
+// Each loop is built twice, for AVX2 (four lanes in one register) and for
+// the plain x86-64, and the loader picks the one the processor runs. No FMA:
+// both compute the same operations, so they give the same bits.
+#if defined(__x86_64__) && defined(__GNUC__) && !defined(__clang__)
+#define KALVENTO_WIDE_VECTORS __attribute__((target_clones("avx2", "default")))
+#else
+#define KALVENTO_WIDE_VECTORS
+#endif
+
 namespace sinusfit::pairloops {
 
 namespace {
@@ -71,6 +80,16 @@ struct Group {
           Weights(pairs.w ? pairs.w + i : nullptr, count)};
 }
 
+typedef std::int64_t I4 __attribute__((vector_size(32)));
+
+[[gnu::always_inline]] inline D4 Abs(D4 v) {
+  return (D4)((U4)v & ~(U4{1, 1, 1, 1} << 63));
+}
+// Whether a lane of a comparison's mask is set; one test per group of four.
+[[gnu::always_inline]] inline bool AnyLane(I4 mask) {
+  return (mask[0] | mask[1] | mask[2] | mask[3]) != 0;
+}
+
 [[gnu::always_inline]] inline double Total(D4 v) { return (v[0] + v[1]) + (v[2] + v[3]); }
 
 // sin and cos of four arguments; lanes beyond the reduced range (or not
@@ -95,10 +114,12 @@ struct Group {
   cosBits ^= ((q + 1) & 2) << 62;
   sine = (D4)sinBits;
   cosine = (D4)cosBits;
-  for (std::size_t i = 0; i < kLanes; ++i) {
-    if (!(std::fabs(x[i]) <= kReducedRange)) {
-      sine[i] = std::sin(x[i]);
-      cosine[i] = std::cos(x[i]);
+  if (AnyLane(!(Abs(x) <= kReducedRange))) {
+    for (std::size_t i = 0; i < kLanes; ++i) {
+      if (!(std::fabs(x[i]) <= kReducedRange)) {
+        sine[i] = std::sin(x[i]);
+        cosine[i] = std::cos(x[i]);
+      }
     }
   }
 }
@@ -108,7 +129,7 @@ constexpr double kInterpreterCap = 1e10;
 
 }  // namespace
 
-void SinCos(const double* arg, double* sine, double* cosine, std::size_t n) {
+KALVENTO_WIDE_VECTORS void SinCos(const double* arg, double* sine, double* cosine, std::size_t n) {
   for (std::size_t i = 0; i < n; i += kLanes) {
     const std::size_t count = n - i < kLanes ? n - i : kLanes;
     D4 s, c;
@@ -123,16 +144,18 @@ void SinCos(const double* arg, double* sine, double* cosine, std::size_t n) {
 // The three loops below share the loading of a group, not the walk: a
 // walker taking the body as a lambda made SumNormal's fifteen sums spill and
 // the million-pair computation 18 % slower.
-NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
+KALVENTO_WIDE_VECTORS NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
   D4 gaa = Splat(0), gab = gaa, gap = gaa, gad = gaa, gbb = gaa, gbp = gaa, gbd = gaa, gpp = gaa,
      gpd = gaa, gdd = gaa, ra = gaa, rb = gaa, rp = gaa, rd = gaa, e = gaa;
+  D4 rcx = gaa, rc = gaa, rsxx = gaa, rsx = gaa, rs = gaa;  // for the second derivatives
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const auto [x, y, w] = LoadGroup(pairs, i);
     D4 sn, cs;
     SinCos4(m.b * x + m.ph, sn, cs);
     const D4 res = y - (m.a * sn + m.d);
     const D4 acs = m.a * cs;
-    const D4 jb = acs * (x + m.bOffset);
+    const D4 xb = x + m.bOffset;
+    const D4 jb = acs * xb;
     const D4 wa = w * sn, wb = w * jb, wp = w * acs;
     gaa += wa * sn; gab += wa * jb; gap += wa * acs; gad += wa;
     gbb += wb * jb; gbp += wb * acs; gbd += wb;
@@ -140,8 +163,18 @@ NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
     gdd += w;
     ra += wa * res; rb += wb * res; rp += wp * res; rd += w * res;
     e += w * res * res;
+    const D4 wr = w * res, wrc = wr * cs, wrs = wr * sn;
+    rcx += wrc * xb; rc += wrc;
+    rsxx += wrs * xb * xb; rsx += wrs * xb; rs += wrs;
   }
   NormalSums out;
+  // Σ w·r·∂²f: ∂²f/∂a∂b = x'·cos, ∂²f/∂a∂ph = cos, and ∂²f/∂b² = −a·x'²·sin,
+  // ∂²f/∂b∂ph = −a·x'·sin, ∂²f/∂ph² = −a·sin (x' = x + bOffset).
+  out.h[0][1] = Total(rcx);
+  out.h[0][2] = Total(rc);
+  out.h[1][1] = -m.a * Total(rsxx);
+  out.h[1][2] = -m.a * Total(rsx);
+  out.h[2][2] = -m.a * Total(rs);
   out.g[0] = {Total(gaa), Total(gab), Total(gap), Total(gad)};
   out.g[1][1] = Total(gbb);
   out.g[1][2] = Total(gbp);
@@ -154,7 +187,7 @@ NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
   return out;
 }
 
-double SumResidual(const PairSpan& pairs, const Model& m) {
+KALVENTO_WIDE_VECTORS double SumResidual(const PairSpan& pairs, const Model& m) {
   D4 e = Splat(0);
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const auto [x, y, w] = LoadGroup(pairs, i);
@@ -166,7 +199,7 @@ double SumResidual(const PairSpan& pairs, const Model& m) {
   return Total(e);
 }
 
-double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d) {
+KALVENTO_WIDE_VECTORS double SumTermResidual(const PairSpan& pairs, double a, double b, double c, double d) {
   // The interpreter's product of operands of 10^10 and more is 10^10, and
   // so is a value above 10^10. The term's leading minus is applied to the
   // capped product; the one of b stands inside the parenthesis and is not.
@@ -177,13 +210,17 @@ double SumTermResidual(const PairSpan& pairs, double a, double b, double c, doub
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const auto [x, y, w] = LoadGroup(pairs, i);
     D4 product = b * x;
-    for (std::size_t l = 0; l < kLanes; ++l)
-      if (bCapped || !(std::fabs(x[l]) < kInterpreterCap)) product[l] = kInterpreterCap;
+    if (bCapped) {
+      product = Splat(kInterpreterCap);
+    } else {
+      const I4 capped = !(Abs(x) < kInterpreterCap);
+      product = (D4)(((U4)product & ~(U4)capped) | ((U4)Splat(kInterpreterCap) & (U4)capped));
+    }
     D4 sn, cs;
     SinCos4(product + c, sn, cs);
     D4 value = (aCapped ? Splat(cappedA) : a * sn) + d;
-    for (std::size_t l = 0; l < kLanes; ++l)
-      if (value[l] > kInterpreterCap) value[l] = kInterpreterCap;
+    const I4 above = value > kInterpreterCap;
+    value = (D4)(((U4)value & ~(U4)above) | ((U4)Splat(kInterpreterCap) & (U4)above));
     const D4 res = y - value;
     e += w * res * res;
   }

@@ -34,11 +34,13 @@ struct Model {
 };
 
 // Σ w·J·Jᵀ and Σ w·J·r for the Jacobian J = (∂a, ∂b, ∂ph, ∂d) of the model
-// and the residual r = y − model, and Σ w·r².
+// and the residual r = y − model, and Σ w·r²; and Σ w·r·∂²model for the
+// Newton step, which converges where a large residual slows Gauss-Newton.
 struct NormalSums {
   std::array<std::array<double, 4>, 4> g{};  // upper triangle filled
   std::array<double, 4> r{};
   double error = 0;
+  std::array<std::array<double, 4>, 4> h{};  // upper triangle; 0 where d is involved
 };
 
 NormalSums SumNormal(const PairSpan& pairs, const Model& model);
