@@ -55,6 +55,12 @@ ListedLines LinesOf(const QListWidget& list) {
 
 std::vector<double> ErrorsOf(const QListWidget& list) { return LinesOf(list).errors; }
 
+// The bold line: the least error, of equal ones the lowest |b|.
+std::size_t BestLineOf(const QListWidget& list) {
+  const ListedLines lines = LinesOf(list);
+  return sinusfit::BestEntryIndex(std::span<const sinusfit::RankedEntry>(lines.Ranked()));
+}
+
 }  // namespace
 
 void TForm1::ClearResults() {
@@ -94,8 +100,7 @@ void TForm1::AddResultLine(const Computation& computation, const PassResult& res
 }
 
 void TForm1::MarkBestLine() {
-  const std::vector<double> errors = ErrorsOf(*Listbox1);
-  const std::size_t best = sinusfit::BestEntryIndex(errors);
+  const std::size_t best = BestLineOf(*Listbox1);
   for (int i = 0; i < Listbox1->count(); ++i) {
     QListWidgetItem* item = Listbox1->item(i);
     QFont font = Listbox1->font();
@@ -136,7 +141,7 @@ void TForm1::SortResultsByError(bool byError) {
 }
 
 void TForm1::ChooseBestLine(PassResult& result) {
-  const std::size_t best = sinusfit::BestEntryIndex(ErrorsOf(*Listbox1));
+  const std::size_t best = BestLineOf(*Listbox1);
   if (best >= static_cast<std::size_t>(Listbox1->count())) return;
   QListWidgetItem* item = Listbox1->item(static_cast<int>(best));
   const std::string entry = platform::ToLatin1(item->text());
@@ -151,7 +156,7 @@ void TForm1::ChooseBestLine(PassResult& result) {
 
 double TForm1::BestListedError() const {
   const std::vector<double> errors = ErrorsOf(*Listbox1);
-  const std::size_t best = sinusfit::BestEntryIndex(errors);
+  const std::size_t best = BestLineOf(*Listbox1);
   if (best >= errors.size()) return std::nan("");
   // The value behind the line, where it is kept; its text otherwise.
   const ResultRecord* record = FindResultRecord(platform::ToLatin1(Listbox1->item(static_cast<int>(best))->text()));

@@ -130,6 +130,37 @@ std::size_t BestEntryIndex(std::span<const double> errors) {
   return best;
 }
 
+std::size_t BestEntryIndex(std::span<const RankedEntry> lines) {
+  std::size_t best = lines.size();
+  double bestFrequency = INFINITY;
+  for (std::size_t i = 0; i < lines.size(); ++i) {
+    const double error = lines[i].error;
+    if (std::isnan(error)) continue;
+    if (best == lines.size() || error < lines[best].error) {
+      best = i;
+      bestFrequency = FrequencyOfEntry(lines[i].entry);
+    } else if (error == lines[best].error) {
+      const double frequency = FrequencyOfEntry(lines[i].entry);
+      if (frequency < bestFrequency) {
+        best = i;
+        bestFrequency = frequency;
+      }
+    }
+  }
+  return best;
+}
+
+double FrequencyOfEntry(std::string_view entry) {
+  const std::string_view term = TermOfEntry(entry);
+  const std::size_t sine = term.find("*SIN(");
+  if (sine == std::string_view::npos) return INFINITY;
+  const std::size_t times = term.find("*X", sine + 5);
+  if (times == std::string_view::npos) return INFINITY;
+  const grund::ParsedNumber b =
+      grund::ParseNumber(grund::CommaToPoint(term.substr(sine + 5, times - sine - 5)));
+  return b.ok && !std::isnan(b.value) ? std::fabs(b.value) : INFINITY;
+}
+
 double ErrorOfEntry(std::string_view entry) {
   const std::size_t tab = entry.find('\t');
   if (tab == std::string_view::npos || tab == 0) return std::nan("");

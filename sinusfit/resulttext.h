@@ -83,6 +83,13 @@ std::size_t ErrorInsertPosition(std::span<const RankedEntry> sorted, const Ranke
 // error, of equal ones the first; errors that are not a number never win.
 // The list's size when it has no such line.
 std::size_t BestEntryIndex(std::span<const double> errors);
+// The best line of a list: the smallest error, of equal ones (their texts
+// agree, so the data cannot tell them apart: the aliases of evenly spaced
+// x) the one with the smallest |b|, then the first; errors that are not a
+// number never win. The list's size when it has no such line.
+std::size_t BestEntryIndex(std::span<const RankedEntry> lines);
+// |b| of a line's term a*SIN(b*X+c)+d; infinity when it shows none.
+double FrequencyOfEntry(std::string_view entry);
 // The error a line's text shows (its text before the tab read as a number);
 // NaN when it shows none.
 double ErrorOfEntry(std::string_view entry);

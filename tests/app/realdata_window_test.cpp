@@ -164,9 +164,13 @@ class RealDataWindowTest : public QObject {
       QVERIFY2(std::fabs(listed - own) <= 1e-5 * std::fabs(own), entry.c_str());
       errors.push_back(listed);
     }
-    // The best line is bold, only it, and it is a real fit: the noise's own
-    // error sum, not the flat line's.
-    const std::size_t best = sinusfit::BestEntryIndex(errors);
+    // The best line is bold, only it (of equal errors the lowest |b|), and
+    // it is a real fit: the noise's own error sum, not the flat line's.
+    std::vector<sinusfit::RankedEntry> lines;
+    for (std::size_t i = 0; i < entries.size(); ++i) lines.push_back({errors[i], entries[i]});
+    const std::size_t best = sinusfit::BestEntryIndex(std::span<const sinusfit::RankedEntry>(lines));
+    for (std::size_t i = 0; i < entries.size(); ++i)
+      if (errors[i] == errors[best]) QVERIFY(sinusfit::FrequencyOfEntry(entries[i]) >= sinusfit::FrequencyOfEntry(entries[best]));
     QCOMPARE(BoldLine(), static_cast<int>(best));
     QVERIFY(errors[best] < 4.0 * noise * noise * 200);
 

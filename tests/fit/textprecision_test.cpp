@@ -278,6 +278,28 @@ TEST(ErrorOrder, NumericByErrorThenByText) {
       {{10000, 923.4, 1178.7}, 1}, {{2, 1, 1}, 1}, {{nan, 3, nan, 2}, 3}, {{nan}, 1}, {{}, 0},
   };
   for (const auto& c : best) EXPECT_EQ(sinusfit::BestEntryIndex(c.errors), c.best);
+}
+
+TEST(ErrorOrder, OfEqualErrorsTheLowestAliasIsBest) {
+  using sinusfit::RankedEntry;
+  const double nan = std::nan("");
+  const struct {
+    const char* name;
+    std::vector<RankedEntry> lines;
+    std::size_t best;
+  } cases[] = {
+      {"aliases of one fit",
+       {{14.5462, "14,5462\tY = 1,2*SIN(127,76*X+1)+3"}, {14.5462, "14,5462\tY = 1,2*SIN(2,098*X+1)+3"},
+        {14.5462, "14,5462\tY = -1,2*SIN(-33,51*X+1)+3"}},
+       1},
+      {"a smaller error wins whatever its b",
+       {{2, "2\tY = 1*SIN(0,5*X+0)+0"}, {1.9999, "1,9999\tY = 1*SIN(90*X+0)+0"}}, 1},
+      {"equal b: the first", {{1, "1\tY = 2*SIN(3*X+0)+0"}, {1, "1\tY = 5*SIN(3*X+1)+0"}}, 0},
+      {"a term without a readable b loses the tie",
+       {{1, "1\tY = ?"}, {1, "1\tY = 1*SIN(1E3*X+0)+0"}}, 1},
+      {"no number", {{nan, "x"}}, 1},
+  };
+  for (const auto& c : cases) EXPECT_EQ(sinusfit::BestEntryIndex(std::span<const RankedEntry>(c.lines)), c.best) << c.name;
 
   EXPECT_DOUBLE_EQ(sinusfit::ErrorOfEntry("1178,7\tY = 1*SIN(1*X+0)+0"), 1178.7);
   EXPECT_DOUBLE_EQ(sinusfit::ErrorOfEntry("0\tY = 0"), 0);
