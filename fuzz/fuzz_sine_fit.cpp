@@ -99,6 +99,10 @@ constexpr int kPairsPerUnit = 20;
 // give is checked without the scan.
 constexpr double kMaxScanWork = 1 << 17;
 
+// Trial values of a long series' scan at most (its subset's direct sum
+// takes a few thousand; beyond them the fast periodogram).
+constexpr double kMaxLongScanTrials = 1 << 15;
+
 // Pairs of a long series' pattern, and the long series' lengths.
 constexpr int kPatternPairs = 64;
 constexpr int kLongStep = 37;
@@ -237,15 +241,16 @@ void CheckScan(Computation& computation, double bound, std::optional<int> stopAf
   if (computation.LongSeries()) CheckTrueError(*scan, pairs);
 }
 
-// The bound of a long series' scan that keeps its grid within kMaxScanWork
-// pairs × trial values (of its subset), as CheckGrid does for the table's.
+// The bound of a long series' scan that keeps its grid within
+// kMaxLongScanTrials trial values: thousands of periods over the span, more
+// than a direct sum on the scan's subset takes, so that the fast periodogram
+// is fuzzed too.
 double LongScanBound(const std::vector<double>& x, double bound) {
   const auto [low, high] = std::minmax_element(x.begin(), x.end());
   const double span = *high - *low;
   if (!(span > 0) || !std::isfinite(span)) return bound;
-  const double pairs = static_cast<double>(std::min(x.size(), sinusfit::kLongScanSubsetPairs));
   const double step = 2 * 3.141592653589793 / (sinusfit::kLongScanOversampling * span);
-  const double most = std::floor(kMaxScanWork / pairs) * step;
+  const double most = kMaxLongScanTrials * step;
   return bound > most ? most : bound;
 }
 

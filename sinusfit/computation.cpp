@@ -6,6 +6,7 @@
 #include <utility>
 
 #include "_grund/grund.h"
+#include "sinusfit/interpreterstate.h"
 #include "sinusfit/resulttext.h"
 
 namespace sinusfit {
@@ -19,13 +20,41 @@ Computation::Computation(FitMode mode, double fixedValue, FitData data)
 std::optional<PassResult> Computation::RunPass(const std::function<double()>& readBound,
                                                const std::function<bool()>& keepGoing) {
   if (LongSeries()) return RunLongSeriesPass(false, readBound, keepGoing);
-  return fit_.RunPass(readBound);
+  PassResult result = fit_.RunPass(readBound);
+  // Beyond the table's usual scale the specified steps may stop short of
+  // the minimum (their solver's thresholds are absolute): the pass's best
+  // goes on to it.
+  if (!precision_.specifiedScale) return ConvergedResult(std::move(result), readBound, keepGoing);
+  return result;
+}
+
+PassResult Computation::ConvergedResult(PassResult result,
+                                        const std::function<double()>& readBound,
+                                        const std::function<bool()>& keepGoing) {
+  if (!longSeries_)
+    longSeries_ = std::make_unique<LongSeriesFit>(Mode(), FixedValue(), Data(), Precision(),
+                                                  Ceiling());
+  // The bound is read once more, leaving the random generator as it was.
+  const auto boundAgain = [&readBound] {
+    const InterpreterStateGuard guard;
+    return readBound();
+  };
+  std::optional<PassResult> converged = longSeries_->RefineToMinimum(result, boundAgain, keepGoing);
+  if (!converged) return result;
+  // A short series' error is the interpreter's own sum, as its passes list it.
+  const double error = static_cast<double>(ErrorSum(converged->term, fit_.X(), fit_.Y(), fit_.Weights()));
+  if (!(error < result.error)) return result;
+  converged->error = error;
+  converged->entry = BuildResultEntry(error, converged->term, precision_);
+  return std::move(*converged);
 }
 
 std::optional<PassResult> Computation::RunScanPass(const std::function<double()>& readBound,
                                                    const std::function<bool()>& keepGoing) {
   if (LongSeries()) return RunLongSeriesPass(true, readBound, keepGoing);
-  return RunFrequencyScan(fit_, readBound, keepGoing);
+  std::optional<PassResult> result = RunFrequencyScan(fit_, readBound, keepGoing);
+  if (!result) return result;
+  return ConvergedResult(std::move(*result), readBound, keepGoing);
 }
 
 // More than 200 pairs: the long-series fit, which stays near linear in n.

@@ -48,13 +48,15 @@ class Computation {
   // The pairs for the records of the listed results (see ExportedResult).
   std::shared_ptr<const FitData> SharedData() const { return data_; }
 
-  // One random pass. On up to 200 pairs exactly SineFit::RunPass (weighted
-  // where the pairs carry Δy); keepGoing is never asked there and a result
-  // always comes back. Nothing only when keepGoing said stop.
+  // One random pass. On up to 200 pairs SineFit::RunPass (weighted where
+  // the pairs carry Δy), exactly so at the table's usual scale, beyond it
+  // with its best refined until converged; a result always comes back there.
+  // Nothing only when keepGoing said stop.
   std::optional<PassResult> RunPass(const std::function<double()>& readBound,
                                     const std::function<bool()>& keepGoing);
-  // The frequency scan's pass (RunFrequencyScan): nothing when keepGoing said
-  // stop or when the scan has nothing to offer.
+  // The frequency scan's pass (RunFrequencyScan, its best refined until
+  // converged): nothing when keepGoing said stop or when the scan has
+  // nothing to offer.
   std::optional<PassResult> RunScanPass(const std::function<double()>& readBound,
                                         const std::function<bool()>& keepGoing);
 
@@ -65,6 +67,10 @@ class Computation {
                            const std::vector<double>& x, const std::vector<double>& y) const;
 
  private:
+  // The result refined on all pairs until converged, where that lowers its
+  // error within the bound; as it was otherwise.
+  PassResult ConvergedResult(PassResult result, const std::function<double()>& readBound,
+                             const std::function<bool()>& keepGoing);
   std::optional<PassResult> RunLongSeriesPass(bool scan, const std::function<double()>& readBound,
                                               const std::function<bool()>& keepGoing);
 

@@ -43,6 +43,12 @@ Extended WeightOf(const ShiftedPairs& pairs, std::size_t i) {
   return pairs.w.empty() ? 1 : pairs.w[i];
 }
 
+}  // namespace
+
+namespace scan {
+
+namespace {
+
 // The start of a candidate at b: the mode's linear fit at that b, with the
 // held parameter in its place. With c held it is in the original x (the
 // held phase belongs to it), otherwise in the shifted x. Weighted, every sum
@@ -112,10 +118,6 @@ FitState StartAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
   return state;
 }
 
-bool AllFinite(const FitState& state) {
-  return std::all_of(state.p.begin(), state.p.end(), [](double p) { return std::isfinite(p); });
-}
-
 // With c held, the phase at the mean of x is c + b·xMean: near the free fit's
 // b it matches the free fit's phase (up to the sign of a) only at b spaced
 // π / xMean apart, each a minimum of its own. The starts are the free fit's
@@ -141,22 +143,19 @@ std::vector<FitState> PhaseHeldStarts(double held, const ShiftedPairs& pairs,
   return starts;
 }
 
-// The (weighted) sum of squared residuals of the model itself (not of its
-// rounded term text), in the x the state belongs to.
-Extended ModelResidual(const FitState& state, const std::vector<double>& x,
-                       const std::vector<double>& y, const ShiftedPairs& pairs) {
-  const ModelParameters p = ParametersOf(state);
-  Extended sum = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    const Extended residual = y[i] - ModelValue(p, ModelSinCos(p, x[i]));
-    sum += WeightOf(pairs, i) * residual * residual;
-  }
-  return sum;
+}  // namespace
+
+bool AllFinite(const FitState& state) {
+  return std::all_of(state.p.begin(), state.p.end(), [](double p) { return std::isfinite(p); });
 }
 
-// The state in the original x: c' − b·xMean, taken into [0, 2π). With a or
-// d held a negative b turns positive as a·sin(|b|·x + π − c), which keeps a;
-// with all free the pass's normal form does that, and with c held it cannot.
+std::vector<FitState> StartsAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
+                               const std::vector<double>& x, const std::vector<double>& y,
+                               double b, NormalMatrix& matrix) {
+  if (mode == FitMode::kFixedC) return PhaseHeldStarts(fixed, pairs, x, y, b, matrix);
+  return {StartAt(mode, fixed, pairs, x, b)};
+}
+
 FitState Unshifted(FitState state, double xMean) {
   if (state.mode == FitMode::kFixedC) return state;
   const int phaseIndex = PhaseIndex(state.mode);
@@ -172,6 +171,28 @@ FitState Unshifted(FitState state, double xMean) {
   state.p[phaseIndex] = static_cast<double>(c);
   return state;
 }
+
+}  // namespace scan
+
+namespace {
+
+using scan::AllFinite;
+using scan::StartsAt;
+using scan::Unshifted;
+
+// The (weighted) sum of squared residuals of the model itself (not of its
+// rounded term text), in the x the state belongs to.
+Extended ModelResidual(const FitState& state, const std::vector<double>& x,
+                       const std::vector<double>& y, const ShiftedPairs& pairs) {
+  const ModelParameters p = ParametersOf(state);
+  Extended sum = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    const Extended residual = y[i] - ModelValue(p, ModelSinCos(p, x[i]));
+    sum += WeightOf(pairs, i) * residual * residual;
+  }
+  return sum;
+}
+
 
 // A start or its refinement that the pass's scoring took, with the model's
 // own residual and |b|.
@@ -230,11 +251,17 @@ FrequencyGrid ScanGrid(FitMode mode, std::span<const double> x, double bound) {
   }
   const double span = high - low;
   if (!(span > 0) || !std::isfinite(span)) return {};
-  FrequencyGrid grid;
-  grid.step = static_cast<double>(kTwoPi / (static_cast<Extended>(kScanOversampling) * span));
   const std::int64_t cap =
       std::min(kScanMaxTrials,
                std::max<std::int64_t>(1, kScanMaxWork / static_cast<std::int64_t>(x.size())));
+  return scan::GridUpTo(span, bound, kScanOversampling, cap);
+}
+
+namespace scan {
+
+FrequencyGrid GridUpTo(double span, double bound, int oversampling, std::int64_t cap) {
+  FrequencyGrid grid;
+  grid.step = static_cast<double>(kTwoPi / (static_cast<Extended>(oversampling) * span));
   const double trials = bound / grid.step;  // may be huge or infinite
   grid.count = trials >= static_cast<double>(cap) ? cap : static_cast<std::int64_t>(trials);
   // A bound below a few steps: the few trial values up to it, closer together.
@@ -245,6 +272,8 @@ FrequencyGrid ScanGrid(FitMode mode, std::span<const double> x, double bound) {
   }
   return grid;
 }
+
+}  // namespace scan
 
 std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
                                            const std::function<double()>& readBound,
@@ -278,10 +307,7 @@ std::optional<PassResult> RunFrequencyScan(const SineFit& fit,
   std::vector<Scored> scored;
   for (const double b : candidates) {
     if (!keepGoing()) return std::nullopt;
-    const std::vector<FitState> starts =
-        mode == FitMode::kFixedC
-            ? PhaseHeldStarts(fit.FixedValue(), pairs, x, y, b, matrix)
-            : std::vector<FitState>{StartAt(mode, fit.FixedValue(), pairs, x, b)};
+    const std::vector<FitState> starts = StartsAt(mode, fit.FixedValue(), pairs, x, y, b, matrix);
     ScoreStarts(fit, starts, refineX, pairs, bound, matrix, scored);
   }
   if (scored.empty()) return std::nullopt;

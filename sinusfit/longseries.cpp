@@ -1,6 +1,8 @@
-// The long-series computation: subset-then-all refinement of the random
-// starts, the scan's periodogram on a subset with the best peaks refined on
-// all pairs, and the true error of each listed term text.
+// The long-series computation: starts refined on a subset, the best few on
+// a larger one and the best of those on all pairs; the scan's periodogram
+// (direct on a subset, or fast on all pairs for a long grid) with its
+// minima's starts refined the same way; and the true error of each listed
+// term text.
 
 #include "sinusfit/longseries.h"
 
@@ -8,12 +10,15 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <system_error>
+#include <thread>
 #include <utility>
 
 #include "_grund/grund.h"
+#include "fktint/fktint.h"
+#include "sinusfit/fastperiodogram.h"
 #include "sinusfit/interpreterstate.h"
 #include "sinusfit/pairloops.h"
-#include "fktint/fktint.h"
 #include "sinusfit/resulttext.h"
 
 namespace sinusfit {
@@ -23,22 +28,39 @@ using grund::Extended;
 namespace {
 
 constexpr double kTwoPiD = 6.283185307179586476925286766559;
-// Candidates of a pass (and peaks of the scan) refined on all pairs.
-constexpr int kFullRefinements = 3;
+// Contenders of a pass (and of the scan) refined beyond the first subset.
+constexpr int kContenders = 3;
 // After the first, only fits whose subset error is within this factor of
-// the first one's go on to all pairs: a fit that much worse on an evenly
-// spread subset does not overtake it on all pairs.
+// the first one's contend: a fit that much worse on a subset spread over
+// all pairs does not overtake it on all pairs.
 constexpr double kContender = 1.25;
-constexpr int kScanPeaks = 10;
 constexpr int kSubsetSteps = 40;
-// A step on the subset that lowers its error by less than this share ends
-// the refinement there.
+// A step that lowers the error by less than this share ends a refinement:
+// on the subset a start need only come close, the larger sets take it on.
 constexpr double kSubsetConverged = 1e-9;
+constexpr double kMediumConverged = 1e-8;
+// On all pairs the error is then within this share of the minimum's, far
+// below what the texts show.
+constexpr double kAllConverged = 1e-8;
 constexpr int kFullSteps = 30;
-// Pairs per chunk of a loop over all pairs, between two looks at keepGoing.
+// Steps on all pairs where they are few and a step is cheap: a far start
+// along a flat valley (amplitude and mean trading off) may need many.
+constexpr int kShortSeriesSteps = 200;
+constexpr std::size_t kShortSeriesPairs = 10000;
+// Errors within this share of each other are equal: the aliases of evenly
+// spaced x, told apart by |b|.
+constexpr double kFitTieShare = 1e-9;
+// Pairs per chunk of a loop over all pairs; chunks are summed in their
+// order, so the sums do not depend on how many threads ran them.
 constexpr std::size_t kChunk = 16384;
+// From this many pairs on, a loop runs its later chunks on a second thread.
+constexpr std::size_t kThreadedPairs = 131072;
 
-std::vector<std::size_t> SpreadIndices(std::size_t n, std::size_t m) {
+// m indices of [0, n) in increasing order, one at a place of its own in
+// each of m equal strata: spread like a grid, but not on one, so that the
+// subset does not alias frequencies that all pairs tell apart. The places
+// come from a fixed sequence, so every run picks the same subset.
+std::vector<std::size_t> StratifiedIndices(std::size_t n, std::size_t m) {
   std::vector<std::size_t> idx;
   if (m >= n) {
     idx.resize(n);
@@ -46,8 +68,19 @@ std::vector<std::size_t> SpreadIndices(std::size_t n, std::size_t m) {
     return idx;
   }
   idx.reserve(m);
-  for (std::size_t j = 0; j < m; ++j)
-    idx.push_back(static_cast<std::size_t>((static_cast<double>(j) + 0.5) * n / m));
+  std::uint64_t state = 0x9E3779B97F4A7C15ULL ^ m;
+  const double width = static_cast<double>(n) / static_cast<double>(m);
+  for (std::size_t j = 0; j < m; ++j) {
+    state += 0x9E3779B97F4A7C15ULL;  // splitmix64
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    const double place = static_cast<double>(z >> 11) * 0x1.0p-53;
+    std::size_t i = static_cast<std::size_t>((static_cast<double>(j) + place) * width);
+    if (!idx.empty() && i <= idx.back()) i = idx.back() + 1;
+    idx.push_back(std::min(i, n - (m - j)));
+  }
   return idx;
 }
 
@@ -67,6 +100,31 @@ LongSeriesFit::Pairs Pick(const LongSeriesFit::Pairs& all, const std::vector<std
 pairloops::PairSpan Span(const LongSeriesFit::Pairs& pairs, std::size_t from, std::size_t to) {
   return {pairs.x.data() + from, pairs.y.data() + from,
           pairs.w.empty() ? nullptr : pairs.w.data() + from, to - from};
+}
+
+// part(from, to) for every chunk of [0, n), in chunk order; a long loop
+// runs its later half of chunks on a second thread.
+template <typename Part, typename F>
+std::vector<Part> ChunkParts(std::size_t n, const F& part) {
+  const std::size_t chunks = (n + kChunk - 1) / kChunk;
+  std::vector<Part> parts(chunks);
+  const auto run = [&](std::size_t first, std::size_t last) {
+    for (std::size_t c = first; c < last; ++c)
+      parts[c] = part(c * kChunk, std::min(n, (c + 1) * kChunk));
+  };
+  std::size_t mine = chunks;
+  std::thread helper;
+  if (n >= kThreadedPairs && std::thread::hardware_concurrency() >= 2) {
+    try {
+      helper = std::thread(run, chunks / 2, chunks);
+      mine = chunks / 2;
+    } catch (const std::system_error&) {
+      mine = chunks;  // no thread to be had: all on this one
+    }
+  }
+  run(0, mine);
+  if (helper.joinable()) helper.join();
+  return parts;
 }
 
 // Solves the m × m system (row-major in g, right side r) with column scaling
@@ -108,6 +166,49 @@ bool SolveSmall(int m, std::array<std::array<double, 4>, 4> g, std::array<double
   return true;
 }
 
+// Solves the m × m system by Cholesky's factorisation of its scaled form;
+// false unless the matrix is positive definite (to rounding).
+bool SolvePositiveDefinite(int m, std::array<std::array<double, 4>, 4> g,
+                           std::array<double, 4> r, std::array<double, 4>& out) {
+  std::array<double, 4> scale{};
+  for (int k = 0; k < m; ++k) {
+    if (!(g[k][k] > 0) || !std::isfinite(g[k][k])) return false;
+    scale[k] = 1 / std::sqrt(g[k][k]);
+  }
+  for (int k = 0; k < m; ++k) {
+    for (int l = 0; l < m; ++l) g[k][l] *= scale[k] * scale[l];
+    r[k] *= scale[k];
+  }
+  // g = L·Lᵀ, L in the lower triangle of g.
+  for (int k = 0; k < m; ++k) {
+    for (int l = 0; l < k; ++l) {
+      double v = g[k][l];
+      for (int t = 0; t < l; ++t) v -= g[k][t] * g[l][t];
+      g[k][l] = v / g[l][l];
+    }
+    double diag = g[k][k];
+    for (int t = 0; t < k; ++t) diag -= g[k][t] * g[k][t];
+    if (!(diag > 1e-12)) return false;
+    g[k][k] = std::sqrt(diag);
+  }
+  std::array<double, 4> z{};
+  for (int k = 0; k < m; ++k) {
+    double v = r[k];
+    for (int t = 0; t < k; ++t) v -= g[k][t] * z[t];
+    z[k] = v / g[k][k];
+  }
+  for (int k = m - 1; k >= 0; --k) {
+    double v = z[k];
+    for (int t = k + 1; t < m; ++t) v -= g[t][k] * out[t];
+    out[k] = v / g[k][k];
+  }
+  for (int k = 0; k < m; ++k) {
+    out[k] *= scale[k];
+    if (!std::isfinite(out[k])) return false;
+  }
+  return true;
+}
+
 // The numbers of a term text a*SIN(b*X±c)±d as the interpreter reads them.
 std::optional<ModelParameters> ParseTerm(const std::string& term) {
   const std::size_t sinAt = term.find("*SIN(");
@@ -140,8 +241,13 @@ class LongSeriesFit::Work {
     done_ += static_cast<std::int64_t>(pairs);
     if (done_ >= kLongCheckWork) {
       done_ = 0;
-      if (!stopped_ && !keepGoing_()) stopped_ = true;
+      return Ask();
     }
+    return !stopped_;
+  }
+  // Asks keepGoing now (the periodogram asks about every millisecond).
+  bool Ask() {
+    if (!stopped_ && !keepGoing_()) stopped_ = true;
     return !stopped_;
   }
   bool Stopped() const { return stopped_; }
@@ -177,7 +283,10 @@ LongSeriesFit::LongSeriesFit(FitMode mode, double fixedValue, const FitData& dat
   for (double v : all_.y)
     if (std::isfinite(v)) ymax = std::max(ymax, std::fabs(v));
   yScale_ = ymax > 0 ? ymax : 1;
-  subset_ = Pick(all_, SpreadIndices(n, kLongSubsetPairs));
+  const std::vector<std::size_t> subset = StratifiedIndices(n, kLongSubsetPairs);
+  subset_ = Pick(all_, subset);
+  for (std::size_t i : subset) subsetX_.push_back(xOriginal_[i]);
+  if (n > 2 * kLongMediumPairs) medium_ = Pick(all_, StratifiedIndices(n, kLongMediumPairs));
 }
 
 ModelParameters LongSeriesFit::Original(const Shifted& s) const {
@@ -219,22 +328,11 @@ static double HeldPhase(double c, double b, double xMean) {
       std::fmod(static_cast<Extended>(c) + static_cast<Extended>(b) * xMean, grund::kTwoPi));
 }
 
-double LongSeriesFit::ModelError(const Shifted& p, const Pairs& pairs, Work& work) const {
-  const double ph = mode_ == FitMode::kFixedC ? HeldPhase(fixed_, p.b, xMean_) : p.ph;
-  const pairloops::Model model{p.a, p.b, ph, p.d, 0.0};
-  double total = 0;
-  for (std::size_t from = 0; from < pairs.x.size(); from += kChunk) {
-    const std::size_t to = std::min(pairs.x.size(), from + kChunk);
-    total += pairloops::SumResidual(Span(pairs, from, to), model);
-    if (!work.Add(to - from)) return total;
-  }
-  return total;
-}
-
 // Gauss-Newton on the pairs, a step that raises the residual halved (up to
-// a few times); stops when converged, stuck or not finite.
+// a few times); stops when converged, stuck or not finite. A loop over many
+// pairs runs on two threads.
 LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int steps,
-                                             Work& work) const {
+                                             double converged, Work& work) const {
   const int m = FreeParameterCount(mode_);
   const bool heldC = mode_ == FitMode::kFixedC;
   const double bScale = span_ > 0 ? kTwoPiD / span_ : 1;
@@ -264,23 +362,31 @@ LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int 
     const double ph = heldC ? HeldPhase(fixed_, p.b, xMean_) : p.ph;
     const pairloops::Model model{p.a, p.b, ph, p.d, heldC ? xMean_ : 0.0};
     pairloops::NormalSums sums;
-    for (std::size_t from = 0; from < pairs.x.size(); from += kChunk) {
-      const std::size_t to = std::min(pairs.x.size(), from + kChunk);
-      const pairloops::NormalSums part = pairloops::SumNormal(Span(pairs, from, to), model);
+    const std::vector<pairloops::NormalSums> parts =
+        ChunkParts<pairloops::NormalSums>(pairs.x.size(), [&](std::size_t from, std::size_t to) {
+          return pairloops::SumNormal(Span(pairs, from, to), model);
+        });
+    for (const pairloops::NormalSums& part : parts) {
       for (int k = 0; k < 4; ++k) {
-        for (int l = k; l < 4; ++l) sums.g[k][l] += part.g[k][l];
+        for (int l = k; l < 4; ++l) {
+          sums.g[k][l] += part.g[k][l];
+          sums.h[k][l] += part.h[k][l];
+        }
         sums.r[k] += part.r[k];
       }
       sums.error += part.error;
-      if (!work.Add(to - from)) return out;
     }
+    if (!work.Add(pairs.x.size())) return out;
     // The free parameters' part of the system.
-    std::array<std::array<double, 4>, 4> g{};
+    std::array<std::array<double, 4>, 4> g{}, hessian{};
     std::array<double, 4> r{};
     for (int k = 0; k < m; ++k) {
       r[k] = sums.r[which[k]];
-      for (int l = 0; l < m; ++l)
-        g[k][l] = sums.g[std::min(which[k], which[l])][std::max(which[k], which[l])];
+      for (int l = 0; l < m; ++l) {
+        const int low = std::min(which[k], which[l]), high = std::max(which[k], which[l]);
+        g[k][l] = sums.g[low][high];
+        hessian[k][l] = sums.g[low][high] - sums.h[low][high];
+      }
     }
     const double error = sums.error;
     if (!std::isfinite(error)) {
@@ -301,17 +407,22 @@ LongSeriesFit::Refined LongSeriesFit::Refine(Shifted p, const Pairs& pairs, int 
     acceptedError = error;
     halvings = 0;
     if (iter == steps) break;
-    // On the subset a start need only come close: all pairs refine it on.
-    if (&pairs == &subset_ && std::isfinite(previous) &&
-        previous - error <= kSubsetConverged * previous)
-      break;
+    if (std::isfinite(previous) && previous - error <= converged * previous) break;
     if (std::isfinite(previous) && previous - error <= 1e-13 * previous) {
       bool small = true;
       for (int k = 0; k < m; ++k)
         if (std::fabs(step[k]) > 1e-9 * scaleOf[which[k]]) small = false;
       if (small) break;
     }
-    if (!SolveSmall(m, g, r, step)) break;
+    // Newton's step where the error's Hessian is positive definite (near a
+    // minimum, also of a large residual), Gauss-Newton's elsewhere.
+    const bool newton = SolvePositiveDefinite(m, hessian, r, step);
+    if (!newton && !SolveSmall(m, g, r, step)) break;
+    // The step's own promise, r·step, is what it can still gain: when that
+    // is no more than the share, the accepted fit is the minimum's.
+    double promised = 0;
+    for (int k = 0; k < m; ++k) promised += r[k] * step[k];
+    if (!(promised > converged * error)) break;
     for (int k = 0; k < m; ++k) get(p, which[k]) = get(accepted, which[k]) + step[k];
   }
   out.ok = std::isfinite(acceptedError);
@@ -344,14 +455,15 @@ std::optional<LongSeriesFit::Scored> LongSeriesFit::Score(const Shifted& s, Work
 
 // The error sum of a term's own numbers on all pairs (x unshifted).
 std::optional<double> LongSeriesFit::TermError(const ModelParameters& t, Work& work) const {
+  const std::vector<double> parts =
+      ChunkParts<double>(xOriginal_.size(), [&](std::size_t from, std::size_t to) {
+        pairloops::PairSpan span = Span(all_, from, to);
+        span.x = xOriginal_.data() + from;
+        return pairloops::SumTermResidual(span, t.a, t.b, t.c, t.d);
+      });
+  if (!work.Add(xOriginal_.size())) return std::nullopt;
   double total = 0;
-  for (std::size_t from = 0; from < xOriginal_.size(); from += kChunk) {
-    const std::size_t to = std::min(xOriginal_.size(), from + kChunk);
-    pairloops::PairSpan span = Span(all_, from, to);
-    span.x = xOriginal_.data() + from;
-    total += pairloops::SumTermResidual(span, t.a, t.b, t.c, t.d);
-    if (!work.Add(to - from)) return std::nullopt;
-  }
+  for (double part : parts) total += part;
   return total;
 }
 
@@ -381,10 +493,70 @@ PassResult LongSeriesFit::Result(const std::optional<Scored>& best, Work& work) 
   return result;
 }
 
-// The subset fit refined on all pairs (or the refinement of an equal subset
-// fit done before), then scored; nothing out of bounds or when stopped.
-std::optional<LongSeriesFit::Scored> LongSeriesFit::FullRefineAndScore(const Shifted& from,
-                                                                       double bound, Work& work) {
+// The contenders in order (a tie by |b|), the best few within kContender
+// of the first refined on the second subset, and the best of those on all
+// pairs; the first that ends within its bound and below the ceiling wins.
+std::optional<LongSeriesFit::Scored> LongSeriesFit::FinishOnAllPairs(
+    std::vector<Contender> contenders, Work& work) {
+  OrderByError(contenders);
+  std::vector<Contender> chosen;
+  for (const Contender& c : contenders) {
+    if (static_cast<int>(chosen.size()) == kContenders) break;
+    if (!chosen.empty() && c.subset.error > kContender * chosen.front().subset.error) break;
+    if (mode_ != FitMode::kFixedB && std::fabs(Original(c.subset.p).b) > c.bound) continue;
+    chosen.push_back(c);
+  }
+  if (!medium_.x.empty()) {
+    for (Contender& c : chosen) {
+      c.subset = Refine(c.subset.p, medium_, kFullSteps, kMediumConverged, work);
+      if (work.Stopped()) return std::nullopt;
+    }
+    std::erase_if(chosen, [](const Contender& c) { return !c.subset.ok; });
+    OrderByError(chosen);
+    // The second subset's order stands: the first that ends well wins.
+    for (const Contender& c : chosen) {
+      std::optional<Scored> s = AllPairsFit(c.subset, c.bound, work);
+      if (work.Stopped()) return std::nullopt;
+      if (s) return s;
+    }
+    return std::nullopt;
+  }
+  // Short enough that every contender goes on to all pairs.
+  std::vector<Scored> scored;
+  for (const Contender& c : chosen) {
+    std::optional<Scored> s = AllPairsFit(c.subset, c.bound, work);
+    if (work.Stopped()) return std::nullopt;
+    if (s) scored.push_back(std::move(*s));
+  }
+  if (scored.empty()) return std::nullopt;
+  std::size_t best = 0;
+  for (std::size_t i = 1; i < scored.size(); ++i)
+    if (scored[i].error < scored[best].error) best = i;
+  const double tie = scored[best].error * (1 + kFitTieShare);
+  for (std::size_t i = 0; i < scored.size(); ++i)
+    if (scored[i].error <= tie && std::fabs(scored[i].p.b) < std::fabs(scored[best].p.b)) best = i;
+  return std::move(scored[best]);
+}
+
+void LongSeriesFit::OrderByError(std::vector<Contender>& contenders) {
+  std::stable_sort(contenders.begin(), contenders.end(), [](const Contender& l, const Contender& r) {
+    return l.subset.error < r.subset.error;
+  });
+  if (contenders.empty()) return;
+  // Of the fits that agree with the least error to rounding (the aliases of
+  // evenly spaced x), the one with the smallest |b| first.
+  const double tie = contenders.front().subset.error * (1 + kFitTieShare);
+  auto lowest = contenders.begin();
+  for (auto it = contenders.begin(); it != contenders.end() && it->subset.error <= tie; ++it)
+    if (std::fabs(it->subset.p.b) < std::fabs(lowest->subset.p.b)) lowest = it;
+  std::rotate(contenders.begin(), lowest, lowest + 1);
+}
+
+// The fit refined on all pairs (or the refinement of an equal fit done
+// before), then scored; nothing out of bounds, above the ceiling or when
+// stopped.
+std::optional<LongSeriesFit::Scored> LongSeriesFit::AllPairsFit(const Refined& from, double bound,
+                                                                Work& work) {
   const auto close = [&](const Shifted& u, const Shifted& v) {
     const double bScale = span_ > 0 ? kTwoPiD / span_ : 1;
     double dph = std::fabs(std::remainder(u.ph - v.ph, kTwoPiD));
@@ -394,15 +566,15 @@ std::optional<LongSeriesFit::Scored> LongSeriesFit::FullRefineAndScore(const Shi
   Refined full;
   bool found = false;
   for (const Cached& c : cache_) {
-    if (!found && close(c.from, from)) {
+    if (!found && close(c.from, from.p)) {
       full = c.to;
       found = true;
     }
   }
   if (!found) {
-    full = Refine(from, all_, kFullSteps, work);
+    full = Refine(from.p, all_, kFullSteps, kAllConverged, work);
     if (work.Stopped()) return std::nullopt;
-    cache_.push_back({from, full});
+    cache_.push_back({from.p, full});
   }
   if (!full.ok) return std::nullopt;
   const ModelParameters p = Original(full.p);
@@ -416,22 +588,18 @@ std::optional<PassResult> LongSeriesFit::RunPass(const std::function<double()>& 
                                                  const std::function<bool()>& keepGoing) {
   Work work(keepGoing);
   grund::RandomGenerator& random = grund::ProcessRandom();
-  struct Candidate {
-    Refined subset;
-    double bound = 0;
-  };
-  std::array<Candidate, kCandidatesPerPass> candidates;
+  std::array<Contender, kCandidatesPerPass> candidates;
   std::array<std::uint32_t, kCandidatesPerPass> seedAfter{};
   const auto drawAndRefine = [&](int first) {
     for (int i = first; i < kCandidatesPerPass; ++i) {
-      FitState state{mode_, {}, fixed_};
-      for (double& v : state.p) v = random.NextFraction() * 10 - 5;
+      const FitState state = DrawStart(mode_, fixed_, random);
       seedAfter[i] = random.Seed();
       candidates[i].subset.ok = false;
       candidates[i].subset.p = FromOriginal(ParametersOf(state));
     }
     for (int i = first; i < kCandidatesPerPass; ++i) {
-      candidates[i].subset = Refine(candidates[i].subset.p, subset_, kSubsetSteps, work);
+      candidates[i].subset =
+          Refine(candidates[i].subset.p, subset_, kSubsetSteps, kSubsetConverged, work);
       if (work.Stopped()) return;
     }
   };
@@ -439,40 +607,88 @@ std::optional<PassResult> LongSeriesFit::RunPass(const std::function<double()>& 
   if (work.Stopped()) return std::nullopt;
   // Bounds in candidate order, as the ordinary pass reads them; a bound term
   // that draws random numbers shifts the later starts, drawn again.
-  std::vector<int> order;
+  std::vector<Contender> contenders;
   for (int i = 0; i < kCandidatesPerPass; ++i) {
     random.SetSeed(seedAfter[i]);
     if (!candidates[i].subset.ok) continue;
     candidates[i].bound = mode_ == FitMode::kFixedB ? INFINITY : readBound();
-    order.push_back(i);
+    contenders.push_back(candidates[i]);
     if (random.Seed() != seedAfter[i] && i + 1 < kCandidatesPerPass) {
       drawAndRefine(i + 1);
       if (work.Stopped()) return std::nullopt;
     }
   }
-  // The best few on the subset (within their bound, which a full refinement
-  // rarely changes much) go on to all pairs.
-  std::stable_sort(order.begin(), order.end(), [&](int l, int r) {
-    return candidates[l].subset.error < candidates[r].subset.error;
-  });
-  std::optional<Scored> best;
-  double bestSubsetError = INFINITY;
-  int refined = 0;
-  for (int i : order) {
-    if (refined == kFullRefinements || candidates[i].subset.error > kContender * bestSubsetError)
-      break;
-    const ModelParameters p = Original(candidates[i].subset.p);
-    if (mode_ != FitMode::kFixedB && std::fabs(p.b) > candidates[i].bound) continue;
-    ++refined;
-    std::optional<Scored> s = FullRefineAndScore(candidates[i].subset.p, candidates[i].bound, work);
-    if (work.Stopped()) return std::nullopt;
-    if (!s) continue;
-    bestSubsetError = std::min(bestSubsetError, candidates[i].subset.error);
-    if (!best || s->error < best->error) best = std::move(s);
-  }
+  const std::optional<Scored> best = FinishOnAllPairs(std::move(contenders), work);
+  if (work.Stopped()) return std::nullopt;
   PassResult result = Result(best, work);
   if (work.Stopped()) return std::nullopt;
   return result;
+}
+
+std::optional<PassResult> LongSeriesFit::RefineToMinimum(const PassResult& result,
+                                                         const std::function<double()>& readBound,
+                                                         const std::function<bool()>& keepGoing) {
+  if (!(result.error < ceiling_)) return std::nullopt;
+  Work work(keepGoing);
+  const ModelParameters& p = result.parameters;
+  if (!std::isfinite(p.a) || !std::isfinite(p.b) || !std::isfinite(p.c) || !std::isfinite(p.d))
+    return std::nullopt;
+  const int steps = all_.x.size() <= kShortSeriesPairs ? kShortSeriesSteps : kFullSteps;
+  const Refined full = Refine(FromOriginal(p), all_, steps, kAllConverged, work);
+  if (work.Stopped() || !full.ok) return std::nullopt;
+  double bound = INFINITY;
+  if (mode_ != FitMode::kFixedB) bound = readBound();
+  if (mode_ != FitMode::kFixedB && std::fabs(Original(full.p).b) > bound) return std::nullopt;
+  const std::optional<Scored> s = Score(full.p, work);
+  if (work.Stopped() || !s || !(s->error < result.error) || s->term == result.term)
+    return std::nullopt;
+  return Result(s, work);
+}
+
+std::vector<double> LongSeriesFit::ScanCandidates(double bound, Work& work) const {
+  // The grid: up to the bound; for evenly spaced x no further than Nyquist,
+  // as every alias above it has its twin below (a held phase tells them
+  // apart, so not with c held).
+  const std::size_t n = all_.x.size();
+  double upper = bound;
+  if (mode_ != FitMode::kFixedC) {
+    const double dx = (xOriginal_[n - 1] - xOriginal_[0]) / static_cast<double>(n - 1);
+    bool even = dx > 0;
+    for (std::size_t i = 1; even && i < n; ++i)
+      even = std::fabs(xOriginal_[i] - xOriginal_[i - 1] - dx) <= 1e-6 * dx;
+    if (even) upper = std::min(upper, static_cast<double>(grund::kPi) / dx);
+  }
+  FrequencyGrid grid = scan::GridUpTo(span_, upper, kLongScanOversampling, kScanMaxTrials);
+  std::vector<double> residual;
+  const auto ask = [&work] { return work.Ask(); };
+  std::size_t m = std::min(n, kLongScanSubsetPairs);
+  const bool direct = static_cast<std::int64_t>(m) * grid.count <= kLongScanMaxWork ||
+                      !scan::FastPeriodogramPays(n, grid.count);
+  if (direct) {
+    // A subset of the pairs, fewer (down to kLongScanLeastPairs) for a long
+    // grid, which then ends below the bound where it must.
+    if (static_cast<std::int64_t>(m) * grid.count > kLongScanMaxWork)
+      m = std::max<std::size_t>(kLongScanLeastPairs,
+                                static_cast<std::size_t>(kLongScanMaxWork / grid.count));
+    m = std::min(m, n);
+    if (static_cast<std::int64_t>(m) * grid.count > kLongScanMaxWork)
+      grid.count = std::max<std::int64_t>(3, kLongScanMaxWork / static_cast<std::int64_t>(m));
+    const std::vector<std::size_t> idx = StratifiedIndices(n, m);
+    std::vector<double> x, y, w;
+    for (std::size_t i : idx) {
+      x.push_back(xOriginal_[i]);
+      y.push_back(all_.y[i]);
+      if (!all_.w.empty()) w.push_back(all_.w[i]);
+    }
+    const scan::ShiftedPairs pairs = scan::Shift(x, y, w);
+    const scan::Periodogram periodogram(mode_, fixed_, pairs);
+    if (!scan::ScanPeriodogram(pairs, grid, periodogram, residual, ask)) return {};
+    return scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
+  }
+  const scan::ShiftedPairs pairs = scan::Shift(xOriginal_, all_.y, all_.w);
+  const scan::Periodogram periodogram(mode_, fixed_, pairs);
+  if (!scan::FastScanPeriodogram(pairs, grid, periodogram, residual, ask)) return {};
+  return scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
 }
 
 std::optional<PassResult> LongSeriesFit::RunScanPass(const std::function<double()>& readBound,
@@ -488,202 +704,24 @@ std::optional<PassResult> LongSeriesFit::RunScanPass(const std::function<double(
   }
   if (!(bound > 0)) return std::nullopt;
   Work work(keepGoing);
-  // The grid: up to the bound, for evenly spaced x no further than Nyquist.
-  const std::size_t n = all_.x.size();
-  double upper = bound;
-  {
-    const double dx = (xOriginal_[n - 1] - xOriginal_[0]) / static_cast<double>(n - 1);
-    bool even = dx > 0;
-    for (std::size_t i = 1; even && i < n; ++i)
-      even = std::fabs(xOriginal_[i] - xOriginal_[i - 1] - dx) <= 1e-6 * dx;
-    if (even) upper = std::min(upper, static_cast<double>(grund::kPi) / dx);
-  }
-  double step = kTwoPiD / (kLongScanOversampling * span_);
-  const double wanted = upper / step;
-  std::int64_t count = wanted >= static_cast<double>(kLongScanMaxTrials)
-                           ? kLongScanMaxTrials
-                           : static_cast<std::int64_t>(wanted);
-  if (count < 3) {
-    count = 3;
-    step = upper / 3;
-  }
-  std::size_t m = std::min(n, kLongScanSubsetPairs);
-  if (static_cast<std::int64_t>(m) * count > kLongScanMaxWork)
-    m = std::max<std::size_t>(kLongScanLeastPairs,
-                              static_cast<std::size_t>(kLongScanMaxWork / count));
-  m = std::min(m, n);
-  if (static_cast<std::int64_t>(m) * count > kLongScanMaxWork)
-    count = std::max<std::int64_t>(3, kLongScanMaxWork / static_cast<std::int64_t>(m));
-  const Pairs sub = Pick(all_, SpreadIndices(n, m));
-  const bool weighted = !sub.w.empty();
-  double wsum = 0, ymean = 0;
-  for (std::size_t j = 0; j < m; ++j) {
-    const double w = weighted ? sub.w[j] : 1.0;
-    wsum += w;
-    ymean += w * sub.y[j];
-  }
-  ymean /= wsum;
-  std::vector<double> yc(m), wv(m), sn(m), cs(m), s1(m), c1(m);
-  double syy = 0;
-  for (std::size_t j = 0; j < m; ++j) {
-    yc[j] = sub.y[j] - ymean;
-    wv[j] = weighted ? sub.w[j] : 1.0;
-    syy += wv[j] * yc[j] * yc[j];
-    s1[j] = std::sin(step * sub.x[j]);
-    c1[j] = std::cos(step * sub.x[j]);
-  }
-  // Residual of the floating-mean fit at b = k·step, k = 1..count, by
-  // rotating each pair's sine and cosine (resynchronised now and then).
-  std::vector<double> residual(static_cast<std::size_t>(count));
-  for (std::int64_t k = 1; k <= count; ++k) {
-    if (k == 1 || k % 512 == 0) {
-      const double b = static_cast<double>(k) * step;
-      for (std::size_t j = 0; j < m; ++j) {
-        sn[j] = std::sin(b * sub.x[j]);
-        cs[j] = std::cos(b * sub.x[j]);
-      }
-    } else {
-      for (std::size_t j = 0; j < m; ++j) {
-        const double s = sn[j] * c1[j] + cs[j] * s1[j];
-        const double c = cs[j] * c1[j] - sn[j] * s1[j];
-        sn[j] = s;
-        cs[j] = c;
-      }
-    }
-    double S = 0, C = 0, SS = 0, SC = 0, CC = 0, YS = 0, YC = 0;
-    for (std::size_t j = 0; j < m; ++j) {
-      const double w = wv[j], s = sn[j], c = cs[j];
-      S += w * s;
-      C += w * c;
-      SS += w * s * s;
-      SC += w * s * c;
-      CC += w * c * c;
-      YS += w * yc[j] * s;
-      YC += w * yc[j] * c;
-    }
-    const double gss = SS - S * S / wsum, gsc = SC - S * C / wsum, gcc = CC - C * C / wsum;
-    const double det = gss * gcc - gsc * gsc, tr = gss + gcc;
-    double explained = 0;
-    if (det > 1e-10 * tr * tr) {
-      explained = ((gcc * YS - gsc * YC) * YS + (gss * YC - gsc * YS) * YC) / det;
-    } else {
-      explained = std::max(gss > 0 ? YS * YS / gss : 0, gcc > 0 ? YC * YC / gcc : 0);
-    }
-    residual[static_cast<std::size_t>(k - 1)] = std::max(0.0, syy - explained);
-    if (!work.Add(m)) return std::nullopt;
-  }
-  // The deepest local minima, each placed by its parabola.
-  std::vector<std::pair<double, double>> peaks;  // residual, b
-  for (std::size_t k = 0; k < residual.size(); ++k) {
-    const double left = k > 0 ? residual[k - 1] : INFINITY;
-    const double right = k + 1 < residual.size() ? residual[k + 1] : INFINITY;
-    if (!(residual[k] <= left && residual[k] < right)) continue;
-    double b = static_cast<double>(k + 1) * step;
-    if (std::isfinite(left) && std::isfinite(right)) {
-      const double curve = left - 2 * residual[k] + right;
-      if (curve > 0) b += 0.5 * step * (left - right) / curve;
-    }
-    peaks.emplace_back(residual[k], b);
-  }
-  std::sort(peaks.begin(), peaks.end());
-  if (peaks.size() > static_cast<std::size_t>(kScanPeaks)) peaks.resize(kScanPeaks);
-  // Each peak's linear fit on the subset, refined there in the mode.
-  std::vector<Refined> starts;
-  const auto linearAt = [&](double b) {
-    double S = 0, C = 0, SS = 0, SC = 0, CC = 0, YS = 0, YC = 0;
-    for (std::size_t j = 0; j < subset_.x.size(); ++j) {
-      const double w = subset_.w.empty() ? 1.0 : subset_.w[j];
-      const double s = std::sin(b * subset_.x[j]), c = std::cos(b * subset_.x[j]);
-      const double y = subset_.y[j];
-      S += w * s; C += w * c; SS += w * s * s; SC += w * s * c; CC += w * c * c;
-      YS += w * y * s; YC += w * y * c;
-    }
-    double W = 0, Y = 0;
-    for (std::size_t j = 0; j < subset_.x.size(); ++j) {
-      const double w = subset_.w.empty() ? 1.0 : subset_.w[j];
-      W += w;
-      Y += w * subset_.y[j];
-    }
-    Shifted s{0, b, 0, 0};
-    if (mode_ == FitMode::kFixedD) {
-      const double ys = YS - fixed_ * S, ycc = YC - fixed_ * C;
-      const double det = SS * CC - SC * SC;
-      const double u = det != 0 ? (CC * ys - SC * ycc) / det : 0;
-      const double v = det != 0 ? (SS * ycc - SC * ys) / det : 0;
-      s = {std::hypot(u, v), b, std::atan2(v, u), fixed_};
-      return s;
-    }
-    const double gss = SS - S * S / W, gsc = SC - S * C / W, gcc = CC - C * C / W;
-    const double ys = YS - Y * S / W, ycc = YC - Y * C / W;
-    const double det = gss * gcc - gsc * gsc;
-    const double u = det != 0 ? (gcc * ys - gsc * ycc) / det : 0;
-    const double v = det != 0 ? (gss * ycc - gsc * ys) / det : 0;
-    s = {std::hypot(u, v), b, std::atan2(v, u), (Y - u * S - v * C) / W};
-    if (mode_ == FitMode::kFixedA) {
-      if (fixed_ < 0) s.ph += grund::kPi;
-      double sum = 0;
-      for (std::size_t j = 0; j < subset_.x.size(); ++j)
-        sum += (subset_.w.empty() ? 1.0 : subset_.w[j]) * std::sin(b * subset_.x[j] + s.ph);
-      s.a = fixed_;
-      s.d = (Y - fixed_ * sum) / W;
-    }
-    return s;
-  };
-  const FitMode mode = mode_;
-  for (const auto& peak : peaks) {
-    Shifted start = linearAt(peak.second);
-    if (mode == FitMode::kFixedC) {
-      // The free fit's b and the two b around it at which c + b·xMean
-      // matches the free fit's phase (up to the sign of a).
-      mode_ = FitMode::kAllFree;
-      Refined free = Refine(start, subset_, kSubsetSteps, work);
-      mode_ = mode;
+  const std::vector<double> candidates = ScanCandidates(bound, work);
+  if (work.Stopped()) return std::nullopt;
+  // Each minimum's starts, as the short scan makes them, refined on the subset.
+  if (subsetShifted_.x.empty()) subsetShifted_ = scan::Shift(subsetX_, subset_.y, subset_.w);
+  NormalMatrix matrix{};
+  std::vector<Contender> contenders;
+  for (const double b : candidates) {
+    for (const FitState& start :
+         scan::StartsAt(mode_, fixed_, subsetShifted_, subsetX_, subset_.y, b, matrix)) {
+      if (!scan::AllFinite(start)) continue;
+      const ModelParameters p = ParametersOf(scan::Unshifted(start, subsetShifted_.xMean));
+      Refined r = Refine(FromOriginal(p), subset_, kSubsetSteps, kSubsetConverged, work);
       if (work.Stopped()) return std::nullopt;
-      if (!free.ok) continue;
-      std::vector<double> trial{free.p.b};
-      if (xMean_ != 0) {
-        const double below = std::floor((free.p.b * xMean_ - free.p.ph + fixed_) / grund::kPi);
-        for (const double j : {below, below + 1})
-          trial.push_back((free.p.ph - fixed_ + j * grund::kPi) / xMean_);
-      }
-      for (const double b : trial) {
-        if (!std::isfinite(b)) continue;
-        // a and d by linear least squares at this b with the held phase.
-        const double ph = HeldPhase(fixed_, b, xMean_);
-        double W = 0, U = 0, UU = 0, Y = 0, YU = 0;
-        for (std::size_t j = 0; j < subset_.x.size(); ++j) {
-          const double w = subset_.w.empty() ? 1.0 : subset_.w[j];
-          const double u = std::sin(b * subset_.x[j] + ph);
-          W += w; U += w * u; UU += w * u * u; Y += w * subset_.y[j]; YU += w * subset_.y[j] * u;
-        }
-        const double var = UU - U * U / W;
-        const double a = var > 0 ? (YU - Y * U / W) / var : 0;
-        Refined r = Refine({a, b, 0, (Y - a * U) / W}, subset_, kSubsetSteps, work);
-        if (work.Stopped()) return std::nullopt;
-        if (r.ok) starts.push_back(r);
-      }
-      continue;
+      if (r.ok) contenders.push_back({r, bound});
     }
-    Refined r = Refine(start, subset_, kSubsetSteps, work);
-    if (work.Stopped()) return std::nullopt;
-    if (r.ok) starts.push_back(r);
   }
-  std::stable_sort(starts.begin(), starts.end(),
-                   [](const Refined& l, const Refined& r) { return l.error < r.error; });
-  std::optional<Scored> best;
-  double bestSubsetError = INFINITY;
-  int refined = 0;
-  for (const Refined& r : starts) {
-    if (refined == kFullRefinements || r.error > kContender * bestSubsetError) break;
-    if (std::fabs(Original(r.p).b) > bound) continue;
-    ++refined;
-    std::optional<Scored> s = FullRefineAndScore(r.p, bound, work);
-    if (work.Stopped()) return std::nullopt;
-    if (!s) continue;
-    bestSubsetError = std::min(bestSubsetError, r.error);
-    if (!best || s->error < best->error) best = std::move(s);
-  }
-  if (!best) return std::nullopt;
+  const std::optional<Scored> best = FinishOnAllPairs(std::move(contenders), work);
+  if (work.Stopped() || !best) return std::nullopt;
   PassResult result = Result(best, work);
   if (work.Stopped()) return std::nullopt;
   return result;

@@ -145,9 +145,12 @@ KALVENTO_WIDE_VECTORS void SinCos(const double* arg, double* sine, double* cosin
 // walker taking the body as a lambda made SumNormal's fifteen sums spill and
 // the million-pair computation 18 % slower.
 KALVENTO_WIDE_VECTORS NormalSums SumNormal(const PairSpan& pairs, const Model& m) {
+  // Σ w·r·cos·x' and Σ w·r·cos serve the right side of b and ph (times a)
+  // and the second derivatives by a and b or ph alike; Σ w·r·sin·x'^k the
+  // others.
   D4 gaa = Splat(0), gab = gaa, gap = gaa, gad = gaa, gbb = gaa, gbp = gaa, gbd = gaa, gpp = gaa,
-     gpd = gaa, gdd = gaa, ra = gaa, rb = gaa, rp = gaa, rd = gaa, e = gaa;
-  D4 rcx = gaa, rc = gaa, rsxx = gaa, rsx = gaa, rs = gaa;  // for the second derivatives
+     gpd = gaa, gdd = gaa, ra = gaa, rd = gaa, e = gaa;
+  D4 rcx = gaa, rc = gaa, rsxx = gaa, rsx = gaa, rs = gaa;
   for (std::size_t i = 0; i < pairs.n; i += kLanes) {
     const auto [x, y, w] = LoadGroup(pairs, i);
     D4 sn, cs;
@@ -161,9 +164,9 @@ KALVENTO_WIDE_VECTORS NormalSums SumNormal(const PairSpan& pairs, const Model& m
     gbb += wb * jb; gbp += wb * acs; gbd += wb;
     gpp += wp * acs; gpd += wp;
     gdd += w;
-    ra += wa * res; rb += wb * res; rp += wp * res; rd += w * res;
-    e += w * res * res;
     const D4 wr = w * res, wrc = wr * cs, wrs = wr * sn;
+    ra += wrs; rd += wr;
+    e += wr * res;
     rcx += wrc * xb; rc += wrc;
     rsxx += wrs * xb * xb; rsx += wrs * xb; rs += wrs;
   }
@@ -182,7 +185,7 @@ KALVENTO_WIDE_VECTORS NormalSums SumNormal(const PairSpan& pairs, const Model& m
   out.g[2][2] = Total(gpp);
   out.g[2][3] = Total(gpd);
   out.g[3][3] = Total(gdd);
-  out.r = {Total(ra), Total(rb), Total(rp), Total(rd)};
+  out.r = {Total(ra), m.a * Total(rcx), m.a * Total(rc), Total(rd)};
   out.error = Total(e);
   return out;
 }

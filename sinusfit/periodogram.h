@@ -1,8 +1,8 @@
 #pragma once
 // The least-squares periodogram of the frequency scan: the pairs shifted to
 // their means, the linear fit of A·sin(b·x) + B·cos(b·x) (+ d) at one b, the
-// residual sum at every trial b of the grid, and its minima as candidates.
-// Only the scan (frequencyscan.cpp) uses it.
+// residual sum at every trial b of the grid, its minima as candidates, and
+// the starts they give. The scans of short and long series share it.
 
 #include <array>
 #include <functional>
@@ -114,5 +114,26 @@ std::vector<Peak> FindPeaks(const std::vector<double>& r, double step);
 // Up to kScanCandidates values of b to refine: the deepest minima first, then
 // the minima as deep as the deepest by increasing b, then the next deepest.
 std::vector<double> ChooseCandidates(const std::vector<Peak>& peaks, double baseline);
+
+// The grid step, 2·step, ... up to the bound (at most cap trial values) with
+// `oversampling` trial values per 2π/span; a bound below a few steps gives
+// the few trial values up to it, closer together.
+FrequencyGrid GridUpTo(double span, double bound, int oversampling, std::int64_t cap);
+
+// The starts that a minimum of the periodogram at b gives in the mode: the
+// mode's linear fit at b; with c held, the free fit's b and the two b around
+// it at which the held phase matches the free fit's, each with a and d fitted
+// there. In the shifted x, with c held in the original x (see Unshifted).
+std::vector<FitState> StartsAt(FitMode mode, double fixed, const ShiftedPairs& pairs,
+                               const std::vector<double>& x, const std::vector<double>& y,
+                               double b, NormalMatrix& matrix);
+
+// A start of StartsAt in the original x: c' − b·xMean, taken into [0, 2π).
+// With a or d held a negative b turns positive as a·sin(|b|·x + π − c),
+// which keeps a; with all free the pass's normal form does that, and with c
+// held it cannot.
+FitState Unshifted(FitState state, double xMean);
+
+bool AllFinite(const FitState& state);
 
 }  // namespace sinusfit::scan

@@ -158,13 +158,16 @@ SineFit::SineFit(FitMode mode, double fixedValue, FitData data, TextPrecision pr
 void SineFit::DrawStarts(Candidates& candidates, Seeds& seedAfterDraws, int first) const {
   grund::RandomGenerator& random = grund::ProcessRandom();
   for (int i = first; i < kCandidatesPerPass; ++i) {
-    FitState& state = candidates[i];
-    state.mode = mode_;
-    state.fixed = fixedValue_;
-    // Four draws in every mode, uniform in [-5, 5).
-    for (double& p : state.p) p = random.NextFraction() * 10 - 5;
+    candidates[i] = DrawStart(mode_, fixedValue_, random);
     seedAfterDraws[i] = random.Seed();
   }
+}
+
+FitState DrawStart(FitMode mode, double fixedValue, grund::RandomGenerator& random) {
+  FitState state{mode, {}, fixedValue};
+  // Four draws in every mode, uniform in [-5, 5).
+  for (double& p : state.p) p = random.NextFraction() * 10 - 5;
+  return state;
 }
 
 void SineFit::RefineFrom(Candidates& candidates, int first) const {

@@ -83,6 +83,10 @@ class SineFit {
   double ceiling_;
 };
 
+// A candidate's start: four draws of the generator in every mode, each
+// uniform in [-5, 5), for p1..p4 in their order.
+FitState DrawStart(FitMode mode, double fixedValue, grund::RandomGenerator& random);
+
 // Refines the candidate by kGaussNewtonSteps undamped Gauss-Newton steps on
 // the pairs, using `matrix` for the normal equations. A singular step leaves
 // the parameters as they are. With weights w (one per pair; empty: none)

@@ -250,4 +250,32 @@ TEST_F(ComputationTest, TheHintSaysWhenTheScanDoesBetter) {
   EXPECT_TRUE(nothing->text.empty());
 }
 
+// Lab pairs every 0,2 with Δy and the bound 200: the passes end in aliases
+// b + k·2π/0,2 of one fit, all with the same χ². The best line is the
+// lowest alias, the one the data shows.
+TEST(ComputationAliases, TheBestLineIsTheLowestAlias) {
+  FitData d;
+  for (int i = 0; i < 30; ++i) {
+    const double x = 0.2 * i;
+    d.x.push_back(x);
+    d.y.push_back(1.5 * std::sin(2.1 * x + 0.7) + 0.4 + 0.1 * std::sin(12.9898 * (i * i + 7.0)));
+    d.sigma.push_back(0.1);
+  }
+  grund::ProcessRandom().SetSeed(0);
+  Computation computation(FitMode::kAllFree, 0, d);
+  std::vector<std::string> entries;
+  for (int pass = 0; pass < sinusfit::kFitPasses; ++pass)
+    entries.push_back(computation.RunPass([] { return 200.0; }, [] { return true; })->entry);
+  std::vector<sinusfit::RankedEntry> lines;
+  double highest = 0;
+  for (const std::string& e : entries) {
+    lines.push_back({sinusfit::ErrorOfEntry(e), e});
+    highest = std::max(highest, sinusfit::FrequencyOfEntry(e));
+  }
+  const std::size_t best = sinusfit::BestEntryIndex(std::span<const sinusfit::RankedEntry>(lines));
+  ASSERT_LT(best, lines.size());
+  EXPECT_GT(highest, 30) << "the passes found aliases";
+  EXPECT_NEAR(sinusfit::FrequencyOfEntry(entries[best]), 2.098, 0.01) << entries[best];
+}
+
 }  // namespace
