@@ -127,11 +127,10 @@ std::vector<Part> ChunkParts(std::size_t n, const F& part) {
   return parts;
 }
 
-// Solves the m × m system (row-major in g, right side r) with column scaling
-// and partial pivoting; false when singular.
-bool SolveSmall(int m, std::array<std::array<double, 4>, 4> g, std::array<double, 4> r,
-                std::array<double, 4>& out) {
-  std::array<double, 4> scale{};
+// Scales the m × m system to a unit diagonal (the unknowns by scale);
+// false where a diagonal value is not positive and finite.
+bool ScaleToUnitDiagonal(int m, std::array<std::array<double, 4>, 4>& g, std::array<double, 4>& r,
+                         std::array<double, 4>& scale) {
   for (int k = 0; k < m; ++k) {
     if (!(g[k][k] > 0) || !std::isfinite(g[k][k])) return false;
     scale[k] = 1 / std::sqrt(g[k][k]);
@@ -140,6 +139,15 @@ bool SolveSmall(int m, std::array<std::array<double, 4>, 4> g, std::array<double
     for (int l = 0; l < m; ++l) g[k][l] *= scale[k] * scale[l];
     r[k] *= scale[k];
   }
+  return true;
+}
+
+// Solves the m × m system (row-major in g, right side r) with column scaling
+// and partial pivoting; false when singular.
+bool SolveSmall(int m, std::array<std::array<double, 4>, 4> g, std::array<double, 4> r,
+                std::array<double, 4>& out) {
+  std::array<double, 4> scale{};
+  if (!ScaleToUnitDiagonal(m, g, r, scale)) return false;
   std::array<int, 4> row{0, 1, 2, 3};
   for (int col = 0; col < m; ++col) {
     int pivot = col;
@@ -171,14 +179,7 @@ bool SolveSmall(int m, std::array<std::array<double, 4>, 4> g, std::array<double
 bool SolvePositiveDefinite(int m, std::array<std::array<double, 4>, 4> g,
                            std::array<double, 4> r, std::array<double, 4>& out) {
   std::array<double, 4> scale{};
-  for (int k = 0; k < m; ++k) {
-    if (!(g[k][k] > 0) || !std::isfinite(g[k][k])) return false;
-    scale[k] = 1 / std::sqrt(g[k][k]);
-  }
-  for (int k = 0; k < m; ++k) {
-    for (int l = 0; l < m; ++l) g[k][l] *= scale[k] * scale[l];
-    r[k] *= scale[k];
-  }
+  if (!ScaleToUnitDiagonal(m, g, r, scale)) return false;
   // g = L·Lᵀ, L in the lower triangle of g.
   for (int k = 0; k < m; ++k) {
     for (int l = 0; l < k; ++l) {
