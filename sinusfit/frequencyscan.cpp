@@ -193,7 +193,6 @@ Extended ModelResidual(const FitState& state, const std::vector<double>& x,
   return sum;
 }
 
-
 // A start or its refinement that the pass's scoring took, with the model's
 // own residual and |b|.
 struct Scored {
