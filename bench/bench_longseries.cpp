@@ -3,7 +3,8 @@
 // - a logger's noisy daily cycle with Unix-time x (bound 0.001): 200, 100 000
 //   and 1 000 000 pairs, with the scan;
 // - a recording at 100 Hz, a ten-minute cycle over 10 000 s (bound 1, which
-//   admits some 1 600 periods over the span), with and without the scan;
+//   admits some 1 600 periods over the span), with and without the scan,
+//   and with the bound 100;
 // - a logger whose times are uneven (gaps and jitter), 100 000 pairs;
 // - microvolts on 200 pairs over 0.04 s with a high bound (1000).
 // The summary prints each as a ratio to the 200-pair computation.
@@ -96,6 +97,12 @@ void Recording100Hz(benchmark::State& state) {
   RunComputation(state, Recording(1000000), 1, state.range(0) != 0);
 }
 
+// The same with the bound 100: some 160 000 periods over the span, a grid
+// of 800 000 trial values.
+void Recording100HzHighBound(benchmark::State& state) {
+  RunComputation(state, Recording(1000000), 100, true);
+}
+
 void UnevenLoggerWithScan(benchmark::State& state) {
   RunComputation(state, UnevenLogger(100000), 0.01, true);
 }
@@ -125,7 +132,8 @@ void PrintSummary(const bench_support::TimesReporter& times) {
   std::printf("\nEach as a multiple of the 200-pair computation (%.1f ms):\n", yardstick * 1e3);
   for (const char* name :
        {"BM_ComputationWithScan/100000", "BM_ComputationWithScan/1000000",
-        "BM_Recording100Hz/scan:0", "BM_Recording100Hz/scan:1", "BM_UnevenLoggerWithScan",
+        "BM_Recording100Hz/scan:0", "BM_Recording100Hz/scan:1", "BM_Recording100HzHighBound",
+        "BM_UnevenLoggerWithScan",
         "BM_MicrovoltsHighBound"}) {
     const double seconds = times.Seconds(name);
     if (seconds > 0) std::printf("  %-32s %8.1f ms  %6.2fx\n", name, seconds * 1e3, seconds / yardstick);
@@ -137,6 +145,8 @@ void PrintSummary(const bench_support::TimesReporter& times) {
 BENCHMARK(LoggerWithScan)->Name("BM_ComputationWithScan")->Arg(200)->Arg(100000)->Arg(1000000)
     ->Unit(benchmark::kMillisecond);
 BENCHMARK(Recording100Hz)->Name("BM_Recording100Hz")->ArgName("scan")->Arg(0)->Arg(1)
+    ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(Recording100HzHighBound)->Name("BM_Recording100HzHighBound")
     ->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(UnevenLoggerWithScan)->Name("BM_UnevenLoggerWithScan")->Unit(benchmark::kMillisecond);
 BENCHMARK(MicrovoltsHighBound)->Name("BM_MicrovoltsHighBound")->Unit(benchmark::kMillisecond);

@@ -52,9 +52,15 @@ PassResult Computation::ConvergedResult(PassResult result,
 std::optional<PassResult> Computation::RunScanPass(const std::function<double()>& readBound,
                                                    const std::function<bool()>& keepGoing) {
   if (LongSeries()) return RunLongSeriesPass(true, readBound, keepGoing);
-  std::optional<PassResult> result = RunFrequencyScan(fit_, readBound, keepGoing);
+  // The scan reads the bound once; its refinement takes the same.
+  std::optional<double> bound;
+  const auto boundOnce = [&] {
+    if (!bound) bound = readBound();
+    return *bound;
+  };
+  std::optional<PassResult> result = RunFrequencyScan(fit_, boundOnce, keepGoing);
   if (!result) return result;
-  return ConvergedResult(std::move(*result), readBound, keepGoing);
+  return ConvergedResult(std::move(*result), boundOnce, keepGoing);
 }
 
 // More than 200 pairs: the long-series fit, which stays near linear in n.
