@@ -283,6 +283,14 @@ def main():
     # term with an amplitude of -7e41, capped by the interpreter.
     write("sine_fit", "found_negative_huge_amplitude", base64.b64decode(
         "AQDQAAAAAADQoMjrhfP7+/v7zKDhf8jQ64XzzOH/AQAAAAAAAA8AAAAAQNBmZmZmZpkAPD8B0JqZmbk/"))
+    # Found by the fuzzer: a long series with a held amplitude whose term
+    # reads "NAN", which the interpreter does not take for a number.
+    write("sine_fit", "found_held_nan_amplitude", base64.b64decode(
+        "AQDQAAAAAAAA+P///////////////////////////////////////z/QBPEEAAAAAAAL0AAAAAAAAOD/"
+        "0AAAAAAAAPA/0FjdKUePW2Zm0ADbAAAAAADA0AAAAAAAAPg/0GZmZmZmZvY/0JqZmZmZmfE/0DMzMzMz"
+        "M/M/0GZmZmZmZuY/0AAAAAAAAAAA0DMzMzMzM9M/0JqZmZmZmcm/0JqZmZmZmbm/0JqZmZmZmdk/0AAA"
+        "AAAAAOC/0AAAAAAAAPA/0AAAAAAAAPC/0JqZmZmZmfk/0AAAAAAAAPi/0DMzMzMzM/M/0GZmZmZmZgZA"
+        "0JqZmZmZmbk/"))
     for i, data in enumerate(POINTS):
         write("draw_points", f"points_{i:03d}", data)
     for i, (mode, fixed, bound, pairs, sigma) in enumerate(WEIGHTED_FITS):

@@ -223,7 +223,8 @@ std::optional<ModelParameters> ParseTerm(const std::string& term) {
     std::replace(text.begin(), text.end(), ',', '.');
     if (!text.empty() && text[0] == '+') text.erase(0, 1);
     const auto [end, ec] = std::from_chars(text.data(), text.data() + text.size(), out);
-    return ec == std::errc() && end == text.data() + text.size();
+    // The interpreter reads no "NAN" or "INF" as numbers; only finite ones are.
+    return ec == std::errc() && end == text.data() + text.size() && std::isfinite(out);
   };
   ModelParameters p;
   if (!number(0, sinAt, p.a) || !number(sinAt + 5, xAt, p.b) || !number(xAt + 2, closeAt, p.c) ||

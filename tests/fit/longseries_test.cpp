@@ -310,6 +310,17 @@ TEST_F(LongSeriesTest, NoCandidateBelowTheCeilingListsTheCeiling) {
   }
 }
 
+TEST_F(LongSeriesTest, AHeldValueTheTermWritesAsNanListsTheInterpretersError) {
+  // "NAN" in a term is no number to the interpreter, whatever it is to
+  // from_chars.
+  FitData d;
+  for (int i = 0; i < 1000; ++i) d.x.push_back(i), d.y.push_back(1 + std::sin(0.3 * i));
+  LongSeriesFit fit = Make(d, FitMode::kFixedA, std::nan(""));
+  const auto r = fit.RunPass([] { return 1.0; }, kGo);
+  ASSERT_TRUE(r);
+  EXPECT_NEAR(r->error, TermError(r->term, d), 1e-12 * r->error) << r->entry;
+}
+
 TEST_F(LongSeriesTest, NoCandidateBelowTheCeilingListsItsZeroTermsOwnError) {
   // Air pressure around 10⁵ with d held at 0: no random start comes near
   // the ceiling, and the pass lists the zero term with the error it really
