@@ -546,14 +546,18 @@ bool FastScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
   return outcome == Outcome::kDone;
 }
 
-bool FastPeriodogramPays(std::size_t n, std::int64_t count) {
+bool FastPeriodogramPays(std::size_t n, std::int64_t count, std::size_t directPairs) {
   const std::size_t cells = GridCells(count);
   if (n == 0 || cells == 0) return false;
   const double width = KernelWidth(static_cast<double>(cells) / (4 * static_cast<double>(count)));
   const double gridCells = static_cast<double>(cells);
   const double fast = kSpreadCost * static_cast<double>(n) * width +
                       kGridCost * gridCells * std::log2(gridCells) + kSetupCost;
-  return fast < static_cast<double>(n) * static_cast<double>(count);
+  return fast < static_cast<double>(directPairs) * static_cast<double>(count);
+}
+
+bool FastPeriodogramPays(std::size_t n, std::int64_t count) {
+  return FastPeriodogramPays(n, count, n);
 }
 
 }  // namespace sinusfit::scan

@@ -40,5 +40,8 @@ bool FastPeriodogramSums(const ShiftedPairs& pairs, const FrequencyGrid& grid,
 // Whether the fast way is cheaper than the direct one for n pairs and count
 // trial values.
 bool FastPeriodogramPays(std::size_t n, std::int64_t count);
+// Whether the fast way over n pairs is cheaper than the direct one over
+// directPairs of them (a subset).
+bool FastPeriodogramPays(std::size_t n, std::int64_t count, std::size_t directPairs);
 
 }  // namespace sinusfit::scan
