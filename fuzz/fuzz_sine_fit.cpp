@@ -47,6 +47,7 @@
 #include "_grund/grund.h"
 #include "fktint/fktint.h"
 #include "fuzz/fuzz_support.h"
+#include "sinusfit/fastperiodogram.h"
 #include "sinusfit/sinusfit.h"
 
 namespace {
@@ -206,8 +207,9 @@ void CheckTrueError(const PassResult& r, const sinusfit::FitData& d) {
   if (!std::isfinite(own) || !std::isfinite(r.error)) return;
   double weights = 0;
   for (std::size_t i = 0; i < d.x.size(); ++i) weights += w.empty() ? 1 : w[i];
+  const auto size = [](double v) { return std::isfinite(v) ? std::fabs(v) : 0.0; };  // "NAN" reads as 0
   const double delta = 8 * std::numeric_limits<double>::epsilon() *
-                       (2 * std::fabs(r.parameters.a) + std::fabs(r.parameters.d));
+                       (2 * size(r.parameters.a) + size(r.parameters.d));
   const double rounding = 2 * delta * std::sqrt(weights * own) + weights * delta * delta;
   FUZZ_CHECK(std::fabs(r.error - own) <= 1e-8 * own + rounding + 1e-300);
 }
@@ -258,7 +260,12 @@ double LongScanBound(const std::vector<double>& x, double bound) {
   const double span = *high - *low;
   if (!(span > 0) || !std::isfinite(span)) return bound;
   const double step = 2 * 3.141592653589793 / (sinusfit::kLongScanOversampling * span);
-  const double most = kMaxLongScanTrials * step;
+  // A grid the fast way does not take (x beyond 1e300 of its cells) is
+  // summed directly on the scan's subset: within kMaxScanWork then.
+  const double pairs = static_cast<double>(std::min(x.size(), sinusfit::kLongScanSubsetPairs));
+  const bool fast = sinusfit::scan::FastPeriodogramTakes(
+      span, {step, static_cast<std::int64_t>(kMaxLongScanTrials)});
+  const double most = (fast ? kMaxLongScanTrials : std::floor(kMaxScanWork / pairs)) * step;
   return bound > most ? most : bound;
 }
 

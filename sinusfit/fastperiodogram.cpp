@@ -440,10 +440,8 @@ Outcome EachSum(const ShiftedPairs& pairs, const FrequencyGrid& grid, Take&& tak
     largestX = std::max(largestX, std::fabs(pairs.x[j]));
   }
   if (!finite) return each(nan);
+  if (!FastPeriodogramTakes(largestX, grid)) return Outcome::kUnsupported;
   const TwoDoubles cellsPerX = CellsPerX(grid.step, cells);
-  if (!(std::fabs(cellsPerX.hi) < 1e300 && largestX < 1e300 &&
-        largestX * std::fabs(cellsPerX.hi) < 1e300))
-    return Outcome::kUnsupported;
 
   Kernel kernel = MakeKernel(cells, grid.count);
   kernel.FitDeconvolution(2 * count);
@@ -544,6 +542,13 @@ bool FastScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
     return ScanPeriodogram(pairs, grid, periodogram, residual, ask);
   }
   return outcome == Outcome::kDone;
+}
+
+bool FastPeriodogramTakes(double largestX, const FrequencyGrid& grid) {
+  const std::size_t cells = GridCells(grid.count);
+  if (cells == 0) return false;
+  const double cellsPerX = std::fabs(CellsPerX(grid.step, cells).hi);
+  return cellsPerX < 1e300 && largestX < 1e300 && largestX * cellsPerX < 1e300;
 }
 
 bool FastPeriodogramPays(std::size_t n, std::int64_t count, std::size_t directPairs) {

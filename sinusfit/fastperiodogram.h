@@ -37,6 +37,12 @@ bool FastScanPeriodogram(const ShiftedPairs& pairs, const FrequencyGrid& grid,
 bool FastPeriodogramSums(const ShiftedPairs& pairs, const FrequencyGrid& grid,
                          std::vector<Sums<double>>& sums, const std::function<bool()>& keepGoing);
 
+// Whether the fast way takes the grid over pairs whose shifted x reach
+// ±largestX: a grid of at most kFastMostTrials, and no point beyond 1e300
+// of its cells. FastScanPeriodogram sums any other the direct way, over all
+// its pairs.
+bool FastPeriodogramTakes(double largestX, const FrequencyGrid& grid);
+
 // Whether the fast way is cheaper than the direct one for n pairs and count
 // trial values.
 bool FastPeriodogramPays(std::size_t n, std::int64_t count);

@@ -666,9 +666,10 @@ std::vector<double> LongSeriesFit::ScanCandidates(double bound, Work& work) cons
   // Directly on a subset, or the fast way over all pairs where that costs
   // less (a long grid) or the subset would have to shrink.
   std::size_t m = std::min(n, kLongScanSubsetPairs);
-  const bool direct = !scan::FastPeriodogramPays(n, grid.count, m) &&
-                      (static_cast<std::int64_t>(m) * grid.count <= kLongScanMaxWork ||
-                       !scan::FastPeriodogramPays(n, grid.count));
+  const bool direct = !scan::FastPeriodogramTakes(span_, grid) ||
+                      (!scan::FastPeriodogramPays(n, grid.count, m) &&
+                       (static_cast<std::int64_t>(m) * grid.count <= kLongScanMaxWork ||
+                        !scan::FastPeriodogramPays(n, grid.count)));
   if (direct) {
     // A subset of the pairs, fewer (down to kLongScanLeastPairs) for a long
     // grid, which then ends below the bound where it must.
