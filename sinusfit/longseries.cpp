@@ -670,6 +670,7 @@ std::vector<double> LongSeriesFit::ScanCandidates(double bound, Work& work) cons
                       (!scan::FastPeriodogramPays(n, grid.count, m) &&
                        (static_cast<std::int64_t>(m) * grid.count <= kLongScanMaxWork ||
                         !scan::FastPeriodogramPays(n, grid.count)));
+  scan::ShiftedPairs pairs;
   if (direct) {
     // A subset of the pairs, fewer (down to kLongScanLeastPairs) for a long
     // grid, which then ends below the bound where it must.
@@ -686,14 +687,14 @@ std::vector<double> LongSeriesFit::ScanCandidates(double bound, Work& work) cons
       y.push_back(all_.y[i]);
       if (!all_.w.empty()) w.push_back(all_.w[i]);
     }
-    const scan::ShiftedPairs pairs = scan::Shift(x, y, w);
-    const scan::Periodogram periodogram(mode_, fixed_, pairs);
-    if (!scan::ScanPeriodogram(pairs, grid, periodogram, residual, ask)) return {};
-    return scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
+    pairs = scan::Shift(x, y, w);
+  } else {
+    pairs = scan::Shift(xOriginal_, all_.y, all_.w);
   }
-  const scan::ShiftedPairs pairs = scan::Shift(xOriginal_, all_.y, all_.w);
   const scan::Periodogram periodogram(mode_, fixed_, pairs);
-  if (!scan::FastScanPeriodogram(pairs, grid, periodogram, residual, ask)) return {};
+  const bool summed = direct ? scan::ScanPeriodogram(pairs, grid, periodogram, residual, ask)
+                             : scan::FastScanPeriodogram(pairs, grid, periodogram, residual, ask);
+  if (!summed) return {};
   return scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
 }
 
