@@ -11,6 +11,7 @@
 #include <utility>
 
 #include "sinusfit/fitstatistics.h"
+#include "sinusfit/statisticstext.h"
 
 namespace sinusfit {
 
@@ -66,8 +67,10 @@ std::string Scientific(double v, int digits) {
   return text + "E" + std::to_string(exponent);
 }
 
-// Fixed notation with `digits` significant digits for ordinary sizes,
-// exponent notation for very small and very large values.
+}  // namespace
+
+namespace statistics {
+
 std::string Significant(double v, int digits, bool trim) {
   if (!std::isfinite(v)) return std::string(kDash);
   if (v == 0) return "0";
@@ -78,7 +81,6 @@ std::string Significant(double v, int digits, bool trim) {
   return trim ? TrimZeros(std::move(text)) : text;
 }
 
-// 1 − R² with two significant digits, R² itself with 4 to 8 decimals.
 std::string RSquaredText(double r2) {
   if (!std::isfinite(r2)) return std::string(kDash);
   if (r2 < -999) return Significant(r2, 4, false);
@@ -88,7 +90,11 @@ std::string RSquaredText(double r2) {
   return Fixed(r2, decimals);
 }
 
-}  // namespace
+}  // namespace statistics
+
+using statistics::ChiSquaredLines;
+using statistics::RSquaredText;
+using statistics::Significant;
 
 std::string FormatValueWithError(double value, double error) {
   if (!std::isfinite(value)) return std::string(kDash);
@@ -110,11 +116,7 @@ std::string FormatValueWithError(double value, double error) {
   return Fixed(value, decimals) + " ± " + Fixed(error, decimals);
 }
 
-namespace {
-
-// "χ² = 21,4   ν = 21" and "χ²/ν = 1,02   P = 0,43": the one line of the
-// weighted statistics in two, for the narrow label.
-std::string ChiSquaredLines(const FitStatistics& s) {
+std::string statistics::ChiSquaredLines(const FitStatistics& s) {
   std::string text = "χ² = " + Significant(s.chiSquared, 3, false);
   text += "   ν = " + std::to_string(s.degreesOfFreedom) + '\n';
   text += "χ²/ν = " + Significant(s.reducedChiSquared, 3, false);
@@ -123,8 +125,6 @@ std::string ChiSquaredLines(const FitStatistics& s) {
   if (!warning.empty()) text += std::string(warning) + '\n';
   return text;
 }
-
-}  // namespace
 
 std::string_view ChiSquaredWarning(double pValue) {
   if (pValue < 0.05) return "Δy zu klein oder Modell passt nicht";
