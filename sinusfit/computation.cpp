@@ -7,6 +7,7 @@
 
 #include "_grund/grund.h"
 #include "sinusfit/interpreterstate.h"
+#include "sinusfit/modelstatistics.h"
 #include "sinusfit/resulttext.h"
 
 namespace sinusfit {
@@ -17,8 +18,18 @@ Computation::Computation(FitMode mode, double fixedValue, FitData data)
       ceiling_(ErrorCeiling(*data_)),
       fit_(mode, fixedValue, *data_, precision_, ceiling_) {}
 
+Computation::Computation(ModelKind model, FitMode mode, double fixedValue, FitData data)
+    : Computation(mode, fixedValue, std::move(data)) {
+  model_ = model;
+  if (model_ != ModelKind::kSine)
+    modelFit_ = std::make_unique<ModelFit>(model_, mode, fixedValue, data_, precision_, ceiling_);
+}
+
+Computation::~Computation() = default;
+
 std::optional<PassResult> Computation::RunPass(const std::function<double()>& readBound,
                                                const std::function<bool()>& keepGoing) {
+  if (modelFit_) return modelFit_->RunPass(readBound, keepGoing);
   if (LongSeries()) return RunLongSeriesPass(false, readBound, keepGoing);
   PassResult result = fit_.RunPass(readBound);
   // Beyond the table's usual scale the specified steps may stop short of
@@ -51,6 +62,7 @@ PassResult Computation::ConvergedResult(PassResult result,
 
 std::optional<PassResult> Computation::RunScanPass(const std::function<double()>& readBound,
                                                    const std::function<bool()>& keepGoing) {
+  if (modelFit_) return modelFit_->RunScanPass(readBound, keepGoing);
   if (LongSeries()) return RunLongSeriesPass(true, readBound, keepGoing);
   // The scan reads the bound once; its refinement takes the same.
   std::optional<double> bound;
@@ -114,6 +126,53 @@ std::optional<ScanHint> FindScanHint(Computation& computation, double bestListed
                          : (bestListedError - scan->error) / bestListedError;
   }
   if (hint.reduction >= kHintShare) hint.text = ScanHintText(hint.reduction, computation.Weighted());
+  return hint;
+}
+
+// ---------------------------------------------------------------------------
+
+std::string ModelHintText(ModelKind model, double reduction, bool weighted) {
+  const double percent = std::floor(100 * reduction);
+  const int whole = percent >= 100 ? 100 : percent <= 0 ? 0 : static_cast<int>(percent);
+  const std::string name = model == ModelKind::kDampedOscillation ? "Die gedämpfte Schwingung"
+                                                                  : "Der Sinus mit Trend";
+  return "Tipp: " + name + "\nsenkt " + (weighted ? "χ²" : "die Fehlersumme") + " um " +
+         std::to_string(whole) + " %.";
+}
+
+std::optional<ModelHint> FindModelHint(const Computation& computation, double bestListedError,
+                                       const std::function<double()>& readBound,
+                                       const std::function<bool()>& keepGoing) {
+  const InterpreterStateGuard guard;
+  ModelHint hint;
+  const int n = static_cast<int>(computation.Data().x.size());
+  const int sineFree = FreeParameterCount(computation.Mode());
+  for (const ModelKind model : {ModelKind::kSineWithTrend, ModelKind::kDampedOscillation}) {
+    FitData data = computation.Data();
+    ModelFit fit(model, computation.Mode(), computation.FixedValue(),
+                 std::make_shared<const FitData>(std::move(data)), computation.Precision(),
+                 computation.Ceiling());
+    bool stopped = false;
+    const auto watched = [&] {
+      if (!keepGoing()) stopped = true;
+      return !stopped;
+    };
+    const std::optional<PassResult> found = fit.RunScanPass(readBound, watched);
+    if (stopped) return std::nullopt;
+    if (!found || !(found->error < bestListedError) || !(bestListedError > 0)) continue;
+    const double reduction = (bestListedError - found->error) / bestListedError;
+    const double probability =
+        FTestProbability(bestListedError, sineFree, found->error, sineFree + 1, n);
+    if (reduction >= kModelHintShare && probability < kModelHintProbability &&
+        reduction > hint.reduction) {
+      hint.model = model;
+      hint.error = found->error;
+      hint.reduction = reduction;
+      hint.probability = probability;
+    }
+  }
+  if (hint.model != ModelKind::kSine)
+    hint.text = ModelHintText(hint.model, hint.reduction, computation.Weighted());
   return hint;
 }
 

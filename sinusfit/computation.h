@@ -22,6 +22,7 @@
 #include "sinusfit/fitdata.h"
 #include "sinusfit/frequencyscan.h"
 #include "sinusfit/longseries.h"
+#include "sinusfit/modelfit.h"
 #include "sinusfit/sinefit.h"
 #include "sinusfit/textprecision.h"
 
@@ -36,6 +37,11 @@ class Computation {
   // data: the pairs as the table holds them; sigma empty or one valid Δy per
   // pair (CheckUncertainties gives them).
   Computation(FitMode mode, double fixedValue, FitData data);
+  // The same for another model than the sine (kSine: the above).
+  Computation(ModelKind model, FitMode mode, double fixedValue, FitData data);
+  ~Computation();
+
+  ModelKind Model() const { return model_; }
 
   FitMode Mode() const { return fit_.Mode(); }
   double FixedValue() const { return fit_.FixedValue(); }
@@ -74,12 +80,15 @@ class Computation {
   std::optional<PassResult> RunLongSeriesPass(bool scan, const std::function<double()>& readBound,
                                               const std::function<bool()>& keepGoing);
 
+  ModelKind model_ = ModelKind::kSine;
   std::shared_ptr<const FitData> data_;
   TextPrecision precision_;
   double ceiling_;
   SineFit fit_;
   // More than 200 pairs: made on the first pass that needs it.
   std::unique_ptr<LongSeriesFit> longSeries_;
+  // Another model than the sine: its passes.
+  std::unique_ptr<ModelFit> modelFit_;
 };
 
 // What the frequency scan would have found after a computation without it.
@@ -99,6 +108,33 @@ inline constexpr double kHintShare = 0.01;
 std::optional<ScanHint> FindScanHint(Computation& computation, double bestListedError,
                                      const std::function<double()>& readBound,
                                      const std::function<bool()>& keepGoing);
+
+// What a richer model would gain after a computation with the sine.
+struct ModelHint {
+  ModelKind model = ModelKind::kSine;  // kSine: none worth naming
+  double error = 0;                    // its best error (χ² when weighted)
+  double reduction = 0;                // the share by which it is below the sine's
+  double probability = 1;              // the F-test's P of that gain
+  std::string text;                    // the statistics label's hint (UTF-8), or empty
+};
+
+// A model is named when it lowers the error by at least this share, at the
+// F-test's P below kModelHintProbability.
+inline constexpr double kModelHintShare = 0.2;
+inline constexpr double kModelHintProbability = 0.01;
+
+// Fits the trend and the damped model to the finished sine computation's
+// pairs (the scan's starts only, its held parameter kept) and names the one
+// that lowers the best listed error most, where it does so clearly and
+// significantly. Leaves the random generator and the interpreter as they
+// were; nothing when keepGoing said stop.
+std::optional<ModelHint> FindModelHint(const Computation& computation, double bestListedError,
+                                       const std::function<double()>& readBound,
+                                       const std::function<bool()>& keepGoing);
+
+// "Tipp: Die gedämpfte Schwingung\nsenkt die Fehlersumme um 86 %." (χ² when
+// weighted; whole percents rounded down).
+std::string ModelHintText(ModelKind model, double reduction, bool weighted);
 
 // The hint's text for a reduction by the share `reduction` (0..1), e.g.
 // "Tipp: Frequenzsuche findet eine\num 35 % kleinere Fehlersumme." (χ² when

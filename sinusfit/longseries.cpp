@@ -56,34 +56,6 @@ constexpr std::size_t kChunk = 16384;
 // From this many pairs on, a loop runs its later chunks on a second thread.
 constexpr std::size_t kThreadedPairs = 131072;
 
-// m indices of [0, n) in increasing order, one at a place of its own in
-// each of m equal strata: spread like a grid, but not on one, so that the
-// subset does not alias frequencies that all pairs tell apart. The places
-// come from a fixed sequence, so every run picks the same subset.
-std::vector<std::size_t> StratifiedIndices(std::size_t n, std::size_t m) {
-  std::vector<std::size_t> idx;
-  if (m >= n) {
-    idx.resize(n);
-    for (std::size_t i = 0; i < n; ++i) idx[i] = i;
-    return idx;
-  }
-  idx.reserve(m);
-  std::uint64_t state = 0x9E3779B97F4A7C15ULL ^ m;
-  const double width = static_cast<double>(n) / static_cast<double>(m);
-  for (std::size_t j = 0; j < m; ++j) {
-    state += 0x9E3779B97F4A7C15ULL;  // splitmix64
-    std::uint64_t z = state;
-    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
-    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
-    z ^= z >> 31;
-    const double place = static_cast<double>(z >> 11) * 0x1.0p-53;
-    std::size_t i = static_cast<std::size_t>((static_cast<double>(j) + place) * width);
-    if (!idx.empty() && i <= idx.back()) i = idx.back() + 1;
-    idx.push_back(std::min(i, n - (m - j)));
-  }
-  return idx;
-}
-
 LongSeriesFit::Pairs Pick(const LongSeriesFit::Pairs& all, const std::vector<std::size_t>& idx) {
   LongSeriesFit::Pairs p;
   p.x.reserve(idx.size());
@@ -234,6 +206,31 @@ std::optional<ModelParameters> ParseTerm(const std::string& term) {
 }
 
 }  // namespace
+
+std::vector<std::size_t> StratifiedIndices(std::size_t n, std::size_t m) {
+  std::vector<std::size_t> idx;
+  if (m >= n) {
+    idx.resize(n);
+    for (std::size_t i = 0; i < n; ++i) idx[i] = i;
+    return idx;
+  }
+  idx.reserve(m);
+  std::uint64_t state = 0x9E3779B97F4A7C15ULL ^ m;
+  const double width = static_cast<double>(n) / static_cast<double>(m);
+  for (std::size_t j = 0; j < m; ++j) {
+    state += 0x9E3779B97F4A7C15ULL;  // splitmix64
+    std::uint64_t z = state;
+    z = (z ^ (z >> 30)) * 0xBF58476D1CE4E5B9ULL;
+    z = (z ^ (z >> 27)) * 0x94D049BB133111EBULL;
+    z ^= z >> 31;
+    const double place = static_cast<double>(z >> 11) * 0x1.0p-53;
+    std::size_t i = static_cast<std::size_t>((static_cast<double>(j) + place) * width);
+    if (!idx.empty() && i <= idx.back()) i = idx.back() + 1;
+    idx.push_back(std::min(i, n - (m - j)));
+  }
+  return idx;
+}
+
 
 // Counts pair evaluations and asks keepGoing every kLongCheckWork of them.
 class LongSeriesFit::Work {

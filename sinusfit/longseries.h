@@ -44,6 +44,12 @@ inline constexpr std::size_t kLongScanLeastPairs = 512;
 // keepGoing is asked after about this many pair evaluations.
 inline constexpr std::int64_t kLongCheckWork = 50000;
 
+// m indices of [0, n) in increasing order, one at a place of its own in
+// each of m equal strata: spread like a grid, but not on one, so that the
+// subset does not alias frequencies that all pairs tell apart. The places
+// come from a fixed sequence, so every run picks the same subset.
+std::vector<std::size_t> StratifiedIndices(std::size_t n, std::size_t m);
+
 class LongSeriesFit {
  public:
   LongSeriesFit(FitMode mode, double fixedValue, const FitData& data,

@@ -154,7 +154,9 @@ double FrequencyOfEntry(std::string_view entry) {
   const std::string_view term = TermOfEntry(entry);
   const std::size_t sine = term.find("*SIN(");
   if (sine == std::string_view::npos) return INFINITY;
-  const std::size_t times = term.find("*X", sine + 5);
+  // b stands between the sine and its first product: *X, or *(X-x0)
+  // where a term writes its phase about x0.
+  const std::size_t times = term.find('*', sine + 5);
   if (times == std::string_view::npos) return INFINITY;
   const grund::ParsedNumber b =
       grund::ParseNumber(grund::CommaToPoint(term.substr(sine + 5, times - sine - 5)));

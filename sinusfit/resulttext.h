@@ -88,7 +88,8 @@ std::size_t BestEntryIndex(std::span<const double> errors);
 // x) the one with the smallest |b|, then the first; errors that are not a
 // number never win. The list's size when it has no such line.
 std::size_t BestEntryIndex(std::span<const RankedEntry> lines);
-// |b| of a line's term a*SIN(b*X+c)+d; infinity when it shows none.
+// |b| of a line's term a*SIN(b*X+c)+d (or of its first sine, whatever
+// stands around it); infinity when it shows none.
 double FrequencyOfEntry(std::string_view entry);
 // The error a line's text shows (its text before the tab read as a number);
 // NaN when it shows none.

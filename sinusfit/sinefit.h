@@ -10,6 +10,7 @@
 #include <vector>
 
 #include "sinusfit/fitdata.h"
+#include "sinusfit/model.h"
 #include "sinusfit/normalsystem.h"
 #include "sinusfit/textprecision.h"
 
@@ -25,6 +26,11 @@ struct PassResult {
   ModelParameters parameters;  // after the mode-1 normalisation
   std::string term;            // e.g. 1,5*SIN(2*X+0,5)-1,25
   std::string entry;           // error text, tab, "Y = ", term
+  // Another model than the sine: which, and its parameters as the term
+  // writes them, counted from `origin` (parameters above stays empty).
+  ModelKind model = ModelKind::kSine;
+  std::vector<double> values;
+  ModelOrigin origin;
 };
 
 // The data and settings of one computation. The start values come from the

@@ -13,11 +13,17 @@
 //                    the plot list of a chosen result
 //   fitstatistics.h  standard errors, R², RMSE, χ² and P, and their German text
 //   resultexport.h   the copied lines and the CSV of the result list
+//   model.h          the models to choose from (trend, damped) and their interface
+//   modelfit.h       the search for the models beside the sine
+//   modelstatistics.h  standard errors and derived quantities of any model
 
 #include "sinusfit/computation.h"
 #include "sinusfit/fitdata.h"
 #include "sinusfit/fitstatistics.h"
 #include "sinusfit/frequencyscan.h"
+#include "sinusfit/model.h"
+#include "sinusfit/modelfit.h"
+#include "sinusfit/modelstatistics.h"
 #include "sinusfit/normalsystem.h"
 #include "sinusfit/resultexport.h"
 #include "sinusfit/resulttext.h"

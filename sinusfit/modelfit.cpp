@@ -1,0 +1,614 @@
+// The passes of the models beside the sine: starts from the periodogram and
+// from random draws, their linear parameters solved, each refined by
+// Levenberg-Marquardt steps; the best of a pass written as its term text
+// with that text's own error.
+
+#include "sinusfit/modelfit.h"
+
+#include <algorithm>
+#include <charconv>
+#include <cmath>
+#include <limits>
+#include <thread>
+
+#include "_grund/grund.h"
+#include "sinusfit/fastperiodogram.h"
+#include "sinusfit/interpreterstate.h"
+#include "sinusfit/longseries.h"
+#include "sinusfit/periodogram.h"
+#include "sinusfit/resulttext.h"
+
+namespace sinusfit {
+
+using grund::Extended;
+
+namespace {
+
+// Levenberg-Marquardt steps of one refinement at most, and the share of
+// the error below which a step's gain counts as converged.
+constexpr int kSteps = 60;
+constexpr int kSubsetSteps = 30;
+constexpr double kConverged = 1e-10;
+constexpr double kSubsetConverged = 1e-9;
+constexpr double kAllConverged = 1e-8;
+// On all pairs after the medium subset: a few steps finish the job.
+constexpr int kAllSteps = 10;
+// A random start still this far above the pass's best after kProbeSteps is
+// given up: most land in a poor minimum, and their full refinement would
+// cost most of a pass.
+constexpr int kProbeSteps = 8;
+constexpr double kHopeless = 1.5;
+// Series longer than this refine their starts on kLongSubsetPairs first.
+constexpr std::size_t kSubsetFrom = 2 * kLongSubsetPairs;
+// The periodogram's deepest minima that start every pass.
+constexpr int kPeriodogramStarts = 8;
+// The best subset contender goes on to all pairs; where it leaves the bound
+// the next, at most this many.
+constexpr int kContenders = 3;
+// Errors within this share of each other are equal: the aliases of evenly
+// spaced x, told apart by |b|.
+constexpr double kTieShare = 1e-9;
+// Decays tried at each b for a damped start, as δ·span.
+constexpr double kDecayTrials[] = {-1, -0.3, 0, 0.3, 1, 2, 4, 8, 16};
+// Loops over this many pairs or more run half on a second thread.
+constexpr std::size_t kThreadedPairs = 65536;
+constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
+
+int HeldIndex(FitMode mode) {
+  switch (EffectiveMode(mode)) {
+    case FitMode::kFixedA:
+      return 0;
+    case FitMode::kFixedB:
+      return 1;
+    case FitMode::kFixedC:
+      return 2;
+    case FitMode::kFixedD:
+      return 3;
+    case FitMode::kAllFree:
+      break;
+  }
+  return -1;
+}
+
+ModelFit::Pairs Pick(const ModelFit::Pairs& all, const std::vector<std::size_t>& idx) {
+  ModelFit::Pairs picked;
+  for (std::size_t i : idx) {
+    picked.x.push_back(all.x[i]);
+    picked.y.push_back(all.y[i]);
+    if (!all.w.empty()) picked.w.push_back(all.w[i]);
+  }
+  return picked;
+}
+
+// The shortest text that reads back as x, with a decimal comma; empty for
+// an origin that is as good as 0.
+std::string OriginText(double x, double span) {
+  if (!(std::fabs(x) > 1e-9 * span) || !std::isfinite(x)) return {};
+  char buffer[400];
+  const auto [end, ec] = std::to_chars(buffer, buffer + sizeof buffer, x, std::chars_format::fixed);
+  std::string text = ec == std::errc{} ? std::string(buffer, end) : std::string();
+  if (text.empty() || text.size() > 40) text = grund::FormatPoint(x, 0, DecimalsFor(1e-12 * span, 0));
+  std::replace(text.begin(), text.end(), '.', ',');
+  return text;
+}
+
+double ReadBack(const std::string& text) {
+  if (text.empty()) return 0;
+  const grund::ParsedNumber number = grund::ParseNumber(grund::CommaToPoint(text));
+  return number.ok ? number.value : 0;
+}
+
+// Σw·r², and with `free` given JᵀWJ and JᵀWr over those parameters.
+struct StepSums {
+  double error = 0;
+  std::vector<double> jtj, jtr;
+};
+
+StepSums SumRange(const Model& model, const std::vector<double>& p, const ModelOrigin& origin,
+                  const ModelFit::Pairs& pairs, const std::vector<int>& free, std::size_t from,
+                  std::size_t to) {
+  const std::size_t m = free.size();
+  StepSums sums;
+  sums.jtj.assign(m * m, 0);
+  sums.jtr.assign(m, 0);
+  std::vector<double> dp(p.size()), j(m);
+  for (std::size_t i = from; i < to; ++i) {
+    const double r = pairs.y[i] - model.Evaluate(p, pairs.x[i], origin, dp);
+    const double w = pairs.w.empty() ? 1 : pairs.w[i];
+    sums.error += w * r * r;
+    for (std::size_t k = 0; k < m; ++k) j[k] = dp[static_cast<std::size_t>(free[k])];
+    for (std::size_t k = 0; k < m; ++k) {
+      sums.jtr[k] += w * j[k] * r;
+      for (std::size_t l = 0; l <= k; ++l) sums.jtj[k * m + l] += w * j[k] * j[l];
+    }
+  }
+  return sums;
+}
+
+StepSums Sum(const Model& model, const std::vector<double>& p, const ModelOrigin& origin,
+             const ModelFit::Pairs& pairs, const std::vector<int>& free) {
+  const std::size_t n = pairs.x.size();
+  if (n < kThreadedPairs || std::thread::hardware_concurrency() < 2)
+    return SumRange(model, p, origin, pairs, free, 0, n);
+  // The halves are always the same and added in their order: the same bits
+  // whatever ran them.
+  StepSums later;
+  std::thread second([&] { later = SumRange(model, p, origin, pairs, free, n / 2, n); });
+  StepSums sums = SumRange(model, p, origin, pairs, free, 0, n / 2);
+  second.join();
+  sums.error += later.error;
+  for (std::size_t k = 0; k < sums.jtj.size(); ++k) sums.jtj[k] += later.jtj[k];
+  for (std::size_t k = 0; k < sums.jtr.size(); ++k) sums.jtr[k] += later.jtr[k];
+  return sums;
+}
+
+// Solves the symmetric system (lower triangle given) by Cholesky; false
+// where it is not positive definite.
+bool SolveSymmetric(std::vector<double> a, std::vector<double>& b) {
+  const std::size_t m = b.size();
+  for (std::size_t k = 0; k < m; ++k) {
+    double d = a[k * m + k];
+    for (std::size_t l = 0; l < k; ++l) d -= a[k * m + l] * a[k * m + l];
+    if (!(d > 0) || !std::isfinite(d)) return false;
+    d = std::sqrt(d);
+    a[k * m + k] = d;
+    for (std::size_t i = k + 1; i < m; ++i) {
+      double s = a[i * m + k];
+      for (std::size_t l = 0; l < k; ++l) s -= a[i * m + l] * a[k * m + l];
+      a[i * m + k] = s / d;
+    }
+  }
+  for (std::size_t k = 0; k < m; ++k) {
+    double s = b[k];
+    for (std::size_t l = 0; l < k; ++l) s -= a[k * m + l] * b[l];
+    b[k] = s / a[k * m + k];
+  }
+  for (std::size_t k = m; k-- > 0;) {
+    double s = b[k];
+    for (std::size_t l = k + 1; l < m; ++l) s -= a[l * m + k] * b[l];
+    b[k] = s / a[k * m + k];
+  }
+  return true;
+}
+
+// Least squares of y over the columns of the basis at the nonlinear values,
+// in extended precision with a whisper of ridge so that proportional
+// columns still give an answer. The coefficients and the residual sum.
+struct LinearFit {
+  std::vector<double> coefficients;
+  double error = kNaN;
+};
+
+LinearFit SolveLinear(const Model& model, const std::vector<double>& nonlinear,
+                      const ModelOrigin& origin, const ModelFit::Pairs& pairs, int heldColumn,
+                      double heldValue) {
+  const int m = model.LinearCount();
+  const auto mm = static_cast<std::size_t>(m);
+  std::vector<Extended> a(mm * mm, 0), b(mm, 0);
+  std::vector<double> phi(mm);
+  Extended yy = 0;
+  for (std::size_t i = 0; i < pairs.x.size(); ++i) {
+    model.LinearBasis(nonlinear, pairs.x[i], origin, phi);
+    const Extended w = pairs.w.empty() ? 1 : pairs.w[i];
+    Extended y = pairs.y[i];
+    if (heldColumn >= 0) y -= heldValue * phi[static_cast<std::size_t>(heldColumn)];
+    yy += w * y * y;
+    for (std::size_t k = 0; k < mm; ++k) {
+      b[k] += w * phi[k] * y;
+      for (std::size_t l = 0; l < mm; ++l) a[k * mm + l] += w * phi[k] * phi[l];
+    }
+  }
+  if (heldColumn >= 0) {
+    const auto h = static_cast<std::size_t>(heldColumn);
+    for (std::size_t k = 0; k < mm; ++k) a[k * mm + h] = a[h * mm + k] = k == h ? 1 : 0;
+    b[h] = 0;
+  }
+  Extended trace = 0;
+  for (std::size_t k = 0; k < mm; ++k) trace += a[k * mm + k];
+  for (std::size_t k = 0; k < mm; ++k) a[k * mm + k] += 1e-13L * trace / m;
+  // Gaussian elimination with partial pivoting.
+  std::vector<Extended> x = b;
+  std::vector<Extended> lu = a;
+  for (std::size_t k = 0; k < mm; ++k) {
+    std::size_t pivot = k;
+    for (std::size_t i = k + 1; i < mm; ++i)
+      if (std::fabs(lu[i * mm + k]) > std::fabs(lu[pivot * mm + k])) pivot = i;
+    if (!(lu[pivot * mm + k] != 0)) return {};
+    for (std::size_t l = 0; l < mm; ++l) std::swap(lu[k * mm + l], lu[pivot * mm + l]);
+    std::swap(x[k], x[pivot]);
+    for (std::size_t i = k + 1; i < mm; ++i) {
+      const Extended f = lu[i * mm + k] / lu[k * mm + k];
+      for (std::size_t l = k; l < mm; ++l) lu[i * mm + l] -= f * lu[k * mm + l];
+      x[i] -= f * x[k];
+    }
+  }
+  for (std::size_t k = mm; k-- > 0;) {
+    for (std::size_t l = k + 1; l < mm; ++l) x[k] -= lu[k * mm + l] * x[l];
+    x[k] /= lu[k * mm + k];
+  }
+  LinearFit fit;
+  Extended explained = 0;
+  for (std::size_t k = 0; k < mm; ++k) {
+    fit.coefficients.push_back(static_cast<double>(x[k]));
+    explained += x[k] * b[k];
+  }
+  if (heldColumn >= 0) fit.coefficients[static_cast<std::size_t>(heldColumn)] = heldValue;
+  fit.error = static_cast<double>(std::max<Extended>(0, yy - explained));
+  for (double v : fit.coefficients)
+    if (!std::isfinite(v)) return {};
+  return fit;
+}
+
+bool AllFinite(const std::vector<double>& p) {
+  return std::all_of(p.begin(), p.end(), [](double v) { return std::isfinite(v); });
+}
+
+}  // namespace
+
+ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
+                   std::shared_ptr<const FitData> data, const TextPrecision& precision,
+                   double ceiling)
+    : model_(ModelOf(kind)),
+      held_(HeldIndex(mode)),
+      fixed_(fixedValue),
+      data_(std::move(data)),
+      precision_(precision),
+      ceiling_(ceiling) {
+  all_.x = data_->x;
+  all_.y = data_->y;
+  all_.w = WeightsOf(*data_);
+  const std::size_t n = all_.x.size();
+  if (n > kSubsetFrom) {
+    subset_ = Pick(all_, StratifiedIndices(n, kLongSubsetPairs));
+    if (n > 2 * kLongMediumPairs) medium_ = Pick(all_, StratifiedIndices(n, kLongMediumPairs));
+  }
+  double low = INFINITY, high = -INFINITY, yLow = INFINITY, yHigh = -INFINITY;
+  for (std::size_t i = 0; i < n; ++i) {
+    low = std::min(low, all_.x[i]);
+    high = std::max(high, all_.x[i]);
+    yLow = std::min(yLow, all_.y[i]);
+    yHigh = std::max(yHigh, all_.y[i]);
+    largestX_ = std::max(largestX_, std::fabs(all_.x[i]));
+  }
+  xLow_ = low;
+  xHigh_ = high;
+  span_ = high - low;
+  if (!(span_ > 0) || !std::isfinite(span_)) span_ = 1;
+  yRange_ = yHigh - yLow;
+  if (!(yRange_ > 0) || !std::isfinite(yRange_)) yRange_ = std::max(std::fabs(yHigh), 1.0);
+  x0Text_ = n > 0 ? OriginText(low, span_) : std::string();
+  origin_.x0 = ReadBack(x0Text_);
+  // A held phase (or a trend's held offset) is the term's own, about X.
+  phaseHeld_ = held_ == 2 || (held_ == 3 && model_.Kind() == ModelKind::kSineWithTrend);
+  origin_.phase = phaseHeld_ ? 0 : origin_.x0;
+
+  // The decay the swings show: the spread of y in the first and the last
+  // third of the span.
+  double yMean = 0;
+  for (double v : all_.y) yMean += v;
+  yMean /= std::max<std::size_t>(n, 1);
+  double first = 0, last = 0;
+  std::size_t inFirst = 0, inLast = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const double u = (all_.x[i] - low) / span_;
+    const double r = (all_.y[i] - yMean) * (all_.y[i] - yMean);
+    if (u < 1.0 / 3) first += r, ++inFirst;
+    if (u > 2.0 / 3) last += r, ++inLast;
+  }
+  const double ratio = std::sqrt((first / inFirst) / (last / inLast));
+  envelopeDecay_ = std::log(ratio) / (2.0 / 3 * span_);
+  if (!std::isfinite(envelopeDecay_)) envelopeDecay_ = 0;
+  envelopeDecay_ = std::clamp(envelopeDecay_, -20 / span_, 20 / span_);
+}
+
+ModelFit::~ModelFit() = default;
+
+std::optional<PassResult> ModelFit::RunPass(const std::function<double()>& readBound,
+                                            const std::function<bool()>& keepGoing) {
+  return Pass(false, readBound, keepGoing);
+}
+
+std::optional<PassResult> ModelFit::RunScanPass(const std::function<double()>& readBound,
+                                                const std::function<bool()>& keepGoing) {
+  if (held_ == 1) return std::nullopt;
+  return Pass(true, readBound, keepGoing);
+}
+
+const std::vector<double>& ModelFit::Candidates(double bound) {
+  if (bound == candidatesBound_) return candidates_;
+  candidatesBound_ = bound;
+  candidates_.clear();
+  const std::size_t n = all_.x.size();
+  if (held_ == 1 || n < 3 || !(bound > 0) || !AllFinite(all_.x) || !AllFinite(all_.y))
+    return candidates_;
+  // For evenly spaced x no further than Nyquist: every alias above has its
+  // twin below (unless a held phase tells them apart).
+  double upper = bound;
+  if (held_ != 2) {
+    std::vector<double> sorted = all_.x;
+    std::sort(sorted.begin(), sorted.end());
+    const double dx = span_ / static_cast<double>(n - 1);
+    bool even = dx > 0;
+    for (std::size_t i = 1; even && i < n; ++i)
+      even = std::fabs(sorted[i] - sorted[i - 1] - dx) <= 1e-6 * dx;
+    if (even) upper = std::min(upper, static_cast<double>(grund::kPi) / dx);
+  }
+  // A trend would hide the period: the periodogram of what the straight
+  // line leaves.
+  Pairs pairs = subset_.x.empty() || n <= kLongScanSubsetPairs ? all_ : subset_;
+  const bool direct = pairs.x.size() <= kLongScanSubsetPairs;
+  if (!direct) pairs = all_;
+  if (model_.Kind() == ModelKind::kSineWithTrend) {
+    const LinearFit line = SolveLinear(ModelOf(ModelKind::kSineWithTrend), {0}, origin_, pairs,
+                                       -1, 0);
+    if (line.coefficients.size() == 4) {
+      for (std::size_t i = 0; i < pairs.x.size(); ++i)
+        pairs.y[i] -= line.coefficients[2] + line.coefficients[3] * (pairs.x[i] - origin_.phase);
+    }
+  }
+  const scan::ShiftedPairs shifted = scan::Shift(pairs.x, pairs.y, pairs.w);
+  const std::int64_t m = static_cast<std::int64_t>(pairs.x.size());
+  FrequencyGrid grid = scan::GridUpTo(span_, upper, kScanOversampling, kScanMaxTrials);
+  double largestShifted = 0;
+  for (double v : shifted.x) largestShifted = std::max(largestShifted, std::fabs(v));
+  const bool fast = m * grid.count > kScanMaxWork && scan::FastPeriodogramTakes(largestShifted, grid);
+  if (!fast) grid.count = std::min(grid.count, std::max<std::int64_t>(3, kScanMaxWork / m));
+  const scan::Periodogram periodogram(FitMode::kAllFree, 0, shifted);
+  std::vector<double> residual;
+  const auto never = [] { return true; };
+  const bool summed = fast ? scan::FastScanPeriodogram(shifted, grid, periodogram, residual, never)
+                           : scan::ScanPeriodogram(shifted, grid, periodogram, residual, never);
+  if (summed)
+    candidates_ =
+        scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
+  return candidates_;
+}
+
+std::optional<std::vector<double>> ModelFit::StartAt(double b, const Pairs& pairs,
+                                                     bool searchDecay) const {
+  // d held: the offset's column carries the held value.
+  const int heldColumn = held_ == 3 ? 2 : -1;
+  std::vector<double> nonlinear{b};
+  LinearFit best;
+  if (model_.ExtraNonlinearCount() > 0) {
+    nonlinear.push_back(0);
+    std::vector<double> decays{envelopeDecay_, 0};
+    if (searchDecay)
+      for (double trial : kDecayTrials) decays.push_back(trial / span_);
+    double bestDecay = 0;
+    for (double decay : decays) {
+      nonlinear[1] = decay;
+      const LinearFit fit = SolveLinear(model_, nonlinear, origin_, pairs, heldColumn, fixed_);
+      if (!fit.coefficients.empty() && !(fit.error >= best.error)) {
+        best = fit;
+        bestDecay = decay;
+      }
+    }
+    nonlinear[1] = bestDecay;
+  } else {
+    best = SolveLinear(model_, nonlinear, origin_, pairs, heldColumn, fixed_);
+  }
+  if (best.coefficients.empty()) return std::nullopt;
+  std::vector<double> p = model_.FromLinear(nonlinear, best.coefficients);
+  if (held_ == 0) {
+    // The held amplitude, the phase turned where its sign differs.
+    if ((p[0] < 0) != (fixed_ < 0)) p[2] += static_cast<double>(grund::kPi);
+    p[0] = fixed_;
+  } else if (held_ == 2) {
+    p[2] = fixed_;
+  }
+  if (!AllFinite(p)) return std::nullopt;
+  return p;
+}
+
+ModelFit::Refined ModelFit::Refine(std::vector<double> p, const Pairs& pairs, int steps,
+                                   double converged, double abandonAbove) const {
+  std::vector<int> free;
+  for (int k = 0; k < model_.ParameterCount(); ++k)
+    if (k != held_) free.push_back(k);
+  const std::size_t m = free.size();
+  StepSums at = Sum(model_, p, origin_, pairs, free);
+  Refined result;
+  if (!std::isfinite(at.error)) return result;
+  double lambda = 1e-3;
+  for (int step = 0; step < steps && lambda < 1e12; ++step) {
+    if (step == kProbeSteps && at.error > abandonAbove) return result;
+    std::vector<double> a = at.jtj;
+    for (std::size_t k = 0; k < m; ++k)
+      a[k * m + k] += lambda * at.jtj[k * m + k] + 1e-300;
+    std::vector<double> delta = at.jtr;
+    if (!SolveSymmetric(a, delta)) {
+      lambda *= 10;
+      continue;
+    }
+    std::vector<double> trial = p;
+    for (std::size_t k = 0; k < m; ++k) trial[static_cast<std::size_t>(free[k])] += delta[k];
+    StepSums next = Sum(model_, trial, origin_, pairs, free);
+    if (std::isfinite(next.error) && next.error < at.error) {
+      const double gain = at.error - next.error;
+      p = std::move(trial);
+      at = std::move(next);
+      lambda = std::max(lambda / 5, 1e-12);
+      if (gain <= converged * at.error) break;
+    } else {
+      lambda *= 5;
+    }
+  }
+  model_.Normalise(p, held_);
+  result.ok = AllFinite(p);
+  result.p = std::move(p);
+  result.error = at.error;
+  return result;
+}
+
+ModelFit::Refined ModelFit::RefineOnAll(const Refined& onSubset,
+                                        const std::function<bool()>& keepGoing) {
+  // A start that ended where an earlier one did goes the same way on all pairs.
+  for (const auto& [from, to] : refinedOnAll_) {
+    if (std::fabs(from.p[1] - onSubset.p[1]) * span_ <= 1e-3 &&
+        std::fabs(from.error - onSubset.error) <= 1e-6 * from.error)
+      return to;
+  }
+  Refined r = onSubset;
+  if (!medium_.x.empty() && keepGoing()) r = Refine(r.p, medium_, kSteps, kConverged);
+  if (r.ok && keepGoing())
+    r = Refine(r.p, all_, medium_.x.empty() ? kSteps : kAllSteps, kAllConverged);
+  refinedOnAll_.emplace_back(onSubset, r);
+  return r;
+}
+
+bool ModelFit::WithinBound(const std::vector<double>& p, double bound) const {
+  return held_ == 1 || std::fabs(p[1]) <= bound;
+}
+
+std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()>& readBound,
+                                         const std::function<bool()>& keepGoing) {
+  double bound = 0;
+  if (scan) {
+    const InterpreterStateGuard guard;
+    bound = readBound();
+  } else {
+    bound = readBound();
+  }
+  const std::vector<double> candidates = Candidates(bound);
+  if (scan && candidates.empty()) return std::nullopt;
+  std::vector<double> starts;
+  std::size_t fromPeriodogram = 0;
+  if (held_ == 1) {
+    starts.assign(1, fixed_);
+  } else {
+    fromPeriodogram =
+        scan ? candidates.size()
+             : std::min<std::size_t>(candidates.size(), kPeriodogramStarts);
+    starts.assign(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(fromPeriodogram));
+  }
+  if (!scan) {
+    // The rest at random within the bound (the grid's end where it is huge).
+    double upper = std::isfinite(bound) ? bound : 0;
+    const double gridEnd = scan::GridUpTo(span_, bound, kScanOversampling, kScanMaxTrials).step *
+                           static_cast<double>(kScanMaxTrials);
+    if (!(upper > 0) || upper > gridEnd) upper = std::isfinite(gridEnd) ? gridEnd : 5;
+    grund::RandomGenerator& random = grund::ProcessRandom();
+    while (starts.size() < static_cast<std::size_t>(kCandidatesPerPass)) {
+      const double b = random.NextFraction() * upper;
+      starts.push_back(held_ == 1 ? fixed_ : b);
+    }
+  }
+
+  const Pairs& level = subset_.x.empty() ? all_ : subset_;
+  const bool onSubset = !subset_.x.empty();
+  std::vector<Refined> contenders;
+  double bestSoFar = INFINITY;
+  for (std::size_t i = 0; i < starts.size(); ++i) {
+    const bool random = i >= fromPeriodogram;
+    // The periodogram's starts are the same every pass.
+    std::optional<std::vector<double>> start;
+    if (random) {
+      start = StartAt(starts[i], level, false);
+    } else {
+      auto known = periodogramStarts_.find(starts[i]);
+      if (known == periodogramStarts_.end())
+        known = periodogramStarts_.emplace(starts[i], StartAt(starts[i], level, true)).first;
+      start = known->second;
+    }
+    if (!keepGoing()) return std::nullopt;
+    if (!start) continue;
+    auto cached = refinedStarts_.find(*start);
+    if (cached == refinedStarts_.end()) {
+      const double abandon = random ? kHopeless * bestSoFar : INFINITY;
+      Refined r = onSubset ? Refine(*start, level, kSubsetSteps, kSubsetConverged, abandon)
+                           : Refine(*start, level, kSteps, kConverged, abandon);
+      cached = refinedStarts_.emplace(*start, std::move(r)).first;
+    }
+    const Refined& r = cached->second;
+    if (r.ok && WithinBound(r.p, bound)) {
+      contenders.push_back(r);
+      bestSoFar = std::min(bestSoFar, r.error);
+    }
+  }
+  // The least error first; of equal ones the lowest |b|.
+  std::sort(contenders.begin(), contenders.end(), [](const Refined& l, const Refined& r) {
+    if (std::fabs(l.error - r.error) <= kTieShare * std::max(l.error, r.error))
+      return std::fabs(l.p[1]) < std::fabs(r.p[1]);
+    return l.error < r.error;
+  });
+  Refined best;
+  best.error = ceiling_;
+  for (std::size_t i = 0; i < contenders.size() && static_cast<int>(i) < kContenders; ++i) {
+    const Refined r = onSubset ? RefineOnAll(contenders[i], keepGoing) : contenders[i];
+    if (!keepGoing()) return std::nullopt;
+    if (r.ok && WithinBound(r.p, bound)) {
+      if (r.error < best.error) best = r;
+      break;
+    }
+  }
+  return Result(best);
+}
+
+PassResult ModelFit::Result(const Refined& best) const {
+  std::vector<double> p = best.p;
+  if (!best.ok) {
+    // Nothing below the ceiling: the model's zero term, the held value kept.
+    p.assign(static_cast<std::size_t>(model_.ParameterCount()), 0);
+    if (held_ >= 0) p[static_cast<std::size_t>(held_)] = fixed_;
+  }
+  ModelOrigin written = origin_;
+  if (!phaseHeld_ && std::fabs(p[1]) * largestX_ <= kPhaseAboutXLimit) written.phase = 0;
+  std::vector<double> values = model_.MovePhaseOrigin(p, origin_, written);
+
+  // The decimals: the window's on its usual scale; beyond, enough that
+  // rounding moves the model at no pair by more than kModelShare of the y range.
+  const std::size_t count = values.size();
+  std::vector<int> decimals(count, 6);
+  if (!precision_.specifiedScale) {
+    // The derivatives are largest at the ends of x; a long series' subset
+    // stands in for the rest.
+    std::vector<double> largest(count, 0), dp(count);
+    const auto include = [&](double x) {
+      model_.Evaluate(values, x, written, dp);
+      for (std::size_t k = 0; k < count; ++k) largest[k] = std::max(largest[k], std::fabs(dp[k]));
+    };
+    for (double x : subset_.x.empty() ? all_.x : subset_.x) include(x);
+    include(xLow_);
+    include(xHigh_);
+    for (std::size_t k = 0; k < count; ++k)
+      decimals[k] = DecimalsFor(kModelShare * yRange_ / largest[k], 6);
+  }
+  const std::string phaseText = written.phase == 0 ? std::string() : x0Text_;
+  PassResult result;
+  result.term = model_.TermText(values, decimals, x0Text_, phaseText);
+  std::vector<double> rounded(count);
+  for (std::size_t k = 0; k < count; ++k)
+    rounded[k] = ReadBack(grund::FormatComma(values[k], 0, decimals[k]));
+  result.error = TextError(result.term, rounded, written);
+  result.model = model_.Kind();
+  result.values = std::move(values);
+  result.origin = written;
+  result.entry = BuildResultEntry(result.error, result.term, precision_);
+  return result;
+}
+
+double ModelFit::TextError(const std::string& term, const std::vector<double>& written,
+                           const ModelOrigin& origin) const {
+  const std::size_t n = all_.x.size();
+  // Where the text's values could reach the interpreter's caps, or the
+  // series is short enough, the interpreter itself.
+  bool capped = std::fabs(written[0]) > 1e9 || std::fabs(written[3]) > 1e9;
+  if (model_.Kind() == ModelKind::kDampedOscillation)
+    capped = capped || std::fabs(written[4]) * span_ > 20;
+  if (model_.Kind() == ModelKind::kSineWithTrend)
+    capped = capped || std::fabs(written[4]) * largestX_ > 1e9;
+  const auto known = textErrors_.find(term);
+  if (known != textErrors_.end()) return known->second;
+  if (n <= kInterpretedPairs || capped)
+    return textErrors_[term] = static_cast<double>(ErrorSum(term, all_.x, all_.y, all_.w));
+  Extended sum = 0;
+  for (std::size_t i = 0; i < n; ++i) {
+    const Extended r =
+        static_cast<Extended>(all_.y[i]) - model_.Evaluate(written, all_.x[i], origin, {});
+    sum += (all_.w.empty() ? 1 : all_.w[i]) * r * r;
+  }
+  return textErrors_[term] = static_cast<double>(sum);
+}
+
+}  // namespace sinusfit
