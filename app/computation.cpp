@@ -127,8 +127,8 @@ void TForm1::D18C() {
   Label2->setText(QString::number(pairs.x.size()));
   ClearResults();
 
-  auto computation = std::make_shared<Computation>(static_cast<FitMode>(mode), fixedValue,
-                                                   std::move(input.data));
+  auto computation = std::make_shared<Computation>(ChosenModel(), static_cast<FitMode>(mode),
+                                                   fixedValue, std::move(input.data));
   ShowListHeading(computation->Weighted());
   const std::optional<PassResult> last = RunPasses(*computation, self);
   if (!last) return;  // stopped: the finished passes' lines stay
@@ -138,12 +138,25 @@ void TForm1::D18C() {
   // Beyond the usual scale a pass may end far from the best fit: the best
   // line is shown, chosen in the list, so that the first picture is right.
   PassResult shown = *last;
-  if (!computation->Precision().specifiedScale) ChooseBestLine(shown);
+  // So does every other model than the sine: its passes differ only by
+  // their random starts.
+  if (!computation->Precision().specifiedScale || computation->Model() != sinusfit::ModelKind::kSine)
+    ChooseBestLine(shown);
   ShowComputedResult(shown, pairs, revision);
   EndComputation();
+  if (computation->Model() == sinusfit::ModelKind::kSine)
+    QTimer::singleShot(0, this, [this] { LookForHints(); });
+}
+
+void TForm1::LookForHints() {
+  const std::shared_ptr<Computation> computation = lastComputation_;
+  if (computation == nullptr) return;
+  const int started = computationsStarted_;
   if (!FrequencyScanWanted(computation->Mode()) &&
       sinusfit::EffectiveMode(computation->Mode()) != FitMode::kFixedB)
-    QTimer::singleShot(0, this, [this] { LookForScanHint(); });
+    LookForScanHint();
+  // Only while that computation is still the last one shown.
+  if (computationsStarted_ == started && !closed_) LookForModelHint();
 }
 
 std::optional<PassResult> TForm1::RunPasses(Computation& computation,

@@ -67,6 +67,7 @@ void TForm1::ClearResults() {
   Listbox1->clear();
   resultRecords_.clear();
   scanHint_.clear();
+  modelHint_.clear();
   ClearStatistics();
 }
 
@@ -86,8 +87,10 @@ void TForm1::ShowListHeading(bool weighted) {
 void TForm1::AddResultLine(const Computation& computation, const PassResult& result) {
   const QString entry = platform::FromLatin1(result.entry);
   if (!Listbox1->findItems(entry, Qt::MatchExactly).isEmpty()) return;  // listed once
-  resultRecords_[result.entry] = {computation.Mode(), result.parameters, result.error,
-                                  computation.SharedData(), computation.Precision()};
+  resultRecords_[result.entry] = {computation.Mode(),        result.parameters,
+                                  result.error,              computation.SharedData(),
+                                  computation.Precision(),   result.model,
+                                  result.values,             result.origin};
   if (actionSortByError != nullptr && actionSortByError->isChecked()) {
     const ListedLines lines = LinesOf(*Listbox1);
     const std::size_t at = sinusfit::ErrorInsertPosition(
@@ -152,6 +155,9 @@ void TForm1::ChooseBestLine(PassResult& result) {
   result.term = std::string(sinusfit::TermOfEntry(entry));
   result.error = record->error;
   result.parameters = record->parameters;
+  result.model = record->model;
+  result.values = record->values;
+  result.origin = record->origin;
 }
 
 double TForm1::BestListedError() const {

@@ -57,6 +57,7 @@ void TForm1::BuildStatistics(QWidget* panel) {
   // So does the hint of the scan, which was about the pairs as they were.
   connect(SG4, &ValueTable::PairsChanged, this, [this] {
     scanHint_.clear();
+    modelHint_.clear();
     ClearStatistics();
     ForgetPairsOnly();
   });
@@ -71,18 +72,32 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   // On the pairs the table holds, weighted where their Δy are all given.
   const FitInput input = ReadFitInput(pairs);
   const sinusfit::FitData& data = input.data;
-  const FitStatistics statistics =
-      ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);
-  statisticsText_ =
-      QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
+  if (record->model != sinusfit::ModelKind::kSine) {
+    const sinusfit::Model& model = sinusfit::ModelOf(record->model);
+    const int held = static_cast<int>(sinusfit::EffectiveMode(record->mode)) - 2;
+    const sinusfit::ModelStatistics statistics = sinusfit::ComputeModelStatistics(
+        model, record->values, record->origin, held, data.x, data.y, data.sigma);
+    statisticsText_ =
+        QString::fromStdString(sinusfit::FormatModelStatistics(model, statistics, held));
+  } else {
+    const FitStatistics statistics =
+        ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);
+    statisticsText_ =
+        QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
+  }
   LabelStatistik->setText(statisticsText_);
   AppendScanHint();
 }
 
 void TForm1::AppendScanHint() {
-  if (LabelStatistik == nullptr || scanHint_.isEmpty()) return;
-  LabelStatistik->setText(statisticsText_.isEmpty() ? scanHint_
-                                                    : statisticsText_ + '\n' + scanHint_);
+  if (LabelStatistik == nullptr || (scanHint_.isEmpty() && modelHint_.isEmpty())) return;
+  QString text = statisticsText_;
+  for (const QString& hint : {scanHint_, modelHint_}) {
+    if (hint.isEmpty()) continue;
+    if (!text.isEmpty()) text += '\n';
+    text += hint;
+  }
+  LabelStatistik->setText(text);
 }
 
 void TForm1::ClearStatistics() {

@@ -102,6 +102,7 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   SetKeyboardOrder();
   // The controls and actions beyond the fit's own.
   BuildFrequencyScanOption(leftPanel);
+  BuildModelChoice(leftPanel);
   ConnectKeys();
   CreateActions();
   BuildFileButtons(leftPanel);

@@ -33,6 +33,7 @@
 class QAction;
 class QButtonGroup;
 class QCheckBox;
+class QComboBox;
 class QImage;
 class QLabel;
 class QLineEdit;
@@ -72,6 +73,11 @@ struct ResultRecord {
   // The pairs the line was computed from, and the decimals of its texts.
   std::shared_ptr<const sinusfit::FitData> data;
   sinusfit::TextPrecision precision;
+  // Another model than the sine: which, and its parameters as the term
+  // writes them about `origin`.
+  sinusfit::ModelKind model = sinusfit::ModelKind::kSine;
+  std::vector<double> values;
+  sinusfit::ModelOrigin origin;
 };
 
 class TForm1 : public QWidget {
@@ -151,6 +157,8 @@ class TForm1 : public QWidget {
   QLineEdit* Edit5 = nullptr;  // the bound on |b|
   // "Frequenzsuche": a frequency scan pass before the random ones.
   QCheckBox* CheckFrequenzsuche = nullptr;
+  // The model fitted ("Zielfunktion"), beside its heading; 0 the sine.
+  QComboBox* ComboZielfunktion = nullptr;
   // The right side.
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
@@ -264,6 +272,16 @@ class TForm1 : public QWidget {
   // After a computation without the scan, while idle: whether the scan
   // would have done better (the statistics label's last line).
   void LookForScanHint();
+  // After a computation with the sine, while idle: the scan's hint where it
+  // applies, then the model hint.
+  void LookForHints();
+
+  // The choice of model (modelchoice.cpp).
+  void BuildModelChoice(QWidget* panel);
+  sinusfit::ModelKind ChosenModel() const;
+  void ShowModelFormula();
+  // Whether a richer model would lower the error clearly (the label's hint).
+  void LookForModelHint();
 
   // The result list (results.cpp).
   void ClearResults();
@@ -342,6 +360,7 @@ class TForm1 : public QWidget {
   int computationsStarted_ = 0;
   QString statisticsText_;
   QString scanHint_;
+  QString modelHint_;
   SigmaFillAsker sigmaFillAsker_;
   std::map<std::string, ResultRecord> resultRecords_;  // by entry text
   bool closed_ = false;                                // closed and not shown again since

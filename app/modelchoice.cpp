@@ -1,0 +1,97 @@
+// The choice of model under "Zielfunktion": ComboZielfunktion beside the
+// heading, the chosen model's formula in Label5, and after a computation
+// with the sine, while idle, the hint that a richer model fits clearly
+// better. With the sine chosen every control stays as it always was.
+
+#include <QComboBox>
+#include <QCoreApplication>
+#include <QElapsedTimer>
+#include <QFontMetrics>
+#include <QLabel>
+#include <QPointer>
+
+#include "app/controls.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+#include "app/windowstyle.h"
+#include "sinusfit/sinusfit.h"
+
+namespace app {
+
+using sinusfit::ModelKind;
+
+namespace {
+
+// Label5's place: the formula never reaches beyond the edit fields' edge.
+constexpr int kFormulaWidth = 229;
+constexpr int kFormulaPixels = 15;
+constexpr qint64 kHintPumpMs = 20;
+
+}  // namespace
+
+void TForm1::BuildModelChoice(QWidget* panel) {
+  ComboZielfunktion = new QComboBox(panel);
+  ComboZielfunktion->setObjectName(QStringLiteral("ComboZielfunktion"));
+  for (int k = 0; k < sinusfit::kModelCount; ++k)
+    ComboZielfunktion->addItem(
+        QString::fromUtf8(sinusfit::ModelOf(static_cast<ModelKind>(k)).Title().data()));
+  // Beside the heading, so that nothing below it moves.
+  ComboZielfunktion->setGeometry(100, 350, 139, 22);
+  ComboZielfunktion->setFont(WindowFont(11));
+  ComboZielfunktion->setToolTip(QStringLiteral(
+      "Die Funktion, die an die Wertepaare angepasst wird: der Sinus, ein Sinus auf einer "
+      "Geraden (Sinus mit Trend, etwa bei driftendem Sensor oder steigendem Mittelwert) oder "
+      "eine gedämpfte Schwingung, deren Ausschlag mit e^(−δ(x−x₀)) abklingt (x₀ ist das "
+      "kleinste x). Feste Parameter a, b, c, d gelten für jede Funktion."));
+  ComboZielfunktion->setFocusPolicy(Qt::StrongFocus);
+  connect(ComboZielfunktion, &QComboBox::currentIndexChanged, this, [this] { ShowModelFormula(); });
+}
+
+ModelKind TForm1::ChosenModel() const {
+  if (ComboZielfunktion == nullptr) return ModelKind::kSine;
+  const int index = ComboZielfunktion->currentIndex();
+  return index > 0 && index < sinusfit::kModelCount ? static_cast<ModelKind>(index)
+                                                    : ModelKind::kSine;
+}
+
+void TForm1::ShowModelFormula() {
+  const QString formula = QString::fromUtf8(sinusfit::ModelOf(ChosenModel()).Formula().data());
+  // A longer formula in a smaller font, so that it keeps to its place.
+  int pixels = kFormulaPixels;
+  while (pixels > 9 && QFontMetrics(WindowFont(pixels)).horizontalAdvance(formula) > kFormulaWidth)
+    --pixels;
+  Label5->setFont(WindowFont(pixels));
+  Label5->setText(formula);
+  Label5->adjustSize();
+}
+
+void TForm1::LookForModelHint() {
+  // As the scan's hint: while idle, moot once anything changes.
+  const std::shared_ptr<sinusfit::Computation> computation = lastComputation_;
+  if (computation == nullptr || computation->Model() != ModelKind::kSine || CalcIdle == 0 ||
+      Listbox1->count() == 0)
+    return;
+  const int started = computationsStarted_;
+  const ValueTable::Revision revision = SG4->CurrentRevision();
+  const QPointer<TForm1> self(this);
+  const auto current = [&] {
+    return !self.isNull() && !self->closed_ && CalcIdle == 1 &&
+           self->computationsStarted_ == started && self->SG4->CurrentRevision() == revision;
+  };
+  QElapsedTimer sincePump;
+  sincePump.start();
+  const auto keepGoing = [&] {
+    if (sincePump.elapsed() >= kHintPumpMs) {
+      sincePump.restart();
+      QCoreApplication::processEvents();
+    }
+    return current();
+  };
+  const std::optional<sinusfit::ModelHint> hint = sinusfit::FindModelHint(
+      *computation, BestListedError(), [this] { return BoundOnB(); }, keepGoing);
+  if (!hint || !current() || hint->text.empty()) return;
+  modelHint_ = QString::fromStdString(hint->text);
+  AppendScanHint();
+}
+
+}  // namespace app
