@@ -23,6 +23,7 @@
 
 #include "sinusfit/fitdata.h"
 #include "sinusfit/model.h"
+#include "sinusfit/modelleastsquares.h"
 #include "sinusfit/normalsystem.h"
 #include "sinusfit/sinefit.h"
 #include "sinusfit/textprecision.h"
@@ -56,16 +57,10 @@ class ModelFit {
   // The held parameter's index (0..3), −1 for none.
   int Held() const { return held_; }
 
-  struct Pairs {
-    std::vector<double> x, y, w;  // w empty: unweighted
-  };
+  using Pairs = ModelPairs;
 
  private:
-  struct Refined {
-    bool ok = false;
-    std::vector<double> p;
-    double error = 0;
-  };
+  using Refined = Refinement;
   std::optional<PassResult> Pass(bool scan, const std::function<double()>& readBound,
                                  const std::function<bool()>& keepGoing);
   const std::vector<double>& Candidates(double bound);

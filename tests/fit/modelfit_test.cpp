@@ -111,7 +111,7 @@ double BruteForceOptimum(const Case& k, const FitData& data) {
   double hb = step, hd = damped ? 1 / (2 * span) : 0;
   for (int i = 0; i < 400 && hb > 1e-14 * bestB; ++i) {
     bool moved = false;
-    for (const auto [db, dd] : {std::pair{hb, 0.0}, {-hb, 0.0}, {0.0, hd}, {0.0, -hd}}) {
+    for (const auto& [db, dd] : {std::pair{hb, 0.0}, {-hb, 0.0}, {0.0, hd}, {0.0, -hd}}) {
       if (std::fabs(bestB + db) > k.bound) continue;
       const double e = Profile(k, data, bestB + db, bestDelta + dd);
       if (e < best) best = e, bestB += db, bestDelta += dd, moved = true;
@@ -180,8 +180,9 @@ TEST(ModelFit, HeldParametersKeepTheirValueInEveryModel) {
       EXPECT_NEAR(line->error, static_cast<double>(sinusfit::ErrorSum(line->term, data.x, data.y)),
                   1e-6 * line->error);
       // The damped series with its true held value: its error is the noise's.
-      if (model == ModelKind::kDampedOscillation)
+      if (model == ModelKind::kDampedOscillation) {
         EXPECT_LT(line->error, 2 * k.noise * k.noise * k.n) << line->entry;
+      }
     }
   }
 }
