@@ -67,6 +67,9 @@ std::vector<ExportedResult> ResultsOf(const TForm1& form, bool selectedOnly) {
       result.parameters = record->parameters;
       result.error = record->error;
       result.data = record->data;
+      result.model = record->model;
+      result.values = record->values;
+      result.origin = record->origin;
     }
     results.push_back(std::move(result));
   }

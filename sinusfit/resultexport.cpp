@@ -7,6 +7,7 @@
 #include <array>
 #include <charconv>
 #include <cmath>
+#include <utility>
 
 namespace sinusfit {
 
@@ -124,6 +125,115 @@ constexpr std::array<ResultColumn, 17> kWeightedColumns{{
     kColumns[13],
 }};
 
+bool IsModelResult(const ExportedResult& r) { return r.hasValues && r.model != ModelKind::kSine; }
+
+// The columns of the further models, before the function, only where a
+// line of one is exported (a sine-only list keeps its columns): the model,
+// its own parameters and the derived quantities.
+std::string ModelText(const ExportedResult& r) {
+  if (!r.hasValues) return {};
+  // The file is Latin-1; the titles are UTF-8 with at most "ä" and the like.
+  const std::string_view title = ModelOf(r.model).Title();
+  std::string text;
+  for (std::size_t i = 0; i < title.size(); ++i) {
+    const auto c = static_cast<unsigned char>(title[i]);
+    if (c < 0x80) {
+      text += static_cast<char>(c);
+    } else if ((c == 0xc2 || c == 0xc3) && i + 1 < title.size()) {
+      text +=
+          static_cast<char>(((c & 0x03) << 6) | (static_cast<unsigned char>(title[++i]) & 0x3f));
+    }
+  }
+  return text;
+}
+
+// A keyed value and its standard error: two columns.
+struct KeyedColumn {
+  std::string_view key;
+  std::string_view heading;
+  std::string_view errorHeading;
+};
+
+constexpr std::array<KeyedColumn, 2> kParameterColumns{{
+    {"e", "e", "Standardfehler e"},
+    {"delta", "delta", "Standardfehler delta"},
+}};
+
+constexpr std::array<KeyedColumn, 6> kDerivedColumns{{
+    {"period", "Periode", "Standardfehler Periode"},
+    {"tau", "tau", "Standardfehler tau"},
+    {"half_life", "Halbwertszeit", "Standardfehler Halbwertszeit"},
+    {"log_decrement", "Lambda", "Standardfehler Lambda"},
+    {"q", "Q", "Standardfehler Q"},
+    {"omega0", "omega0", "Standardfehler omega0"},
+}};
+
+// The model's own parameter with this key, or its standard error; empty for
+// a model without it.
+struct ParameterField {
+  static constexpr const auto& kTable = kParameterColumns;
+  template <std::size_t column, bool error>
+  static std::string Text(const ExportedResult& r) {
+    if (!r.hasValues) return {};
+    const Model& model = ModelOf(r.model);
+    for (int k = 4; k < model.ParameterCount(); ++k) {
+      if (model.ParameterKey(k) != kTable[column].key) continue;
+      const auto index = static_cast<std::size_t>(k);
+      const std::vector<double>& source = error ? r.modelStatistics.standardError : r.values;
+      if (index >= source.size()) return {};
+      return error ? StatisticText(r, source[index]) : FullPrecisionText(source[index]);
+    }
+    return {};
+  }
+};
+
+// A derived quantity, which comes with the statistics. A sine line gets its
+// period from its own, so that every line of a mixed list shows one; with b
+// held it is exact there, as the models' covariance makes it.
+struct DerivedField {
+  static constexpr const auto& kTable = kDerivedColumns;
+  template <std::size_t column, bool error>
+  static std::string Text(const ExportedResult& r) {
+    if (!r.hasStatistics) return {};
+    if (r.model == ModelKind::kSine) {
+      if (kTable[column].key != "period") return {};
+      constexpr double kTwoPi = 2 * 3.14159265358979323846;
+      const double b = r.parameters.b;
+      if (!error) return FullPrecisionText(kTwoPi / std::fabs(b));
+      const bool held = EffectiveMode(r.mode) == FitMode::kFixedB;
+      return StatisticText(r, kTwoPi / (b * b) * (held ? 0 : r.statistics.standardError[1]));
+    }
+    for (const DerivedQuantity& q : r.modelStatistics.derived) {
+      if (q.key == kTable[column].key)
+        return error ? StatisticText(r, q.uncertainty) : FullPrecisionText(q.value);
+    }
+    return {};
+  }
+};
+
+// Value and error column of every entry of Field's table, all copied.
+template <class Field, std::size_t... i>
+constexpr std::array<ResultColumn, sizeof...(i)> KeyedColumns(std::index_sequence<i...>) {
+  return {
+      {ResultColumn{i % 2 == 0 ? Field::kTable[i / 2].heading : Field::kTable[i / 2].errorHeading,
+                    Field::template Text<i / 2, i % 2 == 1>, true}...}};
+}
+
+template <class Field>
+constexpr auto kKeyedColumns =
+    KeyedColumns<Field>(std::make_index_sequence<2 * Field::kTable.size()>());
+
+// The columns before the function with the model columns after them.
+std::vector<ResultColumn> WithModelColumns(std::span<const ResultColumn> columns) {
+  std::vector<ResultColumn> extended(columns.begin(), columns.end() - 1);
+  extended.push_back({"Modell", ModelText, false});
+  for (const auto& keyed : {std::span<const ResultColumn>(kKeyedColumns<ParameterField>),
+                            std::span<const ResultColumn>(kKeyedColumns<DerivedField>)})
+    extended.insert(extended.end(), keyed.begin(), keyed.end());
+  extended.push_back(columns.back());
+  return extended;
+}
+
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(text);
   std::string quoted = "\"";
@@ -146,10 +256,40 @@ std::string FullPrecisionText(double value) {
   return text;
 }
 
+namespace {
+
+// The statistics of a further model, and the sine's fields of them so that
+// the columns up to χ² read the same for every line.
+void AttachModelStatistics(ExportedResult& r, const std::vector<double>& x,
+                           const std::vector<double>& y, const std::vector<double>& sigma) {
+  const FitMode mode = EffectiveMode(r.mode);
+  const int held =
+      mode == FitMode::kAllFree ? -1 : static_cast<int>(mode) - static_cast<int>(FitMode::kFixedA);
+  r.modelStatistics =
+      ComputeModelStatistics(ModelOf(r.model), r.values, r.origin, held, x, y, sigma);
+  r.statistics = r.modelStatistics.summary;
+  const std::vector<double>& errors = r.modelStatistics.standardError;
+  for (std::size_t k = 0; k < 4 && k < errors.size(); ++k)
+    r.statistics.standardError[k] = errors[k];
+  r.hasStatistics = true;
+}
+
+// A further model's a, b, c, d where the sine's columns read them.
+void SetSineParameters(ExportedResult& r) {
+  if (r.values.size() >= 4) r.parameters = {r.values[0], r.values[1], r.values[2], r.values[3]};
+}
+
+}  // namespace
+
 void AttachStatistics(std::span<ExportedResult> results, const std::vector<double>& x,
                       const std::vector<double>& y) {
   for (ExportedResult& r : results) {
     if (!r.hasValues) continue;
+    if (IsModelResult(r)) {
+      SetSineParameters(r);
+      AttachModelStatistics(r, x, y, {});
+      continue;
+    }
     r.statistics = ComputeFitStatistics(r.mode, r.parameters, x, y);
     r.hasStatistics = true;
   }
@@ -158,6 +298,12 @@ void AttachStatistics(std::span<ExportedResult> results, const std::vector<doubl
 void AttachStatistics(std::span<ExportedResult> results) {
   for (ExportedResult& r : results) {
     r.hasStatistics = r.hasValues && r.data;
+    r.modelStatistics = {};
+    if (IsModelResult(r)) SetSineParameters(r);
+    if (IsModelResult(r) && r.data) {
+      AttachModelStatistics(r, r.data->x, r.data->y, r.data->sigma);
+      continue;
+    }
     r.statistics = r.hasStatistics ? ComputeFitStatistics(r.mode, r.parameters, r.data->x,
                                                           r.data->y, r.data->sigma)
                                    : FitStatistics{};
@@ -170,6 +316,13 @@ std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> resu
   const bool weighted = std::any_of(results.begin(), results.end(), [](const ExportedResult& r) {
     return r.hasStatistics && r.statistics.weighted;
   });
+  const bool models = std::any_of(results.begin(), results.end(), IsModelResult);
+  if (models) {
+    static const std::vector<ResultColumn> modelColumns = WithModelColumns(kColumns);
+    static const std::vector<ResultColumn> weightedModelColumns =
+        WithModelColumns(kWeightedColumns);
+    return weighted ? weightedModelColumns : modelColumns;
+  }
   if (weighted) return kWeightedColumns;
   return kColumns;
 }

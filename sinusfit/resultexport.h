@@ -12,6 +12,8 @@
 
 #include "sinusfit/fitdata.h"
 #include "sinusfit/fitstatistics.h"
+#include "sinusfit/model.h"
+#include "sinusfit/modelstatistics.h"
 #include "sinusfit/normalsystem.h"
 
 namespace sinusfit {
@@ -31,6 +33,13 @@ struct ExportedResult {
   // The pairs (and Δy) the result was computed from, shared by the results
   // of one computation (Computation::SharedData); none where not kept.
   std::shared_ptr<const FitData> data{};
+  // Another model than the sine: which, its parameters as its term writes
+  // them (values; `parameters` then holds their a, b, c, d) and their
+  // origin, and, with the statistics, those of the model.
+  ModelKind model = ModelKind::kSine;
+  std::vector<double> values{};
+  ModelOrigin origin{};
+  ModelStatistics modelStatistics{};
 };
 
 // Computes the statistics of every result that has values on the pairs
@@ -58,7 +67,10 @@ struct ResultColumn {
 std::span<const ResultColumn> ResultColumns();
 // The columns for these results: the above, and where any of them has
 // weighted statistics also χ², ν and P (before the function; copied too),
-// left empty for a line without them.
+// left empty for a line without them. Where any is of another model than
+// the sine, then (before the function) "Modell" and, copied, e, δ and the
+// derived quantities with their standard errors, empty where a line's
+// model has none; a sine line has its period.
 std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> results);
 
 // The copied lines: each entry as the list shows it, followed by the copied

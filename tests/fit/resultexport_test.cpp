@@ -9,6 +9,7 @@
 #include <charconv>
 #include <cmath>
 #include <limits>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
@@ -205,6 +206,103 @@ TEST(ResultsCsv, EveryColumnBelongsToTheResultsOwnPairs) {
   EXPECT_EQ(first[7], fields[13]);
   EXPECT_EQ(first[8], "5");
   EXPECT_EQ(first[9], fields[15]);
+}
+
+}  // namespace
+
+namespace {
+
+using sinusfit::ExportedResult;
+using sinusfit::FitMode;
+using sinusfit::ModelKind;
+
+const std::vector<double> kSine = {1.2, 2.1, 0.4, 0.3}, kTrend = {1.2, 2.1, 0.4, 0.3, 0.05},
+                          kDamped = {2, 3, 0.5, 0.1, 0.15};
+
+// A line of a model (a sine line without values) on 40 pairs of that model
+// plus a little scatter, with Δy where weighted.
+ExportedResult ModelResult(ModelKind kind, std::vector<double> p, FitMode mode, bool weighted) {
+  ExportedResult r = Result("0,1\tY = f", 0.1, {p[0], p[1], p[2], p[3]}, mode);
+  r.model = kind;
+  if (kind != ModelKind::kSine) r.values = p, r.origin = {1, 0.5};
+  auto data = std::make_shared<sinusfit::FitData>();
+  for (int i = 0; i < 40; ++i) {
+    data->x.push_back(1 + 0.25 * i);
+    data->y.push_back(sinusfit::ModelOf(kind).Evaluate(p, data->x.back(), r.origin, {}) +
+                      0.03 * std::sin(12.9 * i));
+    if (weighted) data->sigma.push_back(0.03);
+  }
+  r.data = data;
+  return r;
+}
+
+// The model columns follow the sine's (and χ², ν, P) with each line's own
+// statistics, empty where its model has no such value; a sine line's period
+// agrees with the sine model's statistics.
+TEST(ResultsCsv, ModelColumnsCarryEachModelsOwnValues) {
+  std::vector<ExportedResult> results = {
+      ModelResult(ModelKind::kDampedOscillation, kDamped, FitMode::kAllFree, false),
+      ModelResult(ModelKind::kSineWithTrend, kTrend, FitMode::kFixedD, true),
+      ModelResult(ModelKind::kSine, kSine, FitMode::kFixedB, false)};
+  results[0].parameters = {};  // a–d come from the model's values
+  sinusfit::AttachStatistics(results);
+  const std::vector<std::string> lines = Split(sinusfit::ResultsCsv(results), '\n');
+  const std::vector<std::string> heading = Split(lines[0], ';');
+  EXPECT_EQ(lines[0].substr(lines[0].find(";n;")),
+            ";n;Chi\xb2;Freiheitsgrade;P;Modell;e;Standardfehler e;delta;Standardfehler delta;"
+            "Periode;Standardfehler Periode;tau;Standardfehler tau;Halbwertszeit;Standardfehler "
+            "Halbwertszeit;Lambda;Standardfehler Lambda;Q;Standardfehler Q;omega0;Standardfehler "
+            "omega0;Funktion");
+  const std::map<std::string, std::string> headingOf = {
+      {"period", "Periode"},       {"tau", "tau"}, {"half_life", "Halbwertszeit"},
+      {"log_decrement", "Lambda"}, {"q", "Q"},     {"omega0", "omega0"}};
+  const int held[] = {-1, 3, 1};
+  const char* models[] = {"ged\xe4mpfte Schwingung", "Sinus mit Trend", "Sinus"};
+  for (std::size_t i = 0; i < results.size(); ++i) {
+    SCOPED_TRACE(models[i]);
+    const ExportedResult& r = results[i];
+    const sinusfit::Model& model = sinusfit::ModelOf(r.model);
+    const std::vector<double> p = r.values.empty() ? kSine : r.values;
+    const sinusfit::ModelStatistics s = sinusfit::ComputeModelStatistics(
+        model, p, r.origin, held[i], r.data->x, r.data->y, r.data->sigma);
+    // Heading → value and standard error (NaN: empty); the other model
+    // columns stay empty.
+    std::map<std::string, std::pair<double, double>> want = {
+        {"a", {p[0], s.standardError[0]}},
+        {"d", {p[3], s.standardError[3]}},
+        {"Chi\xb2", {s.summary.chiSquared, 0}}};
+    for (int k = 4; k < model.ParameterCount(); ++k)
+      want[std::string(model.ParameterKey(k))] = {p[4], s.standardError[4]};
+    for (const sinusfit::DerivedQuantity& q : s.derived)
+      want[headingOf.at(q.key)] = {q.value, q.uncertainty};
+    const std::vector<std::string> fields = Split(lines[i + 1], ';');
+    EXPECT_EQ(fields[16], models[i]);
+    for (std::size_t c = 0; c + 1 < heading.size(); ++c) {
+      const bool error = heading[c].starts_with("Standardfehler ");
+      const auto found = want.find(error ? heading[c].substr(15) : heading[c]);
+      const double value = found == want.end() ? std::nan("")
+                           : error             ? found->second.second
+                                               : found->second.first;
+      if (std::isnan(value)) {
+        EXPECT_TRUE((c <= 16 && found == want.end()) || fields[c].empty()) << heading[c];
+      } else {
+        ASSERT_NE(fields[c], "") << heading[c];
+        EXPECT_NEAR(ReadBack(fields[c]), value, 1e-9 * std::fabs(value)) << heading[c];
+      }
+    }
+  }
+  // Copied: errors, R², χ², ν, P, e, δ and the derived ones; not the model.
+  const std::string copied = sinusfit::CopiedResultLines(results);
+  EXPECT_EQ(Split(copied.substr(0, copied.find('\n')), '\t').size(), 2 + 8 + 16u);
+}
+
+// Sine lines alone, or a model's line without values, keep the columns.
+TEST(ResultsCsv, SineLinesKeepTheirColumns) {
+  std::vector<ExportedResult> results = {
+      ModelResult(ModelKind::kSine, kSine, FitMode::kAllFree, false),
+      ModelResult(ModelKind::kDampedOscillation, kDamped, FitMode::kAllFree, false)};
+  results[1].hasValues = false;
+  EXPECT_EQ(sinusfit::ResultColumns(results).data(), sinusfit::ResultColumns().data());
 }
 
 }  // namespace
