@@ -36,8 +36,11 @@ void TForm1::BuildModelChoice(QWidget* panel) {
     ComboZielfunktion->addItem(
         QString::fromUtf8(sinusfit::ModelOf(static_cast<ModelKind>(k)).Title().data()));
   // Beside the heading, so that nothing below it moves.
-  ComboZielfunktion->setGeometry(100, 350, 139, 22);
-  ComboZielfunktion->setFont(WindowFont(11));
+  ComboZielfunktion->setGeometry(96, 350, 143, 22);
+  // A little narrower than the window's font, so that the longest name fits.
+  QFont font = WindowFont(10);
+  font.setStretch(94);
+  ComboZielfunktion->setFont(font);
   ComboZielfunktion->setToolTip(QStringLiteral(
       "Die Funktion, die an die Wertepaare angepasst wird: der Sinus, ein Sinus auf einer "
       "Geraden (Sinus mit Trend, etwa bei driftendem Sensor oder steigendem Mittelwert) oder "
