@@ -151,12 +151,12 @@ void TForm1::D18C() {
 void TForm1::LookForHints() {
   const std::shared_ptr<Computation> computation = lastComputation_;
   if (computation == nullptr) return;
-  const int started = computationsStarted_;
+  // The scan's hint runs the window's events: the window may be gone after it.
+  const IdleWatch watch = WatchWhileIdle();
   if (!FrequencyScanWanted(computation->Mode()) &&
       sinusfit::EffectiveMode(computation->Mode()) != FitMode::kFixedB)
     LookForScanHint();
-  // Only while that computation is still the last one shown.
-  if (computationsStarted_ == started && !closed_) LookForModelHint();
+  if (watch.current()) LookForModelHint();
 }
 
 std::optional<PassResult> TForm1::RunPasses(Computation& computation,
@@ -226,31 +226,38 @@ void TForm1::AllowTableReplacing(bool allowed) {
   if (abortKey_ != nullptr) abortKey_->setEnabled(!allowed);
 }
 
-void TForm1::LookForScanHint() {
-  // Runs while the window is idle; a new computation, a change of the pairs
-  // or the window closing makes the hint moot.
-  const std::shared_ptr<Computation> computation = lastComputation_;
-  if (computation == nullptr || CalcIdle == 0 || Listbox1->count() == 0) return;
+TForm1::IdleWatch TForm1::WatchWhileIdle() {
+  // A new computation, a change of the pairs or the window closing makes
+  // what the idle work finds moot.
+  IdleWatch watch;
   const int started = computationsStarted_;
   const ValueTable::Revision revision = SG4->CurrentRevision();
   const QPointer<TForm1> self(this);
-  const auto current = [&] {
+  watch.current = [=] {
     return !self.isNull() && !self->closed_ && CalcIdle == 1 &&
            self->computationsStarted_ == started && self->SG4->CurrentRevision() == revision;
   };
-  QElapsedTimer sincePump;
-  sincePump.start();
-  const auto keepGoing = [&] {
-    if (sincePump.elapsed() >= kPumpIntervalMs) {
-      sincePump.restart();
+  auto sincePump = std::make_shared<QElapsedTimer>();
+  sincePump->start();
+  watch.keepGoing = [current = watch.current, sincePump] {
+    if (sincePump->elapsed() >= kPumpIntervalMs) {
+      sincePump->restart();
       QCoreApplication::processEvents();
     }
     return current();
   };
+  return watch;
+}
+
+void TForm1::LookForScanHint() {
+  // Runs while the window is idle.
+  const std::shared_ptr<Computation> computation = lastComputation_;
+  if (computation == nullptr || CalcIdle == 0 || Listbox1->count() == 0) return;
+  const IdleWatch watch = WatchWhileIdle();
   const double best = BestListedError();
   const std::optional<sinusfit::ScanHint> hint =
-      sinusfit::FindScanHint(*computation, best, [this] { return BoundOnB(); }, keepGoing);
-  if (!hint || !current() || hint->text.empty()) return;
+      sinusfit::FindScanHint(*computation, best, [this] { return BoundOnB(); }, watch.keepGoing);
+  if (!hint || !watch.current() || hint->text.empty()) return;
   scanHint_ = QString::fromStdString(hint->text);
   AppendScanHint();
 }

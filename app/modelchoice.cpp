@@ -4,15 +4,11 @@
 // better. With the sine chosen every control stays as it always was.
 
 #include <QComboBox>
-#include <QCoreApplication>
-#include <QElapsedTimer>
 #include <QFontMetrics>
 #include <QLabel>
-#include <QPointer>
 
 #include "app/controls.h"
 #include "app/tform1.h"
-#include "app/valuetable.h"
 #include "app/windowstyle.h"
 #include "sinusfit/sinusfit.h"
 
@@ -25,7 +21,6 @@ namespace {
 // Label5's place: the formula never reaches beyond the edit fields' edge.
 constexpr int kFormulaWidth = 229;
 constexpr int kFormulaPixels = 15;
-constexpr qint64 kHintPumpMs = 20;
 
 }  // namespace
 
@@ -74,25 +69,10 @@ void TForm1::LookForModelHint() {
   if (computation == nullptr || computation->Model() != ModelKind::kSine || CalcIdle == 0 ||
       Listbox1->count() == 0)
     return;
-  const int started = computationsStarted_;
-  const ValueTable::Revision revision = SG4->CurrentRevision();
-  const QPointer<TForm1> self(this);
-  const auto current = [&] {
-    return !self.isNull() && !self->closed_ && CalcIdle == 1 &&
-           self->computationsStarted_ == started && self->SG4->CurrentRevision() == revision;
-  };
-  QElapsedTimer sincePump;
-  sincePump.start();
-  const auto keepGoing = [&] {
-    if (sincePump.elapsed() >= kHintPumpMs) {
-      sincePump.restart();
-      QCoreApplication::processEvents();
-    }
-    return current();
-  };
+  const IdleWatch watch = WatchWhileIdle();
   const std::optional<sinusfit::ModelHint> hint = sinusfit::FindModelHint(
-      *computation, BestListedError(), [this] { return BoundOnB(); }, keepGoing);
-  if (!hint || !current() || hint->text.empty()) return;
+      *computation, BestListedError(), [this] { return BoundOnB(); }, watch.keepGoing);
+  if (!hint || !watch.current() || hint->text.empty()) return;
   modelHint_ = QString::fromStdString(hint->text);
   AppendScanHint();
 }

@@ -275,6 +275,12 @@ class TForm1 : public QWidget {
   // After a computation with the sine, while idle: the scan's hint where it
   // applies, then the model hint.
   void LookForHints();
+  // For work while the window is idle: whether what it finds is still
+  // current, and the same after running the window's events now and then.
+  struct IdleWatch {
+    std::function<bool()> current, keepGoing;
+  };
+  IdleWatch WatchWhileIdle();
 
   // The choice of model (modelchoice.cpp).
   void BuildModelChoice(QWidget* panel);
