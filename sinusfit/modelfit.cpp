@@ -10,6 +10,7 @@
 #include <cmath>
 
 #include "_grund/grund.h"
+#include "fktint/fktint.h"
 #include "sinusfit/fastperiodogram.h"
 #include "sinusfit/interpreterstate.h"
 #include "sinusfit/longseries.h"
@@ -359,7 +360,11 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
       break;
     }
   }
-  return Result(best);
+  // As for the sine, the line's own text must beat the ceiling; where the
+  // interpreter sees it otherwise (its caps), the zero term stands instead.
+  PassResult result = Result(best);
+  if (best.ok && !(result.error < ceiling_)) result = Result(Refined{});
+  return result;
 }
 
 PassResult ModelFit::Result(const Refined& best) const {
@@ -370,7 +375,11 @@ PassResult ModelFit::Result(const Refined& best) const {
     if (held_ >= 0) p[static_cast<std::size_t>(held_)] = fixed_;
   }
   ModelOrigin written = origin_;
-  if (!phaseHeld_ && std::fabs(p[1]) * largestX_ <= kPhaseAboutXLimit) written.phase = 0;
+  // About X where b·x and x themselves stay well inside the interpreter's
+  // range (beyond it only X − x₀ is exact there).
+  if (!phaseHeld_ && std::fabs(p[1]) * largestX_ <= kPhaseAboutXLimit &&
+      largestX_ <= kPhaseAboutXLimit)
+    written.phase = 0;
   std::vector<double> values = model_.MovePhaseOrigin(p, origin_, written);
 
   // The decimals: the window's on its usual scale; beyond, enough that
@@ -410,7 +419,9 @@ double ModelFit::TextError(const std::string& term, const std::vector<double>& w
   const std::size_t n = all_.x.size();
   // Where the text's values could reach the interpreter's caps, or the
   // series is short enough, the interpreter itself.
-  bool capped = std::fabs(written[0]) > 1e9 || std::fabs(written[3]) > 1e9;
+  bool capped = std::fabs(written[0]) > 1e9 || std::fabs(written[3]) > 1e9 ||
+                (origin.phase == 0 && largestX_ > kPhaseAboutXLimit) ||
+                largestX_ >= fktint::MaxValue;
   if (model_.Kind() == ModelKind::kDampedOscillation)
     capped = capped || std::fabs(written[4]) * span_ > 20;
   if (model_.Kind() == ModelKind::kSineWithTrend)

@@ -33,8 +33,8 @@ namespace sinusfit {
 // Up to this many pairs a line's error is the interpreter's sum over its
 // term text.
 inline constexpr std::size_t kInterpretedPairs = 20000;
-// Where |b|·|x| would pass this, the phase is written about x₀: the
-// interpreter caps every value at 1e10.
+// Where |b|·|x| or |x| would pass this, the phase (and a trend) is written
+// about x₀: the interpreter caps values at 1e10.
 inline constexpr double kPhaseAboutXLimit = 1e9;
 
 class ModelFit {
