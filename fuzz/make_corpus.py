@@ -239,6 +239,54 @@ POINTS = [
 ]
 
 
+# Trend and damped fits: the model byte (0 trend, 1 damped), the mode, the
+# held value, the bound, the count byte, the length byte (240 + 2k: the k-th
+# long length; 255: the bound on its full grid), x's origin and step, the spacing (0 even, 1 jitter, 2 gaps,
+# 3 descending, 4 doubled x, 5 uneven, 6 shuffled, 7 raw pairs first), the
+# shape (periods over the span ×4, 64 + 16·δ·span, 128 + 32·trend, noise
+# 2^(byte − 20)), y's scale and offset, the Δy byte (bit 0 on; bits 1..5
+# the size 2^(k − 24) of the scale; bit 6 growing 100-fold; bit 7 outliers).
+def model_fit_input(model, mode, fixed, bound, count, origin, step, spacing, periods, decay,
+                    trend, noise, scale, offset, delta_y=0, length=0, raw=None):
+    def value(v):
+        return bytes([208]) + struct.pack("<d", v)
+    data = bytes([model, mode - 1]) + value(fixed) + value(bound) + bytes([count, length])
+    data += value(origin) + value(step) + bytes([spacing, periods, decay, trend, noise])
+    data += value(scale) + value(offset) + bytes([delta_y])
+    if raw is not None:
+        data += bytes([len(raw) - 1]) + b"".join(value(x) + value(y) for x, y in raw)
+    return data
+
+
+# Count byte c gives 3 + c + c // 4 pairs; 158 of them make 200.
+MODEL_FITS = [
+    # 200 pairs from 0 in steps of 0.05: eight periods on a rising line.
+    (0, 1, 0, 200, 158, 0.0, 0.05, 0, 32, 64, 160, 14, 1.5, -1.25),
+    (1, 1, 0, 5, 158, 0.0, 0.05, 0, 32, 96, 128, 14, 1.5, 0.0),
+    # A logger in Unix time, hourly with jitter, a daily cycle, weighted.
+    (1, 1, 0, 1e-3, 240, 1.7e9, 3600.0, 1, 50, 80, 128, 16, 2.0, 21.0, 0x1 | (24 << 1) | 64),
+    # Microvolts at 5 kHz, c held.
+    (0, 4, 0.5, 1000, 158, 0.0, 2e-4, 5, 40, 64, 100, 12, 2.5e-6, 4e-7),
+    # Milliseconds since 1970, a held (negative), a huge bound.
+    (1, 2, -3, 1e300, 100, 1.7e12, 10.0, 2, 20, 70, 128, 10, 1.0, 0.0),
+    # Values of 1e12 about an offset, d held, the bound not a number.
+    (0, 5, 1e12, math.nan, 60, 2024.5, 1.0 / 12, 6, 12, 64, 200, 18, 1e12, 1e12),
+]
+
+
+def write_model_fits():
+    for i, case in enumerate(MODEL_FITS):
+        write("model_fit", f"fit_{i:03d}", model_fit_input(*case))
+    # 21 000 pairs at 100 Hz (its lines' errors from the texts' numbers).
+    write("model_fit", "long_000", model_fit_input(1, 1, 0, 5, 0, 0.0, 0.01, 0, 120, 80, 128, 14,
+                                                   0.75, 1.2, length=248))
+    # 2 500 pairs, their first ones any values the table holds, b held
+    # (the bound does not count then).
+    write("model_fit", "raw_000", model_fit_input(
+        0, 3, 2.0, math.inf, 0, 0.0, 1.0, 7, 16, 64, 128, 10, 1.0, 0.0, length=240,
+        raw=[(1e308, -1e308), (-1e308, 5e-324), (0.0, -0.0), (5e-324, 1e308), (1.7e9, 1e-300)]))
+
+
 def write(harness, name, data):
     folder = CORPUS / harness
     folder.mkdir(parents=True, exist_ok=True)
@@ -301,6 +349,7 @@ def main():
         write("sine_fit", f"weighted_{i:03d}", sine_fit_input(mode, fixed, bound, pairs, 0, sigma))
     for i, case in enumerate(TEXT_PRECISIONS):
         write("text_precision", f"scale_{i:03d}", text_precision_input(*case))
+    write_model_fits()
 
 
 if __name__ == "__main__":
