@@ -419,9 +419,10 @@ double ModelFit::TextError(const std::string& term, const std::vector<double>& w
   const std::size_t n = all_.x.size();
   // Where the text's values could reach the interpreter's caps, or the
   // series is short enough, the interpreter itself.
-  bool capped = std::fabs(written[0]) > 1e9 || std::fabs(written[3]) > 1e9 ||
-                (origin.phase == 0 && largestX_ > kPhaseAboutXLimit) ||
+  // The interpreter caps numbers in the text too.
+  bool capped = (origin.phase == 0 && largestX_ > kPhaseAboutXLimit) ||
                 largestX_ >= fktint::MaxValue;
+  for (const double v : written) capped = capped || !(std::fabs(v) <= 1e9);
   if (model_.Kind() == ModelKind::kDampedOscillation)
     capped = capped || std::fabs(written[4]) * span_ > 20;
   if (model_.Kind() == ModelKind::kSineWithTrend)
