@@ -38,10 +38,14 @@ constexpr int kAllSteps = 10;
 // cost most of a pass.
 constexpr int kProbeSteps = 8;
 constexpr double kHopeless = 1.5;
+// Random starts of more than twice as many pairs are probed on this many first.
+constexpr std::size_t kProbePairs = 500;
 // Series longer than this refine their starts on kLongSubsetPairs first.
 constexpr std::size_t kSubsetFrom = 2 * kLongSubsetPairs;
 // The periodogram's deepest minima that start every pass.
 constexpr int kPeriodogramStarts = 8;
+// Trial values of the random passes' periodogram at most.
+constexpr std::int64_t kPassTrials = std::int64_t{1} << 16;
 // The best subset contender goes on to all pairs; where it leaves the bound
 // the next, at most this many.
 constexpr int kContenders = 3;
@@ -110,6 +114,7 @@ ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
   all_.y = data_->y;
   all_.w = WeightsOf(*data_);
   const std::size_t n = all_.x.size();
+  if (n > 2 * kProbePairs) probe_ = Pick(all_, StratifiedIndices(n, kProbePairs));
   if (n > kSubsetFrom) {
     subset_ = Pick(all_, StratifiedIndices(n, kLongSubsetPairs));
     if (n > 2 * kLongMediumPairs) medium_ = Pick(all_, StratifiedIndices(n, kLongMediumPairs));
@@ -133,6 +138,17 @@ ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
   // A held phase (or a trend's held offset) is the term's own, about X.
   phaseHeld_ = held_ == 2 || (held_ == 3 && model_.Kind() == ModelKind::kSineWithTrend);
   origin_.phase = phaseHeld_ ? 0 : origin_.x0;
+
+  // The step of evenly spaced x (in any order), else 0.
+  if (n >= 3) {
+    std::vector<double> sorted = all_.x;
+    std::sort(sorted.begin(), sorted.end());
+    const double dx = span_ / static_cast<double>(n - 1);
+    bool even = dx > 0;
+    for (std::size_t i = 1; even && i < n; ++i)
+      even = std::fabs(sorted[i] - sorted[i - 1] - dx) <= 1e-6 * dx;
+    if (even) evenStep_ = dx;
+  }
 
   // The decay the swings show: the spread of y in the first and the last
   // third of the span.
@@ -166,54 +182,56 @@ std::optional<PassResult> ModelFit::RunScanPass(const std::function<double()>& r
   return Pass(true, readBound, keepGoing);
 }
 
-const std::vector<double>& ModelFit::Candidates(double bound) {
-  if (bound == candidatesBound_) return candidates_;
-  candidatesBound_ = bound;
-  candidates_.clear();
+std::optional<std::vector<double>> ModelFit::Candidates(double bound, bool full,
+                                                       const std::function<bool()>& keepGoing) {
+  std::vector<double> found;
   const std::size_t n = all_.x.size();
   if (held_ == 1 || n < 3 || !(bound > 0) || !AllFinite(all_.x) || !AllFinite(all_.y))
-    return candidates_;
+    return found;
   // For evenly spaced x no further than Nyquist: every alias above has its
   // twin below (unless a held phase tells them apart).
   double upper = bound;
-  if (held_ != 2) {
-    std::vector<double> sorted = all_.x;
-    std::sort(sorted.begin(), sorted.end());
-    const double dx = span_ / static_cast<double>(n - 1);
-    bool even = dx > 0;
-    for (std::size_t i = 1; even && i < n; ++i)
-      even = std::fabs(sorted[i] - sorted[i - 1] - dx) <= 1e-6 * dx;
-    if (even) upper = std::min(upper, static_cast<double>(grund::kPi) / dx);
-  }
-  // A trend would hide the period: the periodogram of what the straight
-  // line leaves.
-  Pairs pairs = subset_.x.empty() || n <= kLongScanSubsetPairs ? all_ : subset_;
-  const bool direct = pairs.x.size() <= kLongScanSubsetPairs;
-  if (!direct) pairs = all_;
-  if (model_.Kind() == ModelKind::kSineWithTrend) {
-    const LinearFit line = SolveLinear(ModelOf(ModelKind::kSineWithTrend), {0}, origin_, pairs,
-                                       -1, 0);
-    if (line.coefficients.size() == 4) {
-      for (std::size_t i = 0; i < pairs.x.size(); ++i)
-        pairs.y[i] -= line.coefficients[2] + line.coefficients[3] * (pairs.x[i] - origin_.phase);
+  if (held_ != 2 && evenStep_ > 0)
+    upper = std::min(upper, static_cast<double>(grund::kPi) / evenStep_);
+  // The random passes take the periodogram's minima of a grid of at most
+  // kPassTrials (random draws reach beyond); the scan's grid goes to the
+  // bound. Summed on a long series' subset, the fast way where the grid is
+  // long.
+  const bool longSeries = !subset_.x.empty();
+  FrequencyGrid grid = scan::GridUpTo(span_, upper,
+                                      longSeries ? kLongScanOversampling : kScanOversampling,
+                                      full ? kScanMaxTrials : kPassTrials);
+  // The same grid for the scan and the passes is summed once.
+  for (const CandidateList& known : candidates_)
+    if (known.bound && *known.bound == bound && known.trials == grid.count) return known.b;
+  CandidateList& list = candidates_[full ? 1 : 0];
+  Pairs pairs = longSeries ? subset_ : all_;
+  const auto shiftedOf = [this](Pairs& p) {
+    // A trend would hide the period: the periodogram of what the straight
+    // line leaves.
+    if (model_.Kind() == ModelKind::kSineWithTrend) {
+      const LinearFit line =
+          SolveLinear(ModelOf(ModelKind::kSineWithTrend), {0}, origin_, p, -1, 0);
+      if (line.coefficients.size() == 4)
+        for (std::size_t i = 0; i < p.x.size(); ++i)
+          p.y[i] -= line.coefficients[2] + line.coefficients[3] * (p.x[i] - origin_.phase);
     }
-  }
-  const scan::ShiftedPairs shifted = scan::Shift(pairs.x, pairs.y, pairs.w);
+    return scan::Shift(p.x, p.y, p.w);
+  };
   const std::int64_t m = static_cast<std::int64_t>(pairs.x.size());
-  FrequencyGrid grid = scan::GridUpTo(span_, upper, kScanOversampling, kScanMaxTrials);
-  double largestShifted = 0;
-  for (double v : shifted.x) largestShifted = std::max(largestShifted, std::fabs(v));
-  const bool fast = m * grid.count > kScanMaxWork && scan::FastPeriodogramTakes(largestShifted, grid);
+  bool fast = m * grid.count > kScanMaxWork &&
+              scan::FastPeriodogramTakes(std::max(std::fabs(xLow_), std::fabs(xHigh_)) + span_, grid);
   if (!fast) grid.count = std::min(grid.count, std::max<std::int64_t>(3, kScanMaxWork / m));
+  const scan::ShiftedPairs shifted = shiftedOf(pairs);
   const scan::Periodogram periodogram(FitMode::kAllFree, 0, shifted);
   std::vector<double> residual;
-  const auto never = [] { return true; };
-  const bool summed = fast ? scan::FastScanPeriodogram(shifted, grid, periodogram, residual, never)
-                           : scan::ScanPeriodogram(shifted, grid, periodogram, residual, never);
-  if (summed)
-    candidates_ =
-        scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
-  return candidates_;
+  const bool summed =
+      fast ? scan::FastScanPeriodogram(shifted, grid, periodogram, residual, keepGoing)
+           : scan::ScanPeriodogram(shifted, grid, periodogram, residual, keepGoing);
+  if (!summed) return std::nullopt;
+  found = scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
+  list = {bound, grid.count, found};
+  return found;
 }
 
 std::optional<std::vector<double>> ModelFit::StartAt(double b, const Pairs& pairs,
@@ -288,7 +306,9 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
   } else {
     bound = readBound();
   }
-  const std::vector<double> candidates = Candidates(bound);
+  const std::optional<std::vector<double>> found = Candidates(bound, scan, keepGoing);
+  if (!found) return std::nullopt;
+  const std::vector<double>& candidates = *found;
   if (scan && candidates.empty()) return std::nullopt;
   std::vector<double> starts;
   std::size_t fromPeriodogram = 0;
@@ -322,7 +342,7 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
     // The periodogram's starts are the same every pass.
     std::optional<std::vector<double>> start;
     if (random) {
-      start = StartAt(starts[i], level, false);
+      start = StartAt(starts[i], probe_.x.empty() ? level : probe_, false);
     } else {
       auto known = periodogramStarts_.find(starts[i]);
       if (known == periodogramStarts_.end())
@@ -333,15 +353,30 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
     if (!start) continue;
     auto cached = refinedStarts_.find(*start);
     if (cached == refinedStarts_.end()) {
-      const double abandon = random ? kHopeless * bestSoFar : INFINITY;
-      Refined r = onSubset ? Refine(*start, level, kSubsetSteps, kSubsetConverged, abandon)
-                           : Refine(*start, level, kSteps, kConverged, abandon);
+      double abandon = random ? kHopeless * bestSoFar : INFINITY;
+      Refined r;
+      r.ok = true;
+      r.p = *start;
+      if (random && !probe_.x.empty()) {
+        // A few steps on the few pairs of the probe tell most random starts
+        // apart from those worth the pairs' time; its error scaled to theirs.
+        const double scale = static_cast<double>(level.x.size()) / probe_.x.size();
+        r = Refine(r.p, probe_, kProbeSteps, kSubsetConverged);
+        if (!(r.error * scale <= abandon)) r.ok = false;
+        abandon = INFINITY;
+      }
+      if (r.ok)
+        r = onSubset ? Refine(r.p, level, kSubsetSteps, kSubsetConverged, abandon)
+                     : Refine(r.p, level, kSteps, kConverged, abandon);
       cached = refinedStarts_.emplace(*start, std::move(r)).first;
     }
-    const Refined& r = cached->second;
+    Refined r = cached->second;
+    // A refinement that left the bound leaves its start, which was within.
+    if (r.ok && !WithinBound(r.p, bound) && WithinBound(*start, bound))
+      r = Refine(*start, level, 0, kConverged);
     if (r.ok && WithinBound(r.p, bound)) {
-      contenders.push_back(r);
       bestSoFar = std::min(bestSoFar, r.error);
+      contenders.push_back(std::move(r));
     }
   }
   // The least error first; of equal ones the lowest |b|.

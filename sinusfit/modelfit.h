@@ -14,6 +14,7 @@
 
 #include <cmath>
 #include <cstddef>
+#include <cstdint>
 #include <functional>
 #include <map>
 #include <memory>
@@ -63,7 +64,10 @@ class ModelFit {
   using Refined = Refinement;
   std::optional<PassResult> Pass(bool scan, const std::function<double()>& readBound,
                                  const std::function<bool()>& keepGoing);
-  const std::vector<double>& Candidates(double bound);
+  // The minima of the periodogram up to the bound (the scan's full grid, or
+  // the random passes' shorter one); nothing when keepGoing said stop.
+  std::optional<std::vector<double>> Candidates(double bound, bool full,
+                                                const std::function<bool()>& keepGoing);
   // The start at b (and for a decay the better of the swings' δ and none,
   // or with searchDecay the best of a short scan over δ), its linear
   // parameters solved on the pairs; nothing where they cannot be.
@@ -86,6 +90,7 @@ class ModelFit {
   TextPrecision precision_;
   double ceiling_;
   Pairs all_;
+  Pairs probe_;   // empty: random starts go straight to the refinement's pairs
   Pairs subset_;  // empty: the starts are refined on all pairs
   Pairs medium_;  // empty: from the subset straight on to all pairs
   ModelOrigin origin_;
@@ -95,8 +100,13 @@ class ModelFit {
   double largestX_ = 0;
   double yRange_ = 1;
   double envelopeDecay_ = 0;  // δ from the swings' amplitudes
-  double candidatesBound_ = -1;
-  std::vector<double> candidates_;
+  double evenStep_ = 0;       // the step of evenly spaced x, else 0
+  struct CandidateList {
+    std::optional<double> bound;  // the bound they were found for
+    std::int64_t trials = 0;      // on a grid of so many trial values
+    std::vector<double> b;
+  };
+  CandidateList candidates_[2];  // the random passes', the scan's
   std::map<double, std::optional<std::vector<double>>> periodogramStarts_;  // by b
   std::map<std::vector<double>, Refined> refinedStarts_;
   std::vector<std::pair<Refined, Refined>> refinedOnAll_;  // from subset to all pairs
