@@ -141,12 +141,18 @@ ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
 
   // The step of evenly spaced x (in any order), else 0.
   if (n >= 3) {
-    std::vector<double> sorted = all_.x;
-    std::sort(sorted.begin(), sorted.end());
+    // Recorded series come in order; only others are sorted.
+    std::vector<double> sorted;
+    const bool ordered = std::is_sorted(all_.x.begin(), all_.x.end());
+    if (!ordered) {
+      sorted = all_.x;
+      std::sort(sorted.begin(), sorted.end());
+    }
+    const std::vector<double>& inOrder = ordered ? all_.x : sorted;
     const double dx = span_ / static_cast<double>(n - 1);
     bool even = dx > 0;
     for (std::size_t i = 1; even && i < n; ++i)
-      even = std::fabs(sorted[i] - sorted[i - 1] - dx) <= 1e-6 * dx;
+      even = std::fabs(inOrder[i] - inOrder[i - 1] - dx) <= 1e-6 * dx;
     if (even) evenStep_ = dx;
   }
 
