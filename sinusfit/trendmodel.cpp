@@ -19,29 +19,23 @@ class SineWithTrend final : public Model {
   int ParameterCount() const override { return 5; }
   std::string_view ParameterName(int k) const override { return kNames[static_cast<std::size_t>(k)]; }
 
+  // The sine's value, derivatives and phase, and the line on top.
   double Evaluate(std::span<const double> p, double x, const ModelOrigin& origin,
                   std::span<double> dp) const override {
     const double t = x - origin.phase;
-    const double s = std::sin(p[1] * t + p[2]);
-    if (!dp.empty()) {
-      const double c = std::cos(p[1] * t + p[2]);
-      dp[0] = s;
-      dp[1] = p[0] * t * c;
-      dp[2] = p[0] * c;
-      dp[3] = 1;
-      dp[4] = t;
-    }
-    return p[0] * s + p[3] + p[4] * t;
+    const double sine = SineModel().Evaluate(p.first(4), x, origin, dp.empty() ? dp : dp.first(4));
+    if (!dp.empty()) dp[4] = t;
+    return sine + p[4] * t;
   }
 
   std::vector<double> MovePhaseOrigin(std::span<const double> p, const ModelOrigin& from,
                                       const ModelOrigin& to) const override {
-    std::vector<double> moved(p.begin(), p.end());
-    moved[2] = MovedPhase(p[1], p[2], from.phase, to.phase);
+    std::vector<double> moved = SineModel().MovePhaseOrigin(p.first(4), from, to);
     // d + e·(x − from) = d' + e·(x − to)
     moved[3] = static_cast<double>(static_cast<grund::Extended>(p[3]) +
                                    static_cast<grund::Extended>(p[4]) *
                                        (static_cast<grund::Extended>(to.phase) - from.phase));
+    moved.push_back(p[4]);
     return moved;
   }
 
@@ -54,16 +48,13 @@ class SineWithTrend final : public Model {
   int LinearCount() const override { return 4; }
   void LinearBasis(std::span<const double> nonlinear, double x, const ModelOrigin& origin,
                    std::span<double> out) const override {
-    const double t = x - origin.phase;
-    out[0] = std::sin(nonlinear[0] * t);
-    out[1] = std::cos(nonlinear[0] * t);
-    out[2] = 1;
-    out[3] = t;
+    SineModel().LinearBasis(nonlinear, x, origin, out.first(3));
+    out[3] = x - origin.phase;
   }
   std::vector<double> FromLinear(std::span<const double> nonlinear,
                                  std::span<const double> k) const override {
-    std::vector<double> p{0, nonlinear[0], 0, k[2], k[3]};
-    AmplitudeAndPhase(k[0], k[1], p[0], p[2]);
+    std::vector<double> p = SineModel().FromLinear(nonlinear, k.first(3));
+    p.push_back(k[3]);
     return p;
   }
 
