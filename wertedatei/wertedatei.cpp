@@ -29,323 +29,30 @@
 #include <tuple>
 
 #include "_grund/grund.h"
+#include "wertedatei/fields.h"
+#include "wertedatei/format.h"
 #include "wertedatei/largepages.h"
+#include "wertedatei/layout.h"
+#include "wertedatei/missing.h"
 #include "wertedatei/numberfield.h"
 #include "wertedatei/textdecode.h"
+#include "wertedatei/timeaxis.h"
 
 namespace wertedatei {
 
 namespace {
 
-// Separators in the order that wins a tie; 0 stands for runs of blanks.
-constexpr char kSeparators[] = {'\t', ';', ',', 0};
-
-enum class DecimalMark { kComma, kPoint, kEither };
-
-// The sample that decides the separator and decimal mark.
-constexpr std::size_t kSampleLines = 200;
-constexpr std::size_t kSampleBytes = 32 * 1024;
+// The last lines of a long file that the layout is judged on as well.
+constexpr std::size_t kTailLines = 200;
+constexpr std::size_t kTailBytes = 32 * 1024;
 
 constexpr std::size_t kPreviewLines = 10;
 constexpr std::size_t kPreviewWidth = 200;
 constexpr std::size_t kListedLines = 5;
-constexpr std::size_t kMaxFields = 1000;
 constexpr std::size_t kReservedPairs = std::size_t{1} << 20;
 // Lines between two calls of the progress callback.
 constexpr std::size_t kProgressLines = std::size_t{1} << 16;
 
-// Blanks around fields; a tab is a blank unless it separates. 0x1A ends old
-// DOS text files.
-bool IsBlank(char c, char separator) {
-  // Most bytes are printable and above the blank: one comparison for them.
-  if (static_cast<unsigned char>(c) > ' ') return c == '\xA0';
-  return c == ' ' || c == '\r' || c == '\f' || c == '\v' || c == '\xA0' || c == '\x1A' ||
-         (c == '\t' && separator != '\t');
-}
-
-struct Field {
-  std::string_view text;  // without blanks around it, inside the quotes
-  bool quoted = false;
-  bool escapes = false;  // holds doubled quotes
-  bool clean = true;     // a quoted field: closed, nothing but blanks behind
-};
-
-std::string_view TrimSpaces(std::string_view text) {
-  while (!text.empty() && text.front() == ' ') text.remove_prefix(1);
-  while (!text.empty() && text.back() == ' ') text.remove_suffix(1);
-  return text;
-}
-
-// A quoted field starting at line[pos] == '"'; returns the position behind
-// its closing quote (or the line's end when it is not closed).
-std::size_t ReadQuoted(std::string_view line, std::size_t pos, Field& field) {
-  std::size_t j = pos + 1;
-  while (j < line.size()) {
-    if (line[j] == '"') {
-      if (j + 1 < line.size() && line[j + 1] == '"') {
-        field.escapes = true;
-        j += 2;
-        continue;
-      }
-      break;
-    }
-    ++j;
-  }
-  field.quoted = true;
-  field.clean = j < line.size();
-  // Only plain blanks are trimmed inside quotes: what the writer quotes is
-  // text the table does not read as a number, and it must stay so.
-  field.text = TrimSpaces(line.substr(pos + 1, j - pos - 1));
-  return std::min(j + 1, line.size());
-}
-
-constexpr std::uint64_t kOnes = 0x0101010101010101;
-constexpr std::uint64_t kHighs = 0x8080808080808080;
-
-// The position of the first `c` from pos on, or the line's end. Fields are
-// short, too short for a library search call: eight bytes at a time, where
-// the lowest byte that the zero-byte test marks is the first `c`.
-std::size_t FindOrEnd(std::string_view line, char c, std::size_t pos) {
-  const std::size_t n = line.size();
-  if constexpr (std::endian::native == std::endian::little) {
-    const std::uint64_t pattern = kOnes * static_cast<unsigned char>(c);
-    while (n - pos >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, line.data() + pos, 8);
-      word ^= pattern;
-      const std::uint64_t found = (word - kOnes) & ~word & kHighs;
-      if (found != 0) return pos + static_cast<std::size_t>(std::countr_zero(found)) / 8;
-      pos += 8;
-    }
-  }
-  while (pos < n && line[pos] != c) ++pos;
-  return pos;
-}
-
-// The fields of a line. With a separator character, fields lie between
-// separators (a quoted field may hold it); with 0, runs of blanks separate.
-// Only the first kMaxFields fields count: a line of a million separators
-// must not cost a million fields.
-void SplitLine(std::string_view line, char separator, std::vector<Field>& fields) {
-  fields.clear();
-  const std::size_t n = line.size();
-  std::size_t pos = 0;
-  if (separator == 0) {
-    while (true) {
-      while (pos < n && IsBlank(line[pos], 0)) ++pos;
-      if (pos == n || fields.size() == kMaxFields) return;
-      Field& field = fields.emplace_back();
-      if (line[pos] == '"') {
-        pos = ReadQuoted(line, pos, field);
-        if (pos < n && !IsBlank(line[pos], 0)) field.clean = false;
-      } else {
-        const std::size_t start = pos;
-        while (pos < n && !IsBlank(line[pos], 0)) ++pos;
-        field.text = line.substr(start, pos - start);
-      }
-      while (pos < n && !IsBlank(line[pos], 0)) ++pos;  // behind a closing quote
-    }
-  }
-  while (true) {
-    while (pos < n && IsBlank(line[pos], separator)) ++pos;
-    Field& field = fields.emplace_back();
-    std::size_t end;
-    if (pos < n && line[pos] == '"') {
-      pos = ReadQuoted(line, pos, field);
-      end = FindOrEnd(line, separator, pos);
-      for (std::size_t k = pos; k < end; ++k) {
-        if (!IsBlank(line[k], separator)) field.clean = false;
-      }
-    } else {
-      end = FindOrEnd(line, separator, pos);
-      std::size_t last = end;
-      while (last > pos && IsBlank(line[last - 1], separator)) --last;
-      field.text = line.substr(pos, last - pos);
-    }
-    if (end == n || fields.size() == kMaxFields) return;
-    pos = end + 1;
-  }
-}
-
-bool ReadField(const Field& field, DecimalMark mark, std::string* cell) {
-  if (!field.clean || field.escapes || field.text.empty()) return false;
-  switch (mark) {
-    case DecimalMark::kComma:
-      return ReadNumber(field.text, ',', cell);
-    case DecimalMark::kPoint:
-      return ReadNumber(field.text, '.', cell);
-    case DecimalMark::kEither:
-      break;
-  }
-  return ReadNumberEitherMark(field.text, cell);
-}
-
-// The position of the first LF or CR from pos on, or the end. Eight bytes at
-// a time: the test marks every byte below 14 (and may mark bytes behind
-// one), and each marked byte is looked at, lowest first.
-std::size_t FindLineEnd(const char* data, std::size_t pos, std::size_t size) {
-  if constexpr (std::endian::native == std::endian::little) {
-    while (size - pos >= 8) {
-      std::uint64_t word;
-      std::memcpy(&word, data + pos, 8);
-      for (std::uint64_t low = (word - kOnes * 14) & ~word & kHighs; low != 0; low &= low - 1) {
-        const std::size_t at = pos + static_cast<std::size_t>(std::countr_zero(low)) / 8;
-        if (data[at] == '\n' || data[at] == '\r') return at;
-      }
-      pos += 8;
-    }
-  }
-  while (pos < size && data[pos] != '\n' && data[pos] != '\r') ++pos;
-  return pos;
-}
-
-// Runs over the lines of a text, ended by LF, CRLF or CR.
-class LineReader {
- public:
-  explicit LineReader(std::string_view text) : text_(text) {}
-
-  bool Next(std::string_view& line) {
-    if (pos_ >= text_.size()) return false;
-    const char* data = text_.data();
-    const std::size_t end = FindLineEnd(data, pos_, text_.size());
-    line = text_.substr(pos_, end - pos_);
-    pos_ = end + 1;
-    if (end + 1 < text_.size() && data[end] == '\r' && data[end + 1] == '\n') ++pos_;
-    ++number_;
-    return true;
-  }
-  std::size_t Number() const { return number_; }
-  std::size_t Position() const { return pos_; }
-
- private:
-  std::string_view text_;
-  std::size_t pos_ = 0;
-  std::size_t number_ = 0;
-};
-
-bool IsComment(std::string_view line) {
-  std::size_t i = 0;
-  while (i < line.size() && IsBlank(line[i], 0)) ++i;
-  if (i == line.size()) return true;  // an empty line says nothing either
-  return line[i] == '#' || line[i] == '%' || line.substr(i, 2) == "//";
-}
-
-// "sep=;" in the first line names the separator (spreadsheets write it).
-std::optional<char> SeparatorHint(std::string_view line) {
-  line = TrimSpaces(line);
-  if (line.size() == 5 && (line.substr(0, 4) == "sep=" || line.substr(0, 4) == "SEP=")) {
-    const char c = line[4];
-    return c == ' ' ? 0 : c;
-  }
-  return std::nullopt;
-}
-
-struct Format {
-  char separator = ';';
-  DecimalMark mark = DecimalMark::kEither;
-  ColumnChoice columns;  // the first two numeric columns of the first data line
-  bool singleColumn = false;
-};
-
-int CountNumbers(const std::vector<Field>& fields, DecimalMark mark, int* nonNumbers) {
-  int numbers = 0;
-  for (const Field& field : fields) {
-    if (ReadField(field, mark, nullptr)) {
-      ++numbers;
-    } else if (!field.text.empty() || !field.clean) {
-      ++*nonNumbers;
-    }
-  }
-  return numbers;
-}
-
-// "1,5" is two integers under "," and one number with a decimal comma. When
-// the sample also holds lines of one number without a comma, every line
-// that "," splits is such a number as a whole and no line of text is split by
-// ",", the file is one column.
-bool LooksLikeOneColumn(const std::vector<std::string_view>& sample) {
-  std::vector<Field> fields;
-  bool lone = false;
-  for (const std::string_view line : sample) {
-    SplitLine(line, ',', fields);
-    int nonNumbers = 0;
-    const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
-    if (numbers == 0 && fields.size() >= 2) return false;  // a heading such as "x,y"
-    if (numbers == 0) continue;
-    SplitLine(line, ';', fields);
-    if (fields.size() != 1 || !ReadField(fields[0], DecimalMark::kComma, nullptr)) return false;
-    lone |= line.find(',') == std::string_view::npos;
-  }
-  return lone;
-}
-
-// The separator that fits the sample best, then the decimal mark by the
-// fields that only one mark reads.
-Format DetectFormat(const std::vector<std::string_view>& sample, std::optional<char> hint) {
-  Format format;
-  std::vector<Field> fields;
-  if (hint) {
-    format.separator = *hint;
-  } else {
-    // Most lines of numbers only, then most lines with two numbers; then the
-    // fewest numbers on the lines of numbers only: "1,5 ,5" splits at ","
-    // into three numbers, at blanks into two.
-    std::tuple<long, long, long> best{-1, -1, 0};
-    for (const char separator : kSeparators) {
-      long full = 0, some = 0, fullNumbers = 0;
-      for (const std::string_view line : sample) {
-        SplitLine(line, separator, fields);
-        int nonNumbers = 0;
-        const int numbers = CountNumbers(fields, DecimalMark::kEither, &nonNumbers);
-        if (numbers >= 2) {
-          ++some;
-          if (nonNumbers == 0) ++full, fullNumbers += numbers;
-        }
-      }
-      const std::tuple<long, long, long> score{full, some, -fullNumbers};
-      if (score > best) {
-        best = score;
-        format.separator = separator;
-      }
-    }
-    format.singleColumn = format.separator == ',' && LooksLikeOneColumn(sample);
-  }
-
-  // The default columns: the first two numbers of the first line of numbers
-  // only, else of the first line with two numbers.
-  long comma = 0, point = 0;
-  bool columnsFound = false, fullFound = false;
-  for (const std::string_view line : sample) {
-    SplitLine(line, format.separator, fields);
-    int numbers = 0, first = -1, second = -1;
-    bool text = false;
-    for (std::size_t k = 0; k < fields.size(); ++k) {
-      const bool byComma = ReadField(fields[k], DecimalMark::kComma, nullptr);
-      const bool byPoint = ReadField(fields[k], DecimalMark::kPoint, nullptr);
-      comma += byComma && !byPoint;
-      point += byPoint && !byComma;
-      if (byComma || byPoint) {
-        ++numbers;
-        if (first < 0) {
-          first = static_cast<int>(k);
-        } else if (second < 0) {
-          second = static_cast<int>(k);
-        }
-      } else {
-        text |= !fields[k].text.empty();
-      }
-    }
-    if (numbers >= 2 && !fullFound && (!columnsFound || !text)) {
-      format.columns = {first, second};
-      columnsFound = true;
-      fullFound = !text;
-    }
-  }
-  format.mark = comma > point   ? DecimalMark::kComma
-                : point > comma ? DecimalMark::kPoint
-                                : DecimalMark::kEither;
-  return format;
-}
 
 std::string Number(std::size_t n) {
   char buffer[24];
@@ -391,25 +98,6 @@ std::vector<std::string> Headings(std::string_view line, char separator) {
   return headings;
 }
 
-// The first lines that are neither empty nor comments, and the separator
-// that the first line may name.
-struct Sample {
-  std::vector<std::string_view> lines;
-  std::optional<char> hint;
-};
-
-Sample TakeSample(std::string_view text) {
-  Sample sample;
-  LineReader reader(text);
-  std::string_view line;
-  while (sample.lines.size() < kSampleLines && reader.Position() < kSampleBytes &&
-         reader.Next(line)) {
-    if (reader.Number() == 1 && (sample.hint = SeparatorHint(line))) continue;
-    if (!IsComment(line)) sample.lines.push_back(line);
-  }
-  return sample;
-}
-
 // Room for a pair on every line, at once: growing the columns would copy
 // them and touch fresh memory again and again. A pair needs four bytes
 // ("1;2" and a line end); beyond kReservedPairs they grow as usual, so that
@@ -430,17 +118,71 @@ void ReserveRoom(PairFile& file, std::size_t lines, std::size_t bytes, std::size
     AdviseLargePages(values->data(), values->capacity() * sizeof(double));
 }
 
+enum class Taken { kNone, kPair, kMissing };
+
+// A line whose x or y is missing (an empty cell, NaN, NA) while the other is
+// a value: a pair left out, not a line that holds none.
+Taken MissingOrNone(const Field& x, bool xValue, const Field& y, bool yValue) {
+  const bool xMissing = !xValue && x.clean && !x.escapes && IsMissingText(x.text);
+  const bool yMissing = !yValue && y.clean && !y.escapes && IsMissingText(y.text);
+  return (xMissing && yValue) || (yMissing && xValue) ? Taken::kMissing : Taken::kNone;
+}
+
+// The point in time of x (with the time of day from its own column where
+// the date stands alone), in microseconds.
+bool ReadTimeField(const std::vector<Field>& fields, std::size_t cx, const XReading& reading,
+                   double& micros) {
+  const Field& field = fields[cx];
+  if (!field.clean || field.escapes) return false;
+  const std::optional<DateTimeValue> date = ReadDateTime(field.text, reading.style, reading.order);
+  if (!date) return false;
+  std::int64_t value = date->micros;
+  if (reading.timeOfDayColumn >= 0) {
+    const auto k = static_cast<std::size_t>(reading.timeOfDayColumn);
+    const std::optional<DateTimeValue> time =
+        k < fields.size() ? ReadDateTime(fields[k].text, DateStyle::kTimeOnly) : std::nullopt;
+    if (!time) return false;
+    value += time->micros;
+  }
+  micros = static_cast<double>(value);
+  return true;
+}
+
+// A pair whose x is a point in time: its x cell is written once all are read.
+Taken TakeTimedPair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy,
+                    DecimalMark mark, const XReading& reading, std::size_t maxPairs,
+                    PairFile& file) {
+  thread_local std::string y;
+  y.clear();
+  double micros = 0;
+  const bool xValue = ReadTimeField(fields, cx, reading, micros);
+  const bool yValue = ReadField(fields[cy], mark, &y);
+  if (!xValue || !yValue) return MissingOrNone(fields[cx], xValue, fields[cy], yValue);
+  if (file.x.size() >= maxPairs) {
+    ++file.pairsLeftOut;
+    return Taken::kPair;
+  }
+  file.x.push_back(std::string_view());
+  file.y.push_back(y);
+  file.xValues.push_back(micros);
+  file.yValues.push_back(CellValue(y).value);
+  return Taken::kPair;
+}
+
 // The cells of the chosen columns when both read as numbers: appended to the
-// file while it keeps pairs, counted beyond. False when there is no pair.
-bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, DecimalMark mark,
-              std::size_t maxPairs, PairFile& file) {
-  if (cx >= fields.size() || cy >= fields.size()) return false;
+// file while it keeps pairs, counted beyond.
+Taken TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, DecimalMark mark,
+               const XReading& reading, std::size_t maxPairs, PairFile& file) {
+  if (cx >= fields.size() || cy >= fields.size()) return Taken::kNone;
+  if (reading.kind == XReading::Kind::kDateTime)
+    return TakeTimedPair(fields, cx, cy, mark, reading, maxPairs, file);
   thread_local std::string x, y;
   if (file.x.size() >= maxPairs) {
-    if (!ReadField(fields[cx], mark, nullptr) || !ReadField(fields[cy], mark, nullptr))
-      return false;
+    const bool xValue = ReadField(fields[cx], mark, nullptr);
+    const bool yValue = ReadField(fields[cy], mark, nullptr);
+    if (!xValue || !yValue) return MissingOrNone(fields[cx], xValue, fields[cy], yValue);
     ++file.pairsLeftOut;
-    return true;
+    return Taken::kPair;
   }
   // Usually both are plain numbers, kept as they stand.
   double xValue = 0, yValue = 0;
@@ -454,16 +196,18 @@ bool TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, 
     file.y.push_back(yField.text);
     file.xValues.push_back(xValue);
     file.yValues.push_back(yValue);
-    return true;
+    return Taken::kPair;
   }
   x.clear();
   y.clear();
-  if (!ReadField(xField, mark, &x) || !ReadField(yField, mark, &y)) return false;
+  const bool xRead = ReadField(xField, mark, &x);
+  const bool yRead = ReadField(yField, mark, &y);
+  if (!xRead || !yRead) return MissingOrNone(xField, xRead, yField, yRead);
   file.x.push_back(x);
   file.y.push_back(y);
   file.xValues.push_back(CellValue(x).value);
   file.yValues.push_back(CellValue(y).value);
-  return true;
+  return Taken::kPair;
 }
 
 // The Δy cell of a pair's line: its number as the table writes numbers, or
@@ -532,12 +276,13 @@ FieldCounts CountFields(const std::vector<Field>& fields, DecimalMark mark) {
 // for them. False for any other line.
 class PlainPairLine {
  public:
-  PlainPairLine(const Format& format, ColumnChoice columns)
+  PlainPairLine(const Format& format, ColumnChoice columns, const XReading& reading)
       : separator_(format.separator),
         mark_(format.mark == DecimalMark::kComma   ? ','
               : format.mark == DecimalMark::kPoint ? '.'
                                                    : 0),
         usable_(columns.x == 0 && columns.y == 1 && columns.sigmaY < 0 &&
+                reading.kind != XReading::Kind::kDateTime &&
                 (separator_ == ';' || separator_ == '\t' || separator_ == ',')) {}
 
   // One pass over the line: x up to the first separator, y up to the end.
@@ -576,6 +321,7 @@ struct LinesRead {
   std::string_view headingLine;
   std::size_t skipped = 0;
   std::vector<std::size_t> skippedLines;  // the first kListedLines
+  std::size_t missingTexts = 0;           // pairs with an empty cell, NaN or NA
   std::size_t lines = 0;                  // of the text read
 };
 
@@ -591,13 +337,13 @@ struct LinePart {
 // The pass over all lines: the pairs of the chosen columns into the file,
 // its column count, the heading line and the lines without a pair.
 LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice columns,
-                    bool hintLine, const ReadOptions& options, const LinePart& part,
-                    PairFile& file) {
+                    const XReading& reading, bool hintLine, const ReadOptions& options,
+                    const LinePart& part, PairFile& file) {
   const auto cx = static_cast<std::size_t>(columns.x);
   const auto cy = static_cast<std::size_t>(columns.y);
   LinesRead read;
   std::vector<Field> fields;
-  const PlainPairLine plainPair(format, columns);
+  const PlainPairLine plainPair(format, columns, reading);
   LineReader reader(text);
   std::string_view line;
   while (reader.Next(line)) {
@@ -618,7 +364,12 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
       continue;
     SplitLine(line, format.separator, fields);
     const std::size_t kept = file.x.size();
-    const bool pair = TakePair(fields, cx, cy, format.mark, options.maxPairs, file);
+    const Taken taken = TakePair(fields, cx, cy, format.mark, reading, options.maxPairs, file);
+    if (taken == Taken::kMissing) {
+      ++read.missingTexts;
+      continue;
+    }
+    const bool pair = taken == Taken::kPair;
     if (pair && columns.sigmaY >= 0 && file.x.size() > kept)
       TakeSigma(fields, columns.sigmaY, format.mark, file);
     // A line with a pair is counted only when it may widen the columns: with
@@ -661,12 +412,12 @@ std::size_t SecondPartStart(std::string_view text, std::size_t from) {
 // holds no pair the later one's lines could still be headings: then, and for
 // short texts, in one pass.
 LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& format,
-                       ColumnChoice columns, bool hintLine, const ReadOptions& options,
-                       PairFile& file) {
+                       ColumnChoice columns, const XReading& reading, bool hintLine,
+                       const ReadOptions& options, PairFile& file) {
   const std::size_t split = SecondPartStart(text, options.twoPartsFrom);
   LinePart whole;
   whole.fileBytes = text.size();
-  if (split == 0) return ReadLines(text, format, columns, hintLine, options, whole, file);
+  if (split == 0) return ReadLines(text, format, columns, reading, hintLine, options, whole, file);
 
   std::atomic<bool> stop{false};
   ReadOptions laterOptions;
@@ -684,9 +435,11 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
     LinePart part = whole;
     part.later = true;
     part.bytesBefore = split;
-    laterRead = ReadLines(text.substr(split), format, columns, false, laterOptions, part, later);
+    laterRead =
+        ReadLines(text.substr(split), format, columns, reading, false, laterOptions, part, later);
   });
-  LinesRead read = ReadLines(text.substr(0, split), format, columns, hintLine, options, first, file);
+  LinesRead read =
+      ReadLines(text.substr(0, split), format, columns, reading, hintLine, options, first, file);
   if (file.cancelled) stop = true;
   worker.join();
   if (file.cancelled) return read;
@@ -694,7 +447,7 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
     const ColumnChoice read = file.columns;
     file = PairFile();
     file.columns = read;
-    return ReadLines(text, format, columns, hintLine, options, whole, file);
+    return ReadLines(text, format, columns, reading, hintLine, options, whole, file);
   }
   // The later part's lines behind the first's: the preview, then the pairs.
   LineReader previewReader(text.substr(split));
@@ -722,6 +475,7 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
   file.columnCount = std::max(file.columnCount, later.columnCount);
   file.numericColumns = std::max(file.numericColumns, later.numericColumns);
   read.skipped += laterRead.skipped;
+  read.missingTexts += laterRead.missingTexts;
   for (const std::size_t line : laterRead.skippedLines) {
     if (read.skippedLines.size() == kListedLines) break;
     read.skippedLines.push_back(read.lines + line);
@@ -730,17 +484,78 @@ LinesRead ReadAllLines(std::string_view text, std::size_t lines, const Format& f
   return read;
 }
 
+// The last lines of a long text that the sample of its first lines did not
+// reach (the first of them may be cut, so it is passed over).
+std::vector<std::string_view> TailLines(std::string_view text, std::size_t sampled) {
+  std::vector<std::string_view> lines;
+  if (text.size() <= sampled + kTailBytes) return lines;
+  std::string_view tail = text.substr(text.size() - kTailBytes);
+  tail.remove_prefix(std::min(tail.size(), FindLineEnd(tail.data(), 0, tail.size()) + 1));
+  LineReader reader(tail);
+  std::string_view line;
+  while (reader.Next(line))
+    if (!IsComment(line)) lines.push_back(line);
+  if (lines.size() > kTailLines)
+    lines.erase(lines.begin(), lines.end() - static_cast<std::ptrdiff_t>(kTailLines));
+  return lines;
+}
+
+// Where the first lines of the sample end in the text.
+std::size_t SampledBytes(std::string_view text, const Sample& sample) {
+  if (sample.lines.empty()) return 0;
+  const std::string_view last = sample.lines.back();
+  return static_cast<std::size_t>(last.data() + last.size() - text.data());
+}
+
+// What the layout tells beside the pairs: each column's title and first
+// values for the dialog, and the titles of the chosen columns.
+void Describe(const Layout& layout, ColumnChoice columns, PairFile& file) {
+  for (std::size_t k = 0; k < layout.columns.size(); ++k) {
+    PairFile::ColumnSummary& summary = file.summaries.emplace_back();
+    summary.title = ColumnTitle(layout, static_cast<int>(k));
+    summary.examples = layout.columns[k].examples;
+  }
+  if (file.xTitle.empty()) file.xTitle = ColumnTitle(layout, columns.x);
+  file.yTitle = ColumnTitle(layout, columns.y);
+  file.dateOrderOpen = layout.orderOpen && columns.order == DateOrder::kUnknown &&
+                       XReadingOf(layout, columns).kind == XReading::Kind::kDateTime &&
+                       XReadingOf(layout, columns).style == DateStyle::kSlashed;
+  // Columns of dates count for the choice of columns as numbers do.
+  int valueColumns = 0, last = -1;
+  bool dates = false;
+  for (std::size_t k = 0; k < layout.columns.size(); ++k) {
+    const ColumnKind kind = layout.columns[k].kind;
+    dates |= kind == ColumnKind::kDateTime;
+    if (kind == ColumnKind::kNumber || kind == ColumnKind::kDateTime) {
+      ++valueColumns;
+      last = static_cast<int>(k);
+    }
+  }
+  if (dates) {
+    file.columnCount = std::max(file.columnCount, last + 1);
+    file.numericColumns = std::max(file.numericColumns, valueColumns);
+  }
+}
+
 // The headings, and whether the file holds pairs with the message that goes
-// with it.
-void Conclude(const LinesRead& read, char separator, bool chosen, PairFile& file) {
+// with it: lines skipped, pairs left out, the clock.
+void Conclude(const LinesRead& read, char separator, bool chosen,
+              const std::vector<std::string>& notes, PairFile& file) {
   if (!read.headingLine.empty()) file.headings = Headings(read.headingLine, separator);
   file.ok = !file.x.empty();
   if (!file.ok) {
     file.message = chosen && file.columnCount >= 2
                        ? "Die gew\xE4hlten Spalten enthalten keine Wertepaare."
                        : "Die Datei enth\xE4lt keine Wertepaare: keine Zeile mit zwei Zahlen.";
-  } else if (read.skipped > 0) {
-    file.message = SkippedMessage(read.skipped, read.skippedLines);
+    return;
+  }
+  std::vector<std::string> sentences;
+  if (read.skipped > 0) sentences.push_back(SkippedMessage(read.skipped, read.skippedLines));
+  for (const std::string& note : notes)
+    if (!note.empty()) sentences.push_back(note);
+  for (const std::string& sentence : sentences) {
+    if (!file.message.empty()) file.message += '\n';
+    file.message += sentence;
   }
 }
 
@@ -764,7 +579,9 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice,
     file.message = "Die Datei enth\xE4lt keine Wertepaare: nur eine Spalte von Zahlen.";
     return file;
   }
-  const ColumnChoice columns = choice.value_or(format.columns);
+  const Layout layout =
+      JudgeLayout(sample.lines, TailLines(text, SampledBytes(text, sample)), format);
+  const ColumnChoice columns = choice.value_or(layout.proposal);
   if (columns.x < 0 || columns.y < 0) {
     file.message = "Die gew\xE4hlte Spalte gibt es nicht.";
     return file;
@@ -775,17 +592,24 @@ PairFile Read(std::string_view bytes, std::optional<ColumnChoice> choice,
     return file;
   }
   file.columns = columns;
-  const LinesRead read =
-      ReadAllLines(text, decoded.lines, format, columns, sample.hint.has_value(), options, file);
+  const XReading reading = XReadingOf(layout, columns);
+  const LinesRead read = ReadAllLines(text, decoded.lines, format, columns, reading,
+                                      sample.hint.has_value(), options, file);
   if (file.cancelled) {
     PairFile cancelled;
     cancelled.cancelled = true;
     cancelled.message = "Das Lesen wurde abgebrochen.";
     return cancelled;
   }
-  Conclude(read, format.separator, choice.has_value(), file);
-  file.detected = format.columns;
-  file.detected.sigmaY = SigmaColumnByHeading(file.headings, format.columns);
+  std::vector<std::string> notes;
+  file.missingLeftOut = read.missingTexts;
+  if (read.missingTexts > 0) notes.push_back(MissingTextsMessage(read.missingTexts));
+  notes.push_back(MakeTimeAxis(reading, file));
+  notes.push_back(LeaveOutMarkedPairs(file, reading.kind == XReading::Kind::kNumber));
+  Describe(layout, columns, file);
+  Conclude(read, format.separator, choice.has_value(), notes, file);
+  file.detected = layout.proposal;
+  file.detected.sigmaY = SigmaColumnByHeading(file.headings, layout.proposal);
   if (file.numericColumns == 0 && file.ok) file.numericColumns = 2;
   return file;
 }

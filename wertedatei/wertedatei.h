@@ -12,6 +12,7 @@
 #include <string_view>
 #include <vector>
 
+#include "wertedatei/datetime.h"
 #include "wertedatei/textcolumn.h"
 
 namespace wertedatei {
@@ -22,6 +23,9 @@ struct ColumnChoice {
   int x = 0;
   int y = 1;
   int sigmaY = -1;
+  // The order of day and month in slashed dates of the x column; unknown:
+  // as the file's values or headings show, else day first.
+  DateOrder order = DateOrder::kUnknown;
   friend bool operator==(const ColumnChoice&, const ColumnChoice&) = default;
 };
 
@@ -54,6 +58,23 @@ struct PairFile {
   std::vector<std::string> headings;
   // The first lines of the file as text, for showing the user what it holds.
   std::vector<std::string> previewLines;
+
+  // Each column as the dialog offers it: its title (heading and unit) and
+  // its first values; columns of dates and times count as well.
+  struct ColumnSummary {
+    std::string title;
+    std::vector<std::string> examples;
+  };
+  std::vector<ColumnSummary> summaries;
+  // The axis titles of x and y: the chosen columns' headings with their
+  // units; for a time column its unit and origin ("t in h ab 02.11.2026 00:00").
+  std::string xTitle, yTitle;
+  // Pairs left out because x, y or Δy was missing (an empty cell, NaN, NA,
+  // or a marker the file uses, such as -999); the message says why.
+  std::size_t missingLeftOut = 0;
+  // Nothing in the file tells whether its slashed dates put the day or the
+  // month first: the user is asked (read as day first meanwhile).
+  bool dateOrderOpen = false;
 };
 
 // How a reading goes: the pairs kept at most, and a callback told the share
