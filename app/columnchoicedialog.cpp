@@ -30,10 +30,12 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   const int columns = std::clamp(file.columnCount, 2, kMaxOfferedColumns);
   // Only the columns that hold numbers count (a time stamp "12:00:01" not).
   const int numeric = std::clamp(file.numericColumns, 2, columns);
-  auto* intro = new QLabel(QStringLiteral("Die Datei „%1“ hat %2 Spalten mit Zahlen. "
+  const QString kinds = file.xIsTime ? QStringLiteral("Zahlen oder Zeiten") : QStringLiteral("Zahlen");
+  auto* intro = new QLabel(QStringLiteral("Die Datei „%1“ hat %2 Spalten mit %3. "
                                           "Welche sollen x und y werden, welche Δy?")
                                .arg(fileName)
-                               .arg(numeric),
+                               .arg(numeric)
+                               .arg(kinds),
                            this);
   intro->setWordWrap(true);
   layout->addWidget(intro);
@@ -55,9 +57,18 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   sigmaColumn_ = new QComboBox(this);
   sigmaColumn_->addItem(QStringLiteral("keine"));
   for (int i = 0; i < columns; ++i) {
+    const auto k = static_cast<std::size_t>(i);
     QString caption = QStringLiteral("Spalte %1").arg(i + 1);
-    if (static_cast<std::size_t>(i) < file.headings.size() && !file.headings[i].empty())
-      caption += QStringLiteral(": ") + platform::FromLatin1(file.headings[i]);
+    const std::string& title = k < file.summaries.size() && !file.summaries[k].title.empty()
+                                   ? file.summaries[k].title
+                                   : k < file.headings.size() ? file.headings[k] : std::string();
+    if (!title.empty()) caption += QStringLiteral(": ") + platform::FromLatin1(title);
+    if (k < file.summaries.size() && !file.summaries[k].examples.empty()) {
+      QStringList examples;
+      for (const std::string& example : file.summaries[k].examples)
+        examples << platform::FromLatin1(example);
+      caption += QStringLiteral(" (%1 …)").arg(examples.join(QStringLiteral("; ")));
+    }
     xColumn_->addItem(caption);
     yColumn_->addItem(caption);
     sigmaColumn_->addItem(caption);
@@ -71,6 +82,12 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
   form->addRow(QStringLiteral("x-Werte aus:"), xColumn_);
   form->addRow(QStringLiteral("y-Werte aus:"), yColumn_);
   form->addRow(QStringLiteral("Δy aus:"), sigmaColumn_);
+  if (file.dateOrderOpen) {
+    dateOrder_ = new QComboBox(this);
+    dateOrder_->addItem(QStringLiteral("Monat/Tag/Jahr (12/09/26 = 9. Dezember)"));
+    dateOrder_->addItem(QStringLiteral("Tag/Monat/Jahr (12/09/26 = 12. September)"));
+    form->addRow(QStringLiteral("Datumsangaben:"), dateOrder_);
+  }
   layout->addLayout(form);
 
   auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, this);
@@ -85,7 +102,11 @@ int ColumnChoiceDialog::XColumn() const { return xColumn_->currentIndex(); }
 int ColumnChoiceDialog::YColumn() const { return yColumn_->currentIndex(); }
 
 wertedatei::ColumnChoice ColumnChoiceDialog::Choice() const {
-  return {XColumn(), YColumn(), sigmaColumn_->currentIndex() - 1};
+  wertedatei::ColumnChoice choice{XColumn(), YColumn(), sigmaColumn_->currentIndex() - 1};
+  if (dateOrder_ != nullptr)
+    choice.order = dateOrder_->currentIndex() == 0 ? wertedatei::DateOrder::kMonthFirst
+                                                   : wertedatei::DateOrder::kDayFirst;
+  return choice;
 }
 
 }  // namespace app

@@ -1,6 +1,8 @@
 #pragma once
 // The small dialog that asks which columns of a pair file with more than two
-// numeric columns become x and y, showing the file's first lines.
+// numeric columns become x and y, showing the file's first lines, each
+// column's heading with its unit and first values, and, where the file's
+// dates leave it open, whether the day or the month comes first.
 
 #include <QDialog>
 
@@ -28,6 +30,7 @@ class ColumnChoiceDialog : public QDialog {
   QComboBox* xColumn_ = nullptr;
   QComboBox* yColumn_ = nullptr;
   QComboBox* sigmaColumn_ = nullptr;  // "keine" first
+  QComboBox* dateOrder_ = nullptr;    // only where the file leaves it open
 };
 
 }  // namespace app

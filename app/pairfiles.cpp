@@ -101,7 +101,8 @@ bool TForm1::OpenPairFile(const QString& path) {
   options.maxPairs = kMaxPairs;
   options.progress = [&progress](double share) { return progress.Continue(share); };
   wertedatei::PairFile pairs = wertedatei::ReadPairFile(content, options);
-  if (pairs.ok && pairs.columnCount > 2 && !ChooseColumns(pairs, content, path, options))
+  if (pairs.ok && (pairs.columnCount > 2 || pairs.dateOrderOpen) &&
+      !ChooseColumns(pairs, content, path, options))
     return false;  // the user changed their mind: nothing changes
   if (pairs.cancelled) return false;  // so did they here
   if (!pairs.ok || std::min(pairs.x.size(), pairs.y.size()) == 0) {
@@ -212,7 +213,9 @@ void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
   ShowFileName(path);
   ShowPairsOnly(std::move(points));
 
+  axisTitles_ = {platform::FromLatin1(pairs.xTitle), platform::FromLatin1(pairs.yTitle)};
   QStringList notes;
+  if (pairs.xIsTime) notes << QStringLiteral("x ist die Zeit %1.").arg(axisTitles_.x);
   if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);
   if (leftOut > 0)
     notes << QStringLiteral(

@@ -114,6 +114,13 @@ class TForm1 : public QWidget {
   // cancels the opening. Replaces the dialog (for tests).
   using ColumnChooser = std::function<bool(const wertedatei::PairFile&, wertedatei::ColumnChoice&)>;
   void SetColumnChooser(ColumnChooser chooser) { columnChooser_ = std::move(chooser); }
+  // The titles of x and y that came with the pairs from a file (its
+  // headings and units, "t in h ab 02.11.2026 00:00" for a time column);
+  // empty for typed pairs and the examples.
+  struct AxisTitles {
+    QString x, y;
+  };
+  const AxisTitles& Titles() const { return axisTitles_; }
   // The answer to "Änderungen an den Wertepaaren speichern?" when the window
   // closes over unsaved pairs. Replaces the question (for tests).
   enum class CloseAnswer { kSave, kDiscard, kCancel };
@@ -378,6 +385,7 @@ class TForm1 : public QWidget {
   QShortcut* abortKey_ = nullptr;  // Esc during a computation
   QString pairFile_;  // last opened or saved
   bool pairFileHasMoreColumns_ = false;
+  AxisTitles axisTitles_;
   std::function<CloseAnswer()> closeAsker_;
   ReadWatcher readWatcher_;
 };

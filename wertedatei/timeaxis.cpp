@@ -144,6 +144,7 @@ void FromSampleNumbers(const XReading& reading, PairFile& file) {
 }  // namespace
 
 std::string MakeTimeAxis(const XReading& reading, PairFile& file) {
+  file.xIsTime = reading.kind != XReading::Kind::kNumber;
   switch (reading.kind) {
     case XReading::Kind::kDateTime:
       return FromPointsInTime(reading, file);

@@ -69,6 +69,9 @@ struct PairFile {
   // The axis titles of x and y: the chosen columns' headings with their
   // units; for a time column its unit and origin ("t in h ab 02.11.2026 00:00").
   std::string xTitle, yTitle;
+  // x is the time since the first pair, read from dates and times or from a
+  // scope's sample numbers.
+  bool xIsTime = false;
   // Pairs left out because x, y or Δy was missing (an empty cell, NaN, NA,
   // or a marker the file uses, such as -999); the message says why.
   std::size_t missingLeftOut = 0;
