@@ -54,6 +54,8 @@ class Cursor {
     return true;
   }
   int LastDigitCount() const { return digits_; }
+  std::size_t Position() const { return pos_; }
+  void Skip(std::size_t count) { pos_ += count; }
   // The digits behind a decimal mark as microseconds (beyond six dropped).
   bool Fraction(std::int64_t& micros) {
     std::int64_t scale = 100000;
@@ -151,20 +153,6 @@ bool ReadOffset(Cursor& in, std::int64_t& seconds, bool& given) {
   return true;
 }
 
-std::optional<DateTimeValue> Combine(const Date& date, std::int64_t timeMicros,
-                                     std::int64_t offsetSeconds, bool offset) {
-  if (!Valid(date)) return std::nullopt;
-  DateTimeValue value;
-  value.micros = (DaysFromCivil(date.year, static_cast<unsigned>(date.month),
-                                static_cast<unsigned>(date.day)) *
-                      kSecondsPerDay -
-                  offsetSeconds) *
-                     kMicrosPerSecond +
-                 timeMicros;
-  value.offset = offset;
-  return value;
-}
-
 // The date's fields in the style's order; the cursor stands behind them.
 bool ReadDate(Cursor& in, DateStyle style, DateOrder order, Date& date) {
   int a = 0, b = 0, c = 0;
@@ -207,7 +195,14 @@ std::optional<DateTimeValue> ReadCompact(std::string_view text) {
   const Date date{parts[0], parts[1], parts[2]};
   if (parts[3] > 23 || parts[4] > 59 || parts[5] > 60) return std::nullopt;
   const std::int64_t seconds = (parts[3] * 60 + parts[4]) * std::int64_t{60} + parts[5];
-  return Combine(date, seconds * kMicrosPerSecond, 0, false);
+  if (!Valid(date)) return std::nullopt;
+  DateTimeValue value;
+  value.micros = (DaysFromCivil(date.year, static_cast<unsigned>(date.month),
+                                static_cast<unsigned>(date.day)) *
+                      kSecondsPerDay +
+                  seconds) *
+                 kMicrosPerSecond;
+  return value;
 }
 
 std::string_view Trimmed(std::string_view text) {
@@ -218,29 +213,73 @@ std::string_view Trimmed(std::string_view text) {
 
 }  // namespace
 
-std::optional<DateTimeValue> ReadDateTime(std::string_view text, DateStyle style,
-                                          DateOrder order) {
-  text = Trimmed(text);
-  if (style == DateStyle::kCompact) return ReadCompact(text);
-  Cursor in(text);
+namespace {
+
+// The days of a date that stands at the text's start (up to a blank or the
+// ISO "T"), and where it ends.
+bool ReadDays(Cursor& in, DateStyle style, DateOrder order, std::int64_t& days) {
+  Date date;
+  if (!ReadDate(in, style, order, date) || !Valid(date)) return false;
+  days = DaysFromCivil(date.year, static_cast<unsigned>(date.month), static_cast<unsigned>(date.day));
+  return true;
+}
+
+// The time of day and offset behind a date, if any.
+std::optional<DateTimeValue> ReadAfterDate(Cursor& in, std::int64_t days, bool iso) {
   std::int64_t time = 0, offsetSeconds = 0;
   bool offset = false;
-  if (style == DateStyle::kTimeOnly) {
-    if (!ReadTime(in, time) || !in.AtEnd()) return std::nullopt;
-    DateTimeValue value;
-    value.micros = time;
-    return value;
-  }
-  Date date;
-  if (!ReadDate(in, style, order, date)) return std::nullopt;
   if (!in.AtEnd()) {
-    const bool iso = style == DateStyle::kIso;
     if (!(iso && in.Take('T')) && in.Blanks() == 0) return std::nullopt;
     if (!ReadTime(in, time)) return std::nullopt;
     if (iso && !ReadOffset(in, offsetSeconds, offset)) return std::nullopt;
     if (!in.AtEnd()) return std::nullopt;
   }
-  return Combine(date, time, offsetSeconds, offset);
+  DateTimeValue value;
+  value.micros = (days * kSecondsPerDay - offsetSeconds) * kMicrosPerSecond + time;
+  value.offset = offset;
+  return value;
+}
+
+}  // namespace
+
+std::optional<DateTimeValue> ReadDateTime(std::string_view text, DateStyle style,
+                                          DateOrder order) {
+  text = Trimmed(text);
+  if (style == DateStyle::kCompact) return ReadCompact(text);
+  Cursor in(text);
+  if (style == DateStyle::kTimeOnly) {
+    std::int64_t time = 0;
+    if (!ReadTime(in, time) || !in.AtEnd()) return std::nullopt;
+    DateTimeValue value;
+    value.micros = time;
+    return value;
+  }
+  std::int64_t days = 0;
+  if (!ReadDays(in, style, order, days)) return std::nullopt;
+  return ReadAfterDate(in, days, style == DateStyle::kIso);
+}
+
+std::optional<DateTimeValue> DateTimeReader::Read(std::string_view text) {
+  text = Trimmed(text);
+  if (style_ == DateStyle::kCompact || style_ == DateStyle::kTimeOnly)
+    return ReadDateTime(text, style_, order_);
+  std::size_t end = 0;
+  while (end < text.size() && text[end] != ' ' && text[end] != '\t' && text[end] != 'T') ++end;
+  const std::string_view date = text.substr(0, end);
+  Cursor in(text);
+  std::int64_t days = 0;
+  if (date.size() == dateSize_ && date == std::string_view(date_, dateSize_)) {
+    days = days_;
+    in.Skip(end);
+  } else {
+    if (!ReadDays(in, style_, order_, days)) return std::nullopt;
+    if (date.size() <= sizeof date_ && in.Position() == end) {
+      std::copy(date.begin(), date.end(), date_);
+      dateSize_ = date.size();
+      days_ = days;
+    }
+  }
+  return ReadAfterDate(in, days, style_ == DateStyle::kIso);
 }
 
 DateStyle StyleOf(std::string_view text) {

@@ -48,6 +48,21 @@ struct CivilTime {
 };
 CivilTime Civil(std::int64_t micros);
 
+// ReadDateTime for the fields of one column, line after line: the date of
+// the line before is remembered, as most lines share it.
+class DateTimeReader {
+ public:
+  DateTimeReader(DateStyle style, DateOrder order) : style_(style), order_(order) {}
+  std::optional<DateTimeValue> Read(std::string_view text);
+
+ private:
+  DateStyle style_;
+  DateOrder order_;
+  char date_[16] = {};
+  std::size_t dateSize_ = sizeof date_ + 1;  // nothing remembered yet
+  std::int64_t days_ = 0;
+};
+
 // "02.11.2026 00:00" for a point in time (seconds shown when not zero).
 std::string GermanDateTime(std::int64_t micros);
 

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <charconv>
 #include <cmath>
+#include <iterator>
 
 #include "wertedatei/numberfield.h"
 
@@ -42,10 +43,24 @@ bool IsMissingText(std::string_view text) {
 }
 
 std::vector<double> MissingMarkers(const std::vector<double>& values) {
+  // A marker must lie below every other value, so it is among the column's
+  // smallest distinct values: one pass keeps them (one comparison for
+  // almost every value).
+  constexpr std::size_t kKept = std::size(kMarkers) + 1;
+  double smallest[kKept];
+  std::size_t kept = 0;
+  for (const double value : values) {
+    if ((kept == kKept && !(value < smallest[kKept - 1])) || std::isnan(value)) continue;
+    double* const end = smallest + kept;
+    double* const at = std::lower_bound(smallest, end, value);
+    if (at != end && *at == value) continue;
+    if (kept < kKept) ++kept;  // else the largest kept drops out
+    std::copy_backward(at, smallest + kept - 1, smallest + kept);
+    *at = value;
+  }
   std::vector<double> present;
-  if (values.empty() || *std::min_element(values.begin(), values.end()) > -1) return present;
   for (const double marker : kMarkers)
-    if (std::find(values.begin(), values.end(), marker) != values.end()) present.push_back(marker);
+    if (std::find(smallest, smallest + kept, marker) != smallest + kept) present.push_back(marker);
   if (present.empty()) return present;
   double low = INFINITY, high = -INFINITY;
   std::vector<double> distinct;

@@ -122,7 +122,7 @@ enum class Taken { kNone, kPair, kMissing };
 
 // A line whose x or y is missing (an empty cell, NaN, NA) while the other is
 // a value: a pair left out, not a line that holds none.
-Taken MissingOrNone(const Field& x, bool xValue, const Field& y, bool yValue) {
+[[gnu::noinline]] Taken MissingOrNone(const Field& x, bool xValue, const Field& y, bool yValue) {
   const bool xMissing = !xValue && x.clean && !x.escapes && IsMissingText(x.text);
   const bool yMissing = !yValue && y.clean && !y.escapes && IsMissingText(y.text);
   return (xMissing && yValue) || (yMissing && xValue) ? Taken::kMissing : Taken::kNone;
@@ -131,10 +131,10 @@ Taken MissingOrNone(const Field& x, bool xValue, const Field& y, bool yValue) {
 // The point in time of x (with the time of day from its own column where
 // the date stands alone), in microseconds.
 bool ReadTimeField(const std::vector<Field>& fields, std::size_t cx, const XReading& reading,
-                   double& micros) {
+                   DateTimeReader& dates, double& micros) {
   const Field& field = fields[cx];
   if (!field.clean || field.escapes) return false;
-  const std::optional<DateTimeValue> date = ReadDateTime(field.text, reading.style, reading.order);
+  const std::optional<DateTimeValue> date = dates.Read(field.text);
   if (!date) return false;
   std::int64_t value = date->micros;
   if (reading.timeOfDayColumn >= 0) {
@@ -148,34 +148,49 @@ bool ReadTimeField(const std::vector<Field>& fields, std::size_t cx, const XRead
   return true;
 }
 
-// A pair whose x is a point in time: its x cell is written once all are read.
-Taken TakeTimedPair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy,
-                    DecimalMark mark, const XReading& reading, std::size_t maxPairs,
-                    PairFile& file) {
+// A pair whose x is a point in time: its x cell is written once all are
+// read. Out of line, as the other rare ways, so that the reader's loop stays
+// small enough for the compiler to inline the usual one.
+[[gnu::noinline]] Taken TakeTimedPair(const std::vector<Field>& fields, std::size_t cx,
+                                      std::size_t cy, DecimalMark mark, const XReading& reading,
+                                      DateTimeReader& dates, std::size_t maxPairs,
+                                      PairFile& file) {
   thread_local std::string y;
-  y.clear();
-  double micros = 0;
-  const bool xValue = ReadTimeField(fields, cx, reading, micros);
-  const bool yValue = ReadField(fields[cy], mark, &y);
-  if (!xValue || !yValue) return MissingOrNone(fields[cx], xValue, fields[cy], yValue);
+  double micros = 0, yValue = 0;
+  const Field& yField = fields[cy];
+  const bool xRead = ReadTimeField(fields, cx, reading, dates, micros);
+  // Usually y is a plain number, kept as it stands.
+  const char plainMark = mark == DecimalMark::kComma ? ',' : mark == DecimalMark::kPoint ? '.' : 0;
+  std::string_view yText;
+  bool yRead = yField.clean && !yField.escapes && ReadPlainNumber(yField.text, plainMark, yValue);
+  if (yRead) {
+    yText = yField.text;
+  } else {
+    y.clear();
+    yRead = ReadField(yField, mark, &y);
+    yText = y;
+    if (yRead) yValue = CellValue(y).value;
+  }
+  if (!xRead || !yRead) return MissingOrNone(fields[cx], xRead, yField, yRead);
   if (file.x.size() >= maxPairs) {
     ++file.pairsLeftOut;
     return Taken::kPair;
   }
   file.x.push_back(std::string_view());
-  file.y.push_back(y);
+  file.y.push_back(yText);
   file.xValues.push_back(micros);
-  file.yValues.push_back(CellValue(y).value);
+  file.yValues.push_back(yValue);
   return Taken::kPair;
 }
 
 // The cells of the chosen columns when both read as numbers: appended to the
 // file while it keeps pairs, counted beyond.
-Taken TakePair(const std::vector<Field>& fields, std::size_t cx, std::size_t cy, DecimalMark mark,
-               const XReading& reading, std::size_t maxPairs, PairFile& file) {
+[[gnu::noinline]] Taken TakePair(const std::vector<Field>& fields, std::size_t cx,
+                                 std::size_t cy, DecimalMark mark, const XReading& reading,
+                                 DateTimeReader& dates, std::size_t maxPairs, PairFile& file) {
   if (cx >= fields.size() || cy >= fields.size()) return Taken::kNone;
   if (reading.kind == XReading::Kind::kDateTime)
-    return TakeTimedPair(fields, cx, cy, mark, reading, maxPairs, file);
+    return TakeTimedPair(fields, cx, cy, mark, reading, dates, maxPairs, file);
   thread_local std::string x, y;
   if (file.x.size() >= maxPairs) {
     const bool xValue = ReadField(fields[cx], mark, nullptr);
@@ -276,18 +291,22 @@ FieldCounts CountFields(const std::vector<Field>& fields, DecimalMark mark) {
 // for them. False for any other line.
 class PlainPairLine {
  public:
-  PlainPairLine(const Format& format, ColumnChoice columns, const XReading& reading)
+  PlainPairLine(const Format& format, ColumnChoice columns, const XReading& reading,
+                DateTimeReader& dates)
       : separator_(format.separator),
         mark_(format.mark == DecimalMark::kComma   ? ','
               : format.mark == DecimalMark::kPoint ? '.'
                                                    : 0),
+        reading_(reading),
+        dates_(dates),
         usable_(columns.x == 0 && columns.y == 1 && columns.sigmaY < 0 &&
-                reading.kind != XReading::Kind::kDateTime &&
+                reading.kind != XReading::Kind::kSampleClock && reading.timeOfDayColumn < 0 &&
                 (separator_ == ';' || separator_ == '\t' || separator_ == ',')) {}
 
   // One pass over the line: x up to the first separator, y up to the end.
   bool Take(std::string_view line, PairFile& file) const {
     if (!usable_) return false;
+    if (reading_.kind == XReading::Kind::kDateTime) return TakeTimed(line, file);
     double xValue = 0, yValue = 0;
     const std::size_t xStart = Blanks(line, 0);
     const std::size_t xEnd = ScanPlainNumber(line, xStart, mark_, separator_, xValue);
@@ -305,6 +324,29 @@ class PlainPairLine {
   }
 
  private:
+  // The same with a point in time as x, whose cell is written once all are
+  // read. Out of line, so that the loop over plain numbers stays small
+  // enough for the compiler to inline all of it.
+  [[gnu::noinline]] bool TakeTimed(std::string_view line, PairFile& file) const {
+    double yValue = 0;
+    const std::size_t xStart = Blanks(line, 0);
+    std::size_t xEnd = FindOrEnd(line, separator_, xStart);
+    const std::size_t split = xEnd;
+    while (xEnd > xStart && IsBlank(line[xEnd - 1], separator_)) --xEnd;
+    const std::string_view xText = line.substr(xStart, xEnd - xStart);
+    if (split == line.size() || xText.find('"') != std::string_view::npos) return false;
+    const std::optional<DateTimeValue> time = dates_.Read(xText);
+    if (!time) return false;
+    const std::size_t yStart = Blanks(line, split + 1);
+    const std::size_t yEnd = ScanPlainNumber(line, yStart, mark_, separator_, yValue);
+    if (yEnd == std::string_view::npos || Blanks(line, yEnd) != line.size()) return false;
+    file.x.push_back(std::string_view());
+    file.y.push_back(line.substr(yStart, yEnd - yStart));
+    file.xValues.push_back(static_cast<double>(time->micros));
+    file.yValues.push_back(yValue);
+    return true;
+  }
+
   // The position behind the blanks from pos on.
   std::size_t Blanks(std::string_view line, std::size_t pos) const {
     while (pos < line.size() && IsBlank(line[pos], separator_)) ++pos;
@@ -313,6 +355,8 @@ class PlainPairLine {
 
   char separator_;
   char mark_;
+  XReading reading_;
+  DateTimeReader& dates_;
   bool usable_;
 };
 
@@ -343,7 +387,11 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
   const auto cy = static_cast<std::size_t>(columns.y);
   LinesRead read;
   std::vector<Field> fields;
-  const PlainPairLine plainPair(format, columns, reading);
+  DateTimeReader dates(reading.style, reading.order);
+  const PlainPairLine plainPair(format, columns, reading, dates);
+  // Beside dates the layout counts the columns: lines past the first pair
+  // need not be counted.
+  const bool timeX = reading.kind == XReading::Kind::kDateTime;
   LineReader reader(text);
   std::string_view line;
   while (reader.Next(line)) {
@@ -360,11 +408,13 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
       if (IsComment(line) || (reader.Number() == 1 && hintLine)) continue;
     }
     // Such a line widens nothing once a line held two numbers.
-    if (file.numericColumns >= 2 && file.x.size() < options.maxPairs && plainPair.Take(line, file))
+    if ((file.numericColumns >= 2 || (timeX && !file.x.empty())) &&
+        file.x.size() < options.maxPairs && plainPair.Take(line, file))
       continue;
     SplitLine(line, format.separator, fields);
     const std::size_t kept = file.x.size();
-    const Taken taken = TakePair(fields, cx, cy, format.mark, reading, options.maxPairs, file);
+    const Taken taken =
+        TakePair(fields, cx, cy, format.mark, reading, dates, options.maxPairs, file);
     if (taken == Taken::kMissing) {
       ++read.missingTexts;
       continue;
@@ -375,7 +425,7 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
     // A line with a pair is counted only when it may widen the columns: with
     // no more fields than the most numbers a line held it cannot.
     const FieldCounts counts =
-        pair && fields.size() <= static_cast<std::size_t>(file.numericColumns)
+        pair && (fields.size() <= static_cast<std::size_t>(file.numericColumns) || timeX)
             ? FieldCounts{}
             : CountFields(fields, format.mark);
     // Lines with text above the first pair are headings and titles ("Logger
