@@ -290,6 +290,31 @@ class FilesTest : public QObject {
     QCOMPARE(QString::fromStdString(std::string(withSigma.sigmaY[7])), QStringLiteral("0,2"));
   }
 
+  // Slashed dates that leave day and month open: asked even with two
+  // columns; x becomes minutes since the first reading, named in the message,
+  // and the titles stay with the pairs until the examples replace them.
+  void aLoggersDatesAreAskedForAndBecomeHours() {
+    const QString path = Path("logger.csv");
+    WriteFile(path, "Stempel,Kanal 1\n01/02/26 10:00,19.5\n01/02/26 11:30,20\n"
+                    "01/02/26 13:00,20.5\n");
+    bool asked = false;
+    form_->SetColumnChooser([&](const wertedatei::PairFile& file, wertedatei::ColumnChoice& c) {
+      asked = file.dateOrderOpen;
+      c.order = wertedatei::DateOrder::kMonthFirst;
+      return true;
+    });
+    QVERIFY(form_->OpenPairFile(path));
+    QVERIFY(asked);
+    QCOMPARE(CellText(*form_->SG4, 2, 0), QStringLiteral("90"));
+    QCOMPARE(CellText(*form_->SG4, 3, 1), QStringLiteral("20.5"));
+    QCOMPARE(form_->Titles().x, QStringLiteral("t in min ab 02.01.2026 10:00"));
+    QCOMPARE(form_->Titles().y, QStringLiteral("Kanal 1"));
+    QVERIFY2(form_->LastMessage().startsWith(QStringLiteral("x ist die Zeit t in min ab 02.01.")),
+             qPrintable(form_->LastMessage()));
+    form_->S11C();
+    QVERIFY(form_->Titles().x.isEmpty());
+  }
+
   void aBadUncertaintyColumnIsRefusedWithItsRows() {
     const QString path = Path("schlecht.csv");
     WriteFile(path, "x;y;sigma\n1;2;0,1\n2;3;0\n3;4;\n4;5;0,1\n");
