@@ -8,7 +8,9 @@
 // the pairs and reading them again gives the same values and no message.
 // For the writer: a table of the input's lines, two per pair, keeping the
 // pairs of texts that the table reads as numbers, reads back as the same
-// values.
+// values. For dates and times: each line of the input read in every style
+// and order, alone and behind another line (whose date is remembered), the
+// same; a style that StyleOf names reads.
 
 #include <cmath>
 #include <cstdint>
@@ -19,6 +21,7 @@
 
 #include "_grund/grund.h"
 #include "fuzz/fuzz_support.h"
+#include "wertedatei/datetime.h"
 #include "wertedatei/wertedatei.h"
 
 namespace {
@@ -104,6 +107,35 @@ void CheckWriter(std::string_view bytes) {
   CheckRoundTrip(x, y);
 }
 
+void CheckDates(std::string_view bytes) {
+  using wertedatei::DateOrder;
+  using wertedatei::DateStyle;
+  std::string_view before = "2026-12-09 00:00";
+  for (std::size_t lines = 0; !bytes.empty() && lines < 8; ++lines) {
+    const std::size_t end = std::min(bytes.find('\n'), bytes.size());
+    const std::string_view line = bytes.substr(0, std::min<std::size_t>(end, 64));
+    bytes.remove_prefix(std::min(end + 1, bytes.size()));
+    for (const DateStyle style : {DateStyle::kIso, DateStyle::kDotted, DateStyle::kSlashed,
+                                  DateStyle::kCompact, DateStyle::kTimeOnly}) {
+      for (const DateOrder order : {DateOrder::kDayFirst, DateOrder::kMonthFirst}) {
+        const auto alone = wertedatei::ReadDateTime(line, style, order);
+        wertedatei::DateTimeReader reader(style, order);
+        reader.Read(before);
+        const auto behind = reader.Read(line);
+        FUZZ_CHECK(alone.has_value() == behind.has_value());
+        if (alone) {
+          FUZZ_CHECK(alone->micros == behind->micros && alone->offset == behind->offset);
+          FUZZ_CHECK(!wertedatei::GermanDateTime(alone->micros).empty());
+        }
+      }
+    }
+    const DateStyle style = wertedatei::StyleOf(line);
+    if (style != DateStyle::kNone && style != DateStyle::kSlashed)
+      FUZZ_CHECK(wertedatei::ReadDateTime(line, style).has_value());
+    before = line;
+  }
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -159,6 +191,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   CheckSame(plain, general);
 
   CheckWriter(bytes);
+  CheckDates(bytes);
   timer.Check();
   return 0;
 }

@@ -268,7 +268,7 @@ std::optional<DateTimeValue> DateTimeReader::Read(std::string_view text) {
   const std::string_view date = text.substr(0, end);
   Cursor in(text);
   std::int64_t days = 0;
-  if (date.size() == dateSize_ && date == std::string_view(date_, dateSize_)) {
+  if (remembered_ && date == std::string_view(date_, dateSize_)) {
     days = days_;
     in.Skip(end);
   } else {
@@ -277,6 +277,7 @@ std::optional<DateTimeValue> DateTimeReader::Read(std::string_view text) {
       std::copy(date.begin(), date.end(), date_);
       dateSize_ = date.size();
       days_ = days;
+      remembered_ = true;
     }
   }
   return ReadAfterDate(in, days, style_ == DateStyle::kIso);

@@ -59,7 +59,8 @@ class DateTimeReader {
   DateStyle style_;
   DateOrder order_;
   char date_[16] = {};
-  std::size_t dateSize_ = sizeof date_ + 1;  // nothing remembered yet
+  std::size_t dateSize_ = 0;
+  bool remembered_ = false;
   std::int64_t days_ = 0;
 };
 

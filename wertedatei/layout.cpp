@@ -10,6 +10,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <utility>
 
 #include "wertedatei/missing.h"
 
@@ -103,14 +104,23 @@ bool QualityHeading(std::string_view heading) {
          name.find("flag") != std::string::npos;
 }
 
+// A word at the start of the name or behind a character that is no letter.
+bool HasWord(std::string_view name, std::string_view word) {
+  for (std::size_t at = name.find(word); at != std::string_view::npos; at = name.find(word, at + 1)) {
+    const char before = at == 0 ? ' ' : name[at - 1];
+    if (!(before >= 'a' && before <= 'z')) return true;
+  }
+  return false;
+}
+
 // German or English words in the headings decide the order of slashed dates.
 DateOrder OrderByLanguage(const std::vector<ColumnLayout>& columns) {
   for (const ColumnLayout& column : columns) {
     const std::string name = Lower(column.heading);
     for (const char* german : {"datum", "zeit", "uhrzeit", "temperatur", "wert", "messung"})
-      if (name.find(german) != std::string::npos) return DateOrder::kDayFirst;
+      if (HasWord(name, german)) return DateOrder::kDayFirst;
     for (const char* english : {"date", "time", "value", "temp"})
-      if (name.find(english) != std::string::npos) return DateOrder::kMonthFirst;
+      if (HasWord(name, english)) return DateOrder::kMonthFirst;
   }
   return DateOrder::kUnknown;
 }
@@ -213,19 +223,25 @@ bool Usable(const std::vector<ColumnLayout>& columns, int k) {
   return k >= 0 && static_cast<std::size_t>(k) < columns.size();
 }
 
-// The measured column after x (past its time of day), else before it; else
-// any other column of numbers.
+// The measured column after x (past its time of day), else any other
+// column of numbers after it, else the same before it.
 int MeasuredBeside(const std::vector<ColumnLayout>& columns, int x, int skip) {
-  const auto find = [&](auto&& is) {
-    for (int k = x + 1; Usable(columns, k); ++k)
-      if (k != skip && is(columns[static_cast<std::size_t>(k)])) return k;
-    for (int k = 0; k < x; ++k)
-      if (is(columns[static_cast<std::size_t>(k)])) return k;
+  const auto numbers = [](const ColumnLayout& c) {
+    return c.kind == ColumnKind::kNumber && !c.constant;
+  };
+  const auto find = [&](int from, int to, auto&& is) {
+    for (int k = from; k < to && Usable(columns, k); ++k)
+      if (k != x && k != skip && is(columns[static_cast<std::size_t>(k)])) return k;
     return -1;
   };
-  const int measured = find(Measured);
-  if (measured >= 0) return measured;
-  return find([](const ColumnLayout& c) { return c.kind == ColumnKind::kNumber && !c.constant; });
+  const int end = static_cast<int>(columns.size());
+  for (const auto& [from, to] : {std::pair{x + 1, end}, std::pair{0, x}}) {
+    const int measured = find(from, to, Measured);
+    if (measured >= 0) return measured;
+    const int other = find(from, to, numbers);
+    if (other >= 0) return other;
+  }
+  return -1;
 }
 
 // The time column: dates first, then a scope's sample numbers, decimal
