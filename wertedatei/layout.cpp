@@ -366,7 +366,11 @@ Layout JudgeLayout(const std::vector<std::string_view>& head,
   // The proposal: the time as x and the first measured quantity after it;
   // without a time column the format's, with a measured y.
   ColumnChoice proposal = format.columns;
-  const int time = TimeColumn(layout);
+  int time = TimeColumn(layout);
+  // Of two columns of numbers the first stays x: only dates move it.
+  if (time >= 0 && width <= 2 &&
+      layout.columns[static_cast<std::size_t>(time)].kind == ColumnKind::kNumber)
+    time = -1;
   if (time >= 0) {
     const auto t = static_cast<std::size_t>(time);
     const bool timeOfDayBeside = layout.columns[t].kind == ColumnKind::kDateTime &&
