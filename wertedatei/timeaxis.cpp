@@ -33,16 +33,22 @@ constexpr double kTens[] = {1, 1e1, 1e2, 1e3, 1e4, 1e5, 1e6, 1e7, 1e8, 1e9, 1e10
 // Cells beyond this many are written in two halves at once.
 constexpr std::size_t kTwoHalvesFrom = std::size_t{1} << 17;
 
-// The cells of values[from, to) given in seconds since the origin, with
-// `decimals` digits behind the decimal comma (trailing zeros dropped). Text
-// and value come from the same integer n: the value is n / 10^decimals as
-// the table reads the text.
-void WriteCells(const std::vector<double>& values, std::size_t from, std::size_t to,
-                double unitSeconds, int decimals, TextColumn& cells, std::vector<double>& xValues) {
+// How the values read become seconds: start + (value - origin) · factor.
+struct Seconds {
+  double start = 0, origin = 0, factor = 1;
+};
+
+// The cells of xValues[from, to), as seconds in the unit, with `decimals`
+// digits behind the decimal comma (trailing zeros dropped); each value is
+// replaced by its cell's. Text and value come from the same integer n: the
+// value is n / 10^decimals as the table reads the text.
+void WriteCells(std::size_t from, std::size_t to, Seconds seconds, double unitSeconds,
+                int decimals, TextColumn& cells, std::vector<double>& xValues) {
   cells.reserve(to - from, (to - from) * 12);
   const double scale = kTens[decimals];
   for (std::size_t i = from; i < to; ++i) {
-    const double scaled = std::round(values[i] / unitSeconds * scale);
+    const double value = seconds.start + (xValues[i] - seconds.origin) * seconds.factor;
+    const double scaled = std::round(value / unitSeconds * scale);
     std::int64_t n = std::fabs(scaled) < 9e15 ? static_cast<std::int64_t>(scaled) : 0;
     int shown = decimals;
     while (shown > 0 && n % 10 == 0) n /= 10, --shown;
@@ -67,17 +73,17 @@ void WriteCells(const std::vector<double>& values, std::size_t from, std::size_t
 }
 
 // All x cells; a long series in two halves on two threads, the same cells.
-void SetCells(const std::vector<double>& values, double unitSeconds, int decimals, PairFile& file) {
+void SetCells(Seconds seconds, double unitSeconds, int decimals, PairFile& file) {
   decimals = std::clamp(decimals, 0, 13);
-  const std::size_t n = values.size();
+  const std::size_t n = file.xValues.size();
   TextColumn cells;
   if (n < kTwoHalvesFrom || std::thread::hardware_concurrency() < 2) {
-    WriteCells(values, 0, n, unitSeconds, decimals, cells, file.xValues);
+    WriteCells(0, n, seconds, unitSeconds, decimals, cells, file.xValues);
   } else {
     TextColumn later;
-    std::thread worker(WriteCells, std::cref(values), n / 2, n, unitSeconds, decimals,
-                       std::ref(later), std::ref(file.xValues));
-    WriteCells(values, 0, n / 2, unitSeconds, decimals, cells, file.xValues);
+    std::thread worker(WriteCells, n / 2, n, seconds, unitSeconds, decimals, std::ref(later),
+                       std::ref(file.xValues));
+    WriteCells(0, n / 2, seconds, unitSeconds, decimals, cells, file.xValues);
     worker.join();
     cells.Append(later, later.size());
   }
@@ -154,22 +160,18 @@ std::string FromPointsInTime(const XReading& reading, PairFile& file) {
       static_cast<int>(std::ceil(std::log10(unit.seconds * kMicrosPerSecond / resolution))) + 2, 0,
       12);
   const std::string clock = reading.offsets ? std::string() : ClockChanges(micros);
-  std::vector<double> seconds(micros.size());
-  for (std::size_t i = 0; i < micros.size(); ++i)
-    seconds[i] = (micros[i] - origin) / kMicrosPerSecond;
+
   file.xTitle = std::string("t in ") + unit.name + " ab " +
                 GermanDateTime(static_cast<std::int64_t>(origin)) + (reading.offsets ? " UTC" : "");
-  SetCells(seconds, unit.seconds, decimals, file);
+  SetCells({0, origin, 1 / kMicrosPerSecond}, unit.seconds, decimals, file);
   return clock;
 }
 
 void FromSampleNumbers(const XReading& reading, PairFile& file) {
   const int decimals = std::max(DecimalsOf(reading.start), DecimalsOf(reading.increment));
-  std::vector<double> seconds(file.xValues.size());
-  for (std::size_t i = 0; i < seconds.size(); ++i)
-    seconds[i] = reading.start + file.xValues[i] * reading.increment;
+
   file.xTitle = "t in s";
-  SetCells(seconds, 1, decimals, file);
+  SetCells({reading.start, 0, reading.increment}, 1, decimals, file);
 }
 
 }  // namespace
