@@ -303,8 +303,10 @@ class PlainPairLine {
                 reading.kind != XReading::Kind::kSampleClock && reading.timeOfDayColumn < 0 &&
                 (separator_ == ';' || separator_ == '\t' || separator_ == ',')) {}
 
-  // One pass over the line: x up to the first separator, y up to the end.
-  bool Take(std::string_view line, PairFile& file) const {
+  // One pass over the line: x up to the first separator, y up to the end;
+  // with all it calls inline (the loop around it is too large for the
+  // compiler to inline the cells' appending on its own).
+  [[gnu::flatten]] bool Take(std::string_view line, PairFile& file) const {
     if (!usable_) return false;
     if (reading_.kind == XReading::Kind::kDateTime) return TakeTimed(line, file);
     double xValue = 0, yValue = 0;
