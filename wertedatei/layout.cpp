@@ -296,6 +296,24 @@ bool UnitLine(const ClassifiedLine& line) {
   return true;
 }
 
+// "(ms)", "[V]": a line of units below the heading, not a heading itself.
+bool BracketedUnits(const ClassifiedLine& line) {
+  for (std::size_t k = 0; k < line.fields.size(); ++k) {
+    const std::string_view text = line.fields[k].text;
+    if (text.empty()) continue;
+    if (!((text.front() == '(' && text.back() == ')') || (text.front() == '[' && text.back() == ']')))
+      return false;
+  }
+  return true;
+}
+
+// "MIN=0", "DEF=0": settings a lab interface writes above its data.
+bool Settings(const ClassifiedLine& line) {
+  for (const Field& field : line.fields)
+    if (field.text.find('=') != std::string_view::npos) return true;
+  return false;
+}
+
 }  // namespace
 
 Layout JudgeLayout(const std::vector<std::string_view>& head,
@@ -314,11 +332,13 @@ Layout JudgeLayout(const std::vector<std::string_view>& head,
   const ClassifiedLine* units = nullptr;
   for (std::size_t k = 0; k < firstData; ++k) {
     const ClassifiedLine& line = lines[k];
-    if (line.fields.size() >= 2 && line.valueCount == 0 && line.textCount > 0) {
+    if (heading != nullptr && units == nullptr && &line == heading + 1 && UnitLine(line) &&
+        (line.valueCount > 0 || BracketedUnits(line))) {
+      units = &line;
+    } else if (line.fields.size() >= 2 && line.valueCount == 0 && line.textCount > 0 &&
+               !Settings(line)) {
       heading = &line;
       units = nullptr;
-    } else if (heading != nullptr && units == nullptr && &line == heading + 1 && UnitLine(line)) {
-      units = &line;
     }
   }
   std::size_t width = 0;

@@ -108,6 +108,11 @@ TEST(PairFileSources, OpenWithTheTimeAsXAndTheMeasuredValueAsY) {
        "time,value\n2026-10-25T01:30:00+02:00,1\n2026-10-25T02:30:00+02:00,2\n"
        "2026-10-25T02:30:00+01:00,3\n2026-10-25T03:30:00+01:00,4\n",
        {0, 1}, 4, {0, 60, 120}, "t in min ab 24.10.2026 23:30 UTC", 0},
+      {"lab interface: settings lines are no heading",
+       "\"Zeit\" t / s\t\"Spannung\" U / V\nMIN=0\tMIN=-10\nDEF=0\tDEF=0\n0\t1,2\n0,1\t1,3\n",
+       {0, 1}, 2, {0, 0.1}, "Zeit", 0},
+      {"scope text: a unit line and a blank line", "Time\tChannel A\n(ms)\t(V)\n\n-5.0\t0.1\n-4.9\t0.2\n",
+       {0, 1}, 2, {-5, -4.9}, "Time in ms", 0},
       {"NaN, NA and empty cells",
        "t;U\n0;1,5\n1;NaN\n2;\n3;NA\n4;2,5\n",
        {0, 1}, 2, {0, 4}, "t", 3},
