@@ -263,6 +263,26 @@ class FilesTest : public QObject {
     QVERIFY(preview->toPlainText().startsWith(QStringLiteral("Zeit;Spannung [µV];Strom\n1;2;3")));
   }
 
+  // With the reader's summaries each column names its unit and first values;
+  // the order of day and month is offered only where the file leaves it open.
+  void theColumnDialogShowsValuesAndAsksForTheDateOrder() {
+    const wertedatei::PairFile file = wertedatei::ReadPairFile(
+        "Stempel,Kanal,U\n01/02/26 10:00,7,1.5\n03/04/26 10:00,7,2.5\n05/06/26 10:00,7,3\n");
+    QVERIFY(file.dateOrderOpen);
+    app::ColumnChoiceDialog dialog(file, QStringLiteral("logger.csv"));
+    const QList<QComboBox*> boxes = dialog.findChildren<QComboBox*>();
+    QCOMPARE(boxes.size(), 4);  // x, y, Δy and the date order
+    QCOMPARE(boxes[0]->currentText(),
+             QStringLiteral("Spalte 1: Stempel (01/02/26 10:00; 03/04/26 10:00; 05/06/26 10:00 …)"));
+    QCOMPARE(dialog.YColumn(), 2);  // the constant "Kanal" passed over
+    boxes[3]->setCurrentIndex(1);
+    QCOMPARE(dialog.Choice().order, wertedatei::DateOrder::kDayFirst);
+    const wertedatei::PairFile decided =
+        wertedatei::ReadPairFile("Datum;Wert\n13.02.2026;1\n14.02.2026;2\n");
+    QCOMPARE(app::ColumnChoiceDialog(decided, QStringLiteral("d.csv")).findChildren<QComboBox*>().size(),
+             3);
+  }
+
   void aLabFileWithUncertaintiesOpensWeighted() {
     const QString path = Path("labor.csv");
     WriteFile(path, "t;U;dU\n0;1,02;0,05\n1;1,84;0,05\n2;0,93;0,1\n3;-0,11;0,1\n"

@@ -268,3 +268,99 @@ TEST(MissingValues, MarkersOnlyWhereTheyCannotBeReadings) {
 }
 
 }  // namespace
+
+namespace {
+
+// The unit follows the span, and every cell reads back as its value.
+TEST(PairFileSources, TheUnitFollowsTheSpan) {
+  const struct {
+    int stepSeconds;
+    const char* title;
+    double secondX;
+  } cases[] = {
+      {1, "t in s ab 01.03.2026 00:00", 1},
+      {30, "t in min ab 01.03.2026 00:00", 0.5},
+      {1800, "t in h ab 01.03.2026 00:00", 0.5},
+      {43200, "t in d ab 01.03.2026 00:00", 0.5},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.title);
+    std::string text = "Zeit;Wert\n";
+    for (int i = 0; i < 40; ++i) {
+      const long t = static_cast<long>(i) * c.stepSeconds;
+      text += Format("2026-03-%02ld %02ld:%02ld:%02ld;%d\n", 1 + t / 86400, t / 3600 % 24,
+                     t / 60 % 60, t % 60, i % 3);
+    }
+    const PairFile file = ReadPairFile(text);
+    ASSERT_EQ(file.x.size(), 40u);
+    EXPECT_EQ(file.xTitle, c.title);
+    EXPECT_TRUE(file.xIsTime);
+    EXPECT_DOUBLE_EQ(file.xValues[1], c.secondX);
+    for (std::size_t i = 0; i < file.x.size(); ++i)
+      EXPECT_EQ(TableValue(file.x[i]), file.xValues[i]) << file.x[i];
+  }
+}
+
+// A long file of dates read in two parts at once, the short way over plain
+// lines and the general way over split fields: the same pairs and cells.
+TEST(PairFileSources, EveryWayOfReadingDatesAgrees) {
+  std::string text = "Zeit;Wert\n";
+  for (int i = 0; i < 20000; ++i)
+    text += Format("%02d.01.2026 %02d:%02d:%02d;%d,25\n", 1 + i / 86400, i / 3600 % 24,
+                   i / 60 % 60, i % 60, i % 11);
+  const PairFile whole = ReadPairFile(text);
+  wertedatei::ReadOptions twoParts;
+  twoParts.twoPartsFrom = 0;
+  ColumnChoice general = whole.detected;
+  general.sigmaY = 999;  // a Δy column no line has: every line the general way
+  const PairFile others[] = {ReadPairFile(text, twoParts), ReadPairFile(text, general)};
+  ASSERT_EQ(whole.x.size(), 20000u);
+  for (const PairFile& other : others) {
+    EXPECT_EQ(other.x, whole.x);
+    EXPECT_EQ(other.y, whole.y);
+    EXPECT_EQ(other.xValues, whole.xValues);
+    EXPECT_EQ(other.xTitle, whole.xTitle);
+  }
+  EXPECT_EQ(whole.x[19999], "333,3167");  // minutes to 4 decimals: below a second
+}
+
+// Which columns are proposed, beyond the sources above.
+TEST(PairFileSources, ProposalsPassOverCountersConstantsAndFlags) {
+  const struct {
+    const char* name;
+    std::string bytes;
+    int x, y;
+  } cases[] = {
+      {"two columns of numbers: the first stays x, even a decimal year beside it",
+       "a;b\n1;1958.04\n2;1958.12\n3;1958.21\n4;1958.29\n", 0, 1},
+      {"a heading naming a counter is no y", "t;Nr;U\n0;1;0,5\n1;2;0,7\n2;3;0,2\n3;4;0,9\n", 0, 2},
+      {"a constant is no y", "t;Kanal;U\n0;7;0,5\n1;7;0,7\n2;7;0,2\n3;7;0,9\n", 0, 2},
+      {"a quality flag is no y", "Zeit;QN;T\n0;3;12,5\n1;1;13,0\n2;3;12,0\n3;3;11,5\n", 0, 2},
+      {"rising integers without a name stay a measured y", "x;y;z\n1;2;0\n2;3;0\n3;4;1\n4;5;0\n",
+       0, 1},
+      {"the time in a later column", "Kanal;Datum;U\n7;2026-01-01;1\n7;2026-01-02;2\n7;2026-01-03;3\n",
+       1, 2},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    const PairFile file = ReadPairFile(c.bytes);
+    ASSERT_TRUE(file.ok) << file.message;
+    EXPECT_EQ(file.detected.x, c.x);
+    EXPECT_EQ(file.detected.y, c.y);
+  }
+}
+
+// A Δy marker leaves its pair out too; the count and the value are said.
+TEST(PairFileSources, AMarkedUncertaintyLeavesItsPairOut) {
+  const std::string bytes =
+      "t;U;dU\n0;1,5;0,11\n1;1,7;-9,99\n2;1,2;0,13\n3;1,9;0,12\n4;1,1;-9,99\n5;1,4;0,1\n";
+  const PairFile file = ReadPairFile(bytes, ColumnChoice{0, 1, 2});
+  ASSERT_TRUE(file.ok);
+  EXPECT_EQ(file.x.size(), 4u);
+  EXPECT_EQ(file.sigmaY.size(), 4u);
+  EXPECT_EQ(file.missingLeftOut, 2u);
+  EXPECT_NE(file.message.find("2 Wertepaare mit dem Wert -9,99"), std::string::npos)
+      << file.message;
+}
+
+}  // namespace
