@@ -81,9 +81,12 @@ bool StartsWith(std::string_view text, std::string_view start) {
 
 bool TimeHeading(std::string_view heading) {
   const std::string name = Lower(heading);
-  if (name == "t") return true;
+  // "t" for time, lower case: "T" is as often a temperature.
+  const std::size_t first = heading.find_first_not_of(" \"");
+  const bool lowerT = first != std::string_view::npos && heading[first] == 't';
+  if (lowerT && name == "t") return true;
   for (const char* start : {"t ", "t/", "t(", "t[", "t in"})
-    if (StartsWith(name, start)) return true;
+    if (lowerT && StartsWith(name, start)) return true;
   for (const char* start : {"time", "zeit", "uhrzeit", "datum", "date", "mess_datum", "timestamp",
                             "decimal date", "decimal year", "dezimaljahr"})
     if (StartsWith(name, start)) return true;
@@ -259,7 +262,9 @@ int TimeColumn(const Layout& layout) {
   if (column < 0) column = first([](const ColumnLayout& c) { return c.decimalYear; });
   if (column < 0) {
     column = first([](const ColumnLayout& c) {
-      return c.kind == ColumnKind::kNumber && c.timeHeading && !c.counter && !c.constant;
+      // Whole seconds rise by one like a counter; a heading naming a time decides.
+      return c.kind == ColumnKind::kNumber && c.timeHeading && !CounterHeading(c.heading) &&
+             !c.constant;
     });
   }
   return column;
