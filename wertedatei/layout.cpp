@@ -370,9 +370,9 @@ Layout JudgeLayout(const std::vector<std::string_view>& head,
   for (const std::string_view line : tail) noteLine(ClassifyLine(line, format));
   for (std::size_t k = 0; k < width; ++k) Judge(layout.columns[k], rows[k]);
 
+  const ClassifiedLine* firstDataLine = firstData < lines.size() ? &lines[firstData] : nullptr;
   if (heading != nullptr)
-    FindSampleClock(*heading, units != nullptr ? units : (firstData < lines.size() ? &lines[firstData] : nullptr),
-                    layout);
+    FindSampleClock(*heading, units != nullptr ? units : firstDataLine, layout);
 
   // Day and month: from the values, else from the headings' language.
   bool dayFirst = false, monthFirst = false, slashed = false;

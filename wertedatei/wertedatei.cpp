@@ -569,9 +569,10 @@ void Describe(const Layout& layout, ColumnChoice columns, PairFile& file) {
   }
   if (file.xTitle.empty()) file.xTitle = ColumnTitle(layout, columns.x);
   file.yTitle = ColumnTitle(layout, columns.y);
+  const XReading reading = XReadingOf(layout, columns);
   file.dateOrderOpen = layout.orderOpen && columns.order == DateOrder::kUnknown &&
-                       XReadingOf(layout, columns).kind == XReading::Kind::kDateTime &&
-                       XReadingOf(layout, columns).style == DateStyle::kSlashed;
+                       reading.kind == XReading::Kind::kDateTime &&
+                       reading.style == DateStyle::kSlashed;
   // Columns of dates count for the choice of columns as numbers do.
   int valueColumns = 0, last = -1;
   bool dates = false;
