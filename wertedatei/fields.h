@@ -36,6 +36,9 @@ struct Field {
   bool quoted = false;
   bool escapes = false;  // holds doubled quotes
   bool clean = true;     // a quoted field: closed, nothing but blanks behind
+  // A quoted field's text behind the closing quote, without blanks around it:
+  // the rest of a heading such as "Zeit" t / s.
+  std::string_view behind;
 };
 
 inline std::string_view TrimSpaces(std::string_view text) {
@@ -121,8 +124,12 @@ inline void SplitLine(std::string_view line, char separator, std::vector<Field>&
     if (pos < n && line[pos] == '"') {
       pos = ReadQuoted(line, pos, field);
       end = FindOrEnd(line, separator, pos);
-      for (std::size_t k = pos; k < end; ++k) {
-        if (!IsBlank(line[k], separator)) field.clean = false;
+      std::size_t first = pos, last = end;
+      while (first < end && IsBlank(line[first], separator)) ++first;
+      while (last > first && IsBlank(line[last - 1], separator)) --last;
+      if (first < last) {
+        field.clean = false;
+        field.behind = line.substr(first, last - first);
       }
     } else {
       end = FindOrEnd(line, separator, pos);

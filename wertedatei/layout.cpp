@@ -8,6 +8,7 @@
 #include "wertedatei/layout.h"
 
 #include <algorithm>
+#include <cctype>
 #include <array>
 #include <cmath>
 #include <utility>
@@ -354,8 +355,11 @@ Layout JudgeLayout(const std::vector<std::string_view>& head,
   std::vector<ColumnRows> rows(width);
   for (std::size_t k = 0; k < width; ++k) {
     ColumnLayout& column = layout.columns[k];
-    if (heading != nullptr && k < heading->fields.size())
-      column.heading = std::string(heading->fields[k].text);
+    if (heading != nullptr && k < heading->fields.size()) {
+      const Field& field = heading->fields[k];
+      column.heading = std::string(field.text);
+      if (!field.behind.empty()) column.heading.append(" ").append(field.behind);
+    }
     if (units != nullptr && k < units->fields.size() &&
         units->values[k].kind == ColumnKind::kText)
       column.unit = std::string(units->fields[k].text);
@@ -452,15 +456,57 @@ XReading XReadingOf(const Layout& layout, const ColumnChoice& choice) {
   return reading;
 }
 
+namespace {
+
+// A unit as headings write it: short, without blanks.
+bool LooksLikeUnit(std::string_view unit) {
+  return !unit.empty() && unit.size() <= 12 && unit.find(' ') == std::string_view::npos;
+}
+
+}  // namespace
+
+std::string AxisTitle(std::string_view heading, std::string_view unit) {
+  std::string_view name = TrimSpaces(heading);
+  unit = TrimSpaces(unit);
+  if (unit.size() >= 2 && (unit.front() == '(' || unit.front() == '['))
+    unit = TrimSpaces(unit.substr(1, unit.size() - 2));
+  if (unit.empty() && name.size() >= 3 && (name.back() == ')' || name.back() == ']')) {
+    // "Time (s)", "Temperatur [°C]"
+    const char open = name.back() == ')' ? '(' : '[';
+    const std::size_t at = name.rfind(open);
+    if (at != std::string_view::npos && at > 0) {
+      unit = TrimSpaces(name.substr(at + 1, name.size() - at - 2));
+      name = TrimSpaces(name.substr(0, at));
+    }
+  }
+  if (unit.empty()) {
+    // "Zeit t / s": quantity over unit
+    const std::size_t at = name.rfind(" / ");
+    if (at != std::string_view::npos && at > 0 && LooksLikeUnit(TrimSpaces(name.substr(at + 3)))) {
+      unit = TrimSpaces(name.substr(at + 3));
+      name = TrimSpaces(name.substr(0, at));
+    }
+  }
+  std::string title(name);
+  if (unit.empty()) return title;
+  title.append(title.empty() ? "" : " in ");
+  // m/s^2 as m/s² (Latin-1 0xB2, 0xB3).
+  for (std::size_t k = 0; k < unit.size(); ++k) {
+    if (unit[k] == '^' && k + 1 < unit.size() && (unit[k + 1] == '2' || unit[k + 1] == '3') &&
+        (k + 2 == unit.size() || !std::isdigit(static_cast<unsigned char>(unit[k + 2])))) {
+      title += unit[k + 1] == '2' ? '\xB2' : '\xB3';
+      ++k;
+    } else {
+      title += unit[k];
+    }
+  }
+  return title;
+}
+
 std::string ColumnTitle(const Layout& layout, int column) {
   if (!Usable(layout.columns, column)) return std::string();
   const ColumnLayout& c = layout.columns[static_cast<std::size_t>(column)];
-  std::string title(TrimSpaces(c.heading));
-  std::string unit(TrimSpaces(c.unit));
-  if (unit.size() >= 2 && (unit.front() == '(' || unit.front() == '['))
-    unit = unit.substr(1, unit.size() - 2);
-  if (!unit.empty()) title += (title.empty() ? "" : " in ") + unit;
-  return title;
+  return AxisTitle(c.heading, c.unit);
 }
 
 }  // namespace wertedatei

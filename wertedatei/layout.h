@@ -63,7 +63,11 @@ Layout JudgeLayout(const std::vector<std::string_view>& head,
 // How the chosen x column is read.
 XReading XReadingOf(const Layout& layout, const ColumnChoice& choice);
 
-// The axis title of a column as the file names it: heading and unit.
+// An axis title from a heading and its unit line, in the form "Zeit t in s":
+// the unit from the unit line, else from the heading's end ("Time (s)",
+// "Temperatur [K]", "Zeit t / s").
+std::string AxisTitle(std::string_view heading, std::string_view unit);
+// The axis title of a column as the file names it.
 std::string ColumnTitle(const Layout& layout, int column);
 
 }  // namespace wertedatei

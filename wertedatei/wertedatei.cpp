@@ -762,32 +762,65 @@ void AppendPairLines(const TextColumn& x, const TextColumn& y, const TextColumn*
 // breaks become blanks); the reader skips such a line and counts it. An
 // empty cell stays empty (a missing y is not turned into 0: the reader
 // reports that line), and pairs with both cells empty are left out.
+namespace {
+
+// A heading field: "x", "y" and "Δy" as they always were; other titles
+// quoted, so that a separator in them does not split the heading line (a
+// quote inside becomes an apostrophe). A title that reads as a number would
+// make the heading a line of pairs: `fallback` stands for it.
+void AppendHeading(std::string_view title, std::string_view fallback, std::string& out) {
+  std::string number;
+  if (ReadNumberEitherMark(TrimSpaces(title), &number)) title = fallback;
+  if (title == "x" || title == "y" || title == "\xCE\x94y") {
+    out += title;
+    return;
+  }
+  out += '"';
+  for (const char c : title) {
+    if (c == '\r' || c == '\n') out += ' ';
+    else out += c == '"' ? '\'' : c;
+  }
+  out += '"';
+}
+
+bool Ascii(std::string_view text) {
+  return std::all_of(text.begin(), text.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 0x80; });
+}
+
+}  // namespace
+
 std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separator) {
-  separator = KnownSeparator(separator);
-  std::string out;
-  std::size_t size = 8;
-  for (std::size_t i = 0; i < x.size(); ++i) size += x[i].size() + 4;
-  for (std::size_t i = 0; i < y.size(); ++i) size += y[i].size() + 4;
-  out.reserve(size);
-  out += 'x';
-  out += separator;
-  out += "y\r\n";
-  AppendPairLines(x, y, nullptr, separator, out);
-  return out;
+  return WritePairFile(x, y, nullptr, separator, {});
 }
 
 std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn& sigmaY,
                           char separator) {
+  return WritePairFile(x, y, &sigmaY, separator, {});
+}
+
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn* sigmaY,
+                          char separator, const PairHeadings& headings) {
   separator = KnownSeparator(separator);
-  // Δy (U+0394) in UTF-8; the cells' Latin-1 texts follow in UTF-8 too.
-  std::string heading = "x";
+  std::string heading;
+  AppendHeading(headings.x, "x", heading);
   heading += separator;
-  heading += 'y';
-  heading += separator;
-  heading += "\xCE\x94y\r\n";
+  AppendHeading(headings.y, "y", heading);
+  if (sigmaY != nullptr) {
+    heading += separator;
+    heading += "\xCE\x94y";  // Δy (U+0394) in UTF-8
+  }
+  heading += "\r\n";
+  std::size_t size = heading.size();
+  for (std::size_t i = 0; i < x.size(); ++i) size += x[i].size() + 4;
+  for (std::size_t i = 0; i < y.size(); ++i) size += y[i].size() + 4;
   std::string body;
-  AppendPairLines(x, y, &sigmaY, separator, body);
-  return heading + Utf8(body);
+  body.reserve(size);
+  AppendPairLines(x, y, sigmaY, separator, body);
+  // The headings are UTF-8: beyond ASCII the cells' Latin-1 texts follow in
+  // UTF-8 too, so that the whole file reads back as written.
+  if (!Ascii(heading)) return heading + Utf8(body);
+  return heading + body;
 }
 
 }  // namespace wertedatei

@@ -105,5 +105,12 @@ std::string WritePairFile(const TextColumn& x, const TextColumn& y, char separat
 // heading reads back as written).
 std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn& sigmaY,
                           char separator);
+// The headings of x and y (UTF-8), such as the axis titles "Zeit t in s".
+struct PairHeadings {
+  std::string x = "x", y = "y";
+};
+// Either of the above (sigmaY may be null) under the given headings.
+std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextColumn* sigmaY,
+                          char separator, const PairHeadings& headings);
 
 }  // namespace wertedatei

@@ -110,7 +110,7 @@ TEST(PairFileSources, OpenWithTheTimeAsXAndTheMeasuredValueAsY) {
        {0, 1}, 4, {0, 60, 120}, "t in min ab 24.10.2026 23:30 UTC", 0},
       {"lab interface: settings lines are no heading",
        "\"Zeit\" t / s\t\"Spannung\" U / V\nMIN=0\tMIN=-10\nDEF=0\tDEF=0\n0\t1,2\n0,1\t1,3\n",
-       {0, 1}, 2, {0, 0.1}, "Zeit", 0},
+       {0, 1}, 2, {0, 0.1}, "Zeit t in s", 0},
       {"scope text: a unit line and a blank line", "Time\tChannel A\n(ms)\t(V)\n\n-5.0\t0.1\n-4.9\t0.2\n",
        {0, 1}, 2, {-5, -4.9}, "Time in ms", 0},
       {"NaN, NA and empty cells",
