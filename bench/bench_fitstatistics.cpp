@@ -76,6 +76,8 @@ class CountingCanvas : public platform::Canvas {
   void SetFont(std::string_view, int) override {}
   void SetFontColor(platform::Color) override {}
   void SetTransparentTextBackground() override {}
+  void BeginArea(int, int, int, int) override {}
+  void EndArea() override {}
 
  private:
   platform::Color pen_;

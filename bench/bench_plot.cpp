@@ -125,32 +125,78 @@ void FillCurveList(grund::PlotList& list) {
   grund::AddPlotTerm(list, kFitTerm);
 }
 
+// A user view as it is drawn now: framed, titled, with the fit written in;
+// or as the baseline, the grid over the whole area without frame, numbers,
+// titles or caption.
+enum class ViewStyle { kBaseline, kFramed };
+
+const std::vector<std::string> kCaption = {
+    "y = a·sin(bx + c) + d", "a = 2,3977 ± 0,0024", "b = 3,878378 ± 0,000064",
+    "c = 0,7018 ± 0,0010", "d = 0,0173 ± 0,0017", "R² = 0,9972"};
+
 // The window's repaint: frame, axes, the plot list, then the points.
 void PaintScene(platform::Canvas& canvas, grund::PlotList& list, gr::PointsLayer* layer,
-                const gr::PlotView* view) {
-  if (view)
-    gr::BeginPlotRanges(kWidth, kHeight, *view);
-  else
-    gr::BeginPlot(kWidth, kHeight, 8, -8);
+                const gr::PlotView* view, ViewStyle style = ViewStyle::kFramed) {
   canvas.SetTransparentTextBackground();
   canvas.SetFont("Verdana", 9);
-  if (view)
-    gr::DrawViewAxes(canvas);
-  else
+  const bool framed = view != nullptr && style == ViewStyle::kFramed;
+  gr::ViewFrame frame;
+  if (view == nullptr) {
+    gr::BeginPlot(kWidth, kHeight, 8, -8);
     gr::DrawAxes(canvas);
+  } else if (framed) {
+    frame = gr::LayOutViewFrame(canvas, kWidth, kHeight, *view);
+    gr::BeginPlotRanges(frame.width, frame.height, *view);
+    gr::DrawViewFrame(canvas, frame, {"Zeit t in s", "Beschleunigung in m/s^2"});
+    canvas.BeginArea(frame.left, frame.top, frame.width, frame.height);
+    gr::DrawViewGrid(canvas, frame);
+  } else {
+    frame = gr::LayOutViewFrame(canvas, kWidth, kHeight, *view);
+    frame.width = kWidth, frame.height = kHeight;
+    gr::BeginPlotRanges(kWidth, kHeight, *view);
+    gr::DrawViewGrid(canvas, frame);
+  }
   gr::DrawPlotList(canvas, list);
   if (layer) layer->Draw(canvas);
+  if (framed) {
+    const gr::PlotContents contents = gr::ReadPlotContents(list);
+    const auto marksIn = [&](const gr::PixelBox& box) {
+      return gr::MarksIn(contents, kFitTerm, box) + (layer ? layer->PixelsIn(box) : 0);
+    };
+    gr::DrawCaption(canvas, gr::QuietestCorner(gr::CaptionBox(canvas, kCaption), marksIn), kCaption);
+    canvas.EndArea();
+  }
   gr::EndPlot();
 }
 
 void RepaintBitmap(grund::PlotList& list, gr::PointsLayer* layer,
-                   const gr::PlotView* view = nullptr) {
+                   const gr::PlotView* view = nullptr, ViewStyle style = ViewStyle::kFramed) {
   QImage bitmap = platform::QtCanvas::NewBitmap(kWidth, kHeight);
   {
     platform::QtCanvas canvas(bitmap);
-    PaintScene(canvas, list, layer, view);
+    PaintScene(canvas, list, layer, view, style);
   }
   benchmark::DoNotOptimize(bitmap.constBits());
+}
+
+// A fitted view of a million points painted again: framed with titles and
+// the caption against the baseline without them.
+void RepaintFittedView(benchmark::State& st, ViewStyle style) {
+  grund::PlotList list;
+  FillCurveList(list);
+  gr::PointsLayer layer;
+  layer.SetPoints(NoisySine(kLongSeries, false));
+  gr::PlotContents contents = gr::ReadPlotContents(list);
+  contents.points = &layer.Points();
+  const gr::PlotView view = *gr::FitView(contents, kWidth);
+  RepaintBitmap(list, &layer, &view, style);
+  for (auto _ : st) RepaintBitmap(list, &layer, &view, style);
+}
+void BM_Repaint1MFittedBaseline(benchmark::State& st) {
+  RepaintFittedView(st, ViewStyle::kBaseline);
+}
+void BM_Repaint1MFittedFramedWithCaption(benchmark::State& st) {
+  RepaintFittedView(st, ViewStyle::kFramed);
 }
 
 // The specified picture: 200 marks from the plot list.
@@ -279,6 +325,8 @@ BENCHMARK(BM_BitmapFill)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint200Marks)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint200Points)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint1MPoints)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint1MFittedBaseline)->Unit(benchmark::kMicrosecond);
+BENCHMARK(BM_Repaint1MFittedFramedWithCaption)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Repaint1MPointsWithBars)->Unit(benchmark::kMicrosecond);
 BENCHMARK(BM_Pan1MPoints)->Unit(benchmark::kMillisecond);
 BENCHMARK(BM_Pan1MPointsWithBars)->Unit(benchmark::kMillisecond);

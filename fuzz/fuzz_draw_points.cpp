@@ -69,6 +69,8 @@ class BoundsCanvas : public platform::Canvas {
   void SetFont(std::string_view, int) override {}
   void SetFontColor(platform::Color) override {}
   void SetTransparentTextBackground() override {}
+  void BeginArea(int, int, int, int) override {}
+  void EndArea() override {}
   void DrawPixels(const platform::PixelBlock& block) override {
     FUZZ_CHECK(block.Holds());
     FUZZ_CHECK(block.left >= 0 && block.top >= 0 && block.left + block.width <= width_ &&

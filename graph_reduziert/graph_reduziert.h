@@ -146,9 +146,64 @@ AxisTicks ChooseTicks(double lo, double hi, int pixels, int minSpacing, int gap,
 // never "-0".
 std::string TickLabel(double value, int decimals);
 
-// Grid, axes, tick marks and numbers of a frame begun by BeginPlotRanges.
-// Axes stand at 0 where 0 is in view, else along the bottom and left edges.
-void DrawViewAxes(platform::Canvas& canvas);
+// ---------------------------------------------------------------------------
+// The frame of a user view (viewframe.cpp): numbers and titles outside the
+// data area, where no mark or curve can cover them.
+
+// Pixels from `left` and `top`, right and bottom edges exclusive.
+struct PixelBox {
+  int left = 0, top = 0, width = 0, height = 0;
+  bool Meets(const PixelBox& o) const {
+    return left < o.left + o.width && o.left < left + width && top < o.top + o.height &&
+           o.top < top + height;
+  }
+  friend bool operator==(const PixelBox&, const PixelBox&) = default;
+};
+
+// The axes' titles (UTF-8), such as "Zeit t in s".
+struct AxisTitles {
+  std::string x = "x", y = "y";
+  friend bool operator==(const AxisTitles&, const AxisTitles&) = default;
+};
+
+// The data area within the plot (left, top, width, height) and the ticks
+// chosen for it.
+struct ViewFrame {
+  int left = 0, top = 0, width = 0, height = 0;
+  AxisTicks xTicks, yTicks;
+};
+// The frame of `view` on a plot of width x height pixels in the canvas's
+// font: room for the y numbers at the left, for the x numbers and the x
+// title below, for the y title above.
+ViewFrame LayOutViewFrame(platform::Canvas& canvas, int width, int height, const PlotView& view);
+// Where DrawViewFrame put the titles, in the plot's pixels.
+struct TitleBoxes {
+  PixelBox x, y;
+};
+// The frame line around the area, tick marks pointing out of it, the
+// numbers and the titles, in the plot's pixels. The current frame must be
+// begun with the area's size (BeginPlotRanges).
+TitleBoxes DrawViewFrame(platform::Canvas& canvas, const ViewFrame& frame,
+                         const AxisTitles& titles);
+// The dotted grid at the ticks, in the area's own pixels (inside BeginArea).
+void DrawViewGrid(platform::Canvas& canvas, const ViewFrame& frame);
+
+// ---------------------------------------------------------------------------
+// The fit written into the picture (caption.cpp).
+
+// The box that holds these lines (UTF-8) with a small margin, at (0, 0).
+PixelBox CaptionBox(platform::Canvas& canvas, const std::vector<std::string>& lines);
+// The box moved into the corner of the current frame where `marksIn` counts
+// the fewest marks; of equal counts the first of top left, top right,
+// bottom left, bottom right.
+PixelBox QuietestCorner(PixelBox box, const std::function<std::int64_t(const PixelBox&)>& marksIn);
+// The pairs of `contents` whose centres lie in the box, and the columns of
+// the box (every third) where the curve `term` runs through it.
+std::int64_t MarksIn(const PlotContents& contents, std::string_view term, const PixelBox& box);
+// The lines on white in a thin grey rim.
+void DrawCaption(platform::Canvas& canvas, const PixelBox& box,
+                 const std::vector<std::string>& lines);
+
 // A small boxed note in the top right corner that `count` pairs are out of
 // view and a double click fits the view.
 void DrawOutsideHint(platform::Canvas& canvas, int count);
@@ -199,6 +254,9 @@ class PointsLayer {
   void DrawResiduals(platform::Canvas& canvas, std::string_view term);
   // CountPairsOutside of the points alone, in the current frame.
   int PairsOutside();
+  // The painted pixels of the points (discs and bars) in a box of the
+  // current frame.
+  std::int64_t PixelsIn(const PixelBox& box);
 
  private:
   const PointsReduction& Reduced();

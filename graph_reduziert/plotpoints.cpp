@@ -165,4 +165,27 @@ int PointsLayer::PairsOutside() {
   return static_cast<int>(std::min<std::int64_t>(Reduced().outside, INT32_MAX));
 }
 
+std::int64_t PointsLayer::PixelsIn(const PixelBox& box) {
+  if (Empty()) return 0;
+  const PointsReduction& r = Reduced();
+  if (!r.reduced) {
+    // Areas too large for a grid: the pairs' centres.
+    std::int64_t count = 0;
+    for (std::size_t i = 0; i < PairCount(points_); ++i) {
+      const double column = XToColumnF(points_.x[i]), row = YToRowF(points_.y[i]);
+      count += column >= box.left && column < box.left + box.width && row >= box.top &&
+               row < box.top + box.height;
+    }
+    return count;
+  }
+  const int left = std::max(box.left, 0), right = std::min(box.left + box.width, r.width);
+  const int top = std::max(box.top, 0), bottom = std::min(box.top + box.height, r.height);
+  std::int64_t count = 0;
+  for (int y = top; y < bottom; ++y)
+    for (int x = left; x < right; ++x)
+      count += r.pixels[static_cast<std::size_t>(y) * static_cast<std::size_t>(r.width) +
+                        static_cast<std::size_t>(x)] != platform::kClearPixel;
+  return count;
+}
+
 }  // namespace graph_reduziert

@@ -100,6 +100,16 @@ class Canvas {
       }
     }
   }
+  // From BeginArea on, (0, 0) is the area's top-left pixel and nothing is
+  // painted outside it; EndArea returns to the whole canvas. Areas do not nest.
+  virtual void BeginArea(int left, int top, int width, int height) = 0;
+  virtual void EndArea() = 0;
+
+  // Text in UTF-8, for the few texts beyond Latin-1 (Greek letters of a
+  // formula); the default draws the bytes as Latin-1.
+  virtual void TextOutUtf8(int x, int y, std::string_view text) { TextOut(x, y, text); }
+  virtual int TextWidthUtf8(std::string_view text) { return TextWidth(text); }
+
   // True where shapes stay shapes (an SVG or PDF file): a block of pixels
   // would be embedded there as a bitmap, so callers draw lines and discs.
   virtual bool DrawsVectors() const { return false; }

@@ -101,15 +101,18 @@ QImage QtCanvas::NewBitmap(int width, int height) {
   return image;
 }
 
-QtCanvas::QtCanvas(QImage& image) : image_(&image), bounds_(image.rect()) {
+QtCanvas::QtCanvas(QImage& image)
+    : image_(&image), bounds_(image.rect()), wholeBounds_(image.rect()) {
   if (image.isNull()) return;
   Begin(image);
 }
 
-QtCanvas::QtCanvas(QPaintDevice& device, QSize size) : bounds_(QPoint(0, 0), size) {
+QtCanvas::QtCanvas(QPaintDevice& device, QSize size, double scale)
+    : bounds_(QPoint(0, 0), size), wholeBounds_(bounds_) {
   if (bounds_.isEmpty()) return;
   Begin(device);
   if (!painter_.isActive()) return;
+  if (scale > 0 && scale != 1) painter_.scale(scale, scale);
   painter_.fillRect(bounds_, Qt::white);  // as white as a fresh bitmap
   painter_.setClipRect(bounds_);
   // Integer coordinates name pixels; a vector line runs through their centres.
@@ -225,13 +228,52 @@ void QtCanvas::SetPixel(int x, int y, Color color) {
   painter_.restore();
 }
 
-void QtCanvas::TextOut(int x, int y, std::string_view text) {
+void QtCanvas::TextOut(int x, int y, std::string_view text) { DrawText(x, y, FromLatin1(text)); }
+
+void QtCanvas::TextOutUtf8(int x, int y, std::string_view text) {
+  DrawText(x, y, QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtCanvas::DrawText(int x, int y, const QString& text) {
   if (!painter_.isActive() || std::llabs(x) > kFar || std::llabs(y) > kFar) return;
   FlushPolyline();
   painter_.save();
   painter_.setPen(fontColor_);
-  painter_.drawText(QPoint(x, y + painter_.fontMetrics().ascent()), FromLatin1(text));
+  painter_.drawText(QPoint(x, y + painter_.fontMetrics().ascent()), text);
   painter_.restore();
+}
+
+int QtCanvas::TextWidthUtf8(std::string_view text) {
+  return QFontMetrics(painter_.font(), painter_.device())
+      .horizontalAdvance(QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())));
+}
+
+void QtCanvas::BeginArea(int left, int top, int width, int height) {
+  if (!painter_.isActive()) return;
+  FlushPolyline();
+  const QPoint origin(ClampFar(left), ClampFar(top));
+  painter_.translate(origin - areaOrigin_);
+  areaOrigin_ = origin;
+  const QRect area = QRect(QPoint(0, 0), QSize(std::max(width, 0), std::max(height, 0)));
+  bounds_ = area.intersected(wholeBounds_.translated(-origin));
+  ClipTo(bounds_);
+}
+
+void QtCanvas::EndArea() {
+  if (!painter_.isActive()) return;
+  FlushPolyline();
+  painter_.translate(-areaOrigin_);
+  areaOrigin_ = QPoint();
+  bounds_ = wholeBounds_;
+  ClipTo(bounds_);
+}
+
+void QtCanvas::ClipTo(const QRect& rect) {
+  // On a vector device the coordinates stand half a pixel in, at the centres.
+  if (image_ == nullptr)
+    painter_.setClipRect(QRectF(rect).translated(-0.5, -0.5));
+  else
+    painter_.setClipRect(rect);
 }
 
 int QtCanvas::TextWidth(std::string_view text) {

@@ -33,8 +33,9 @@ class QtCanvas : public Canvas {
   explicit QtCanvas(QImage& image);
   // Paints as vectors on `device` (an SVG generator, a PDF writer) in pixel
   // units over an area of `size`; nothing is drawn outside it. Same initial
-  // state as on a bitmap.
-  QtCanvas(QPaintDevice& device, QSize size);
+  // state as on a bitmap. A scale above 1 draws the same picture larger
+  // (a print-size bitmap from the window's pixels).
+  QtCanvas(QPaintDevice& device, QSize size, double scale = 1);
   ~QtCanvas() override;
   QtCanvas(const QtCanvas&) = delete;
   QtCanvas& operator=(const QtCanvas&) = delete;
@@ -47,6 +48,11 @@ class QtCanvas : public Canvas {
   void TextOut(int x, int y, std::string_view text) override;
   int TextWidth(std::string_view text) override;
   int TextHeight(std::string_view text) override;
+
+  void BeginArea(int left, int top, int width, int height) override;
+  void EndArea() override;
+  void TextOutUtf8(int x, int y, std::string_view text) override;
+  int TextWidthUtf8(std::string_view text) override;
 
   void SetPenColor(Color color) override;
   Color PenColor() const override { return penColorValue_; }
@@ -72,9 +78,14 @@ class QtCanvas : public Canvas {
   // Draws the polyline collected from joined lines; called before anything
   // else is drawn or the pen changes.
   void FlushPolyline();
+  void DrawText(int x, int y, const QString& text);
+  // The clip of the whole canvas, or of the area within it.
+  void ClipTo(const QRect& rect);
 
   QImage* image_ = nullptr;  // the bitmap; nullptr on a vector device
-  QRect bounds_;             // the area drawn in
+  QRect bounds_;             // the area drawn in, in the current coordinates
+  QRect wholeBounds_;        // bounds_ outside any area
+  QPoint areaOrigin_;        // where the current area's (0, 0) lies
   QPainter painter_;
   QPolygonF polyline_;
   Point penPosition_;

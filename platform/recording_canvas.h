@@ -74,6 +74,20 @@ class RecordingCanvas : public Canvas {
     }
     Record("Pixels", block.left, block.top, block.width, block.height, painted);
   }
+  void BeginArea(int left, int top, int width, int height) override {
+    Record("Area", left, top, width, height);
+  }
+  void EndArea() override { calls_.push_back("EndArea"); }
+  void TextOutUtf8(int x, int y, std::string_view text) override {
+    calls_.push_back("TextUtf8 " + std::to_string(x) + " " + std::to_string(y) + " " +
+                     std::string(text));
+  }
+  // One advance per character, not per byte.
+  int TextWidthUtf8(std::string_view text) override {
+    int characters = 0;
+    for (const char c : text) characters += (static_cast<unsigned char>(c) & 0xC0) != 0x80;
+    return charWidth_ * characters;
+  }
   // Records as a vector device when set, as a bitmap otherwise (the start).
   void SetDrawsVectors(bool vectors) { drawsVectors_ = vectors; }
   bool DrawsVectors() const override { return drawsVectors_; }

@@ -163,31 +163,28 @@ ModelStatistics ComputeModelStatistics(const Model& model, std::span<const doubl
   return s;
 }
 
-std::string FormatModelStatistics(const Model& model, const ModelStatistics& s, int held) {
+std::vector<std::string> ParameterTexts(const Model& model, const ModelStatistics& s, int held) {
   const int count = std::min(model.ParameterCount(), static_cast<int>(s.values.size()));
-  const auto error = [&](int k) {
-    return k < static_cast<int>(s.standardError.size())
-               ? s.standardError[static_cast<std::size_t>(k)]
-               : kNaN;
-  };
-  std::string text;
-  if (s.summary.weighted)
-    text += statistics::ChiSquaredLines(s.summary) + "Unsicherheiten aus Δy:\n";
+  std::vector<std::string> texts;
   for (int k = 0; k < count; ++k) {
     const double value = s.values[static_cast<std::size_t>(k)];
-    text += model.ParameterName(k);
+    const double error = k < static_cast<int>(s.standardError.size())
+                             ? s.standardError[static_cast<std::size_t>(k)]
+                             : kNaN;
+    std::string text(model.ParameterName(k));
     text += " = ";
     text += k == held ? statistics::Significant(value, 10, true) + " (fest)"
-                      : FormatValueWithError(value, error(k));
-    text += '\n';
+                      : FormatValueWithError(value, error);
+    texts.push_back(std::move(text));
   }
-  text += "R² = " + statistics::RSquaredText(s.summary.rSquared);
-  text += "   RMSE = " + statistics::Significant(s.summary.rmse, 3, false);
-  if (s.summary.weighted) text += "\n(R² und RMSE ungewichtet)";
+  return texts;
+}
 
+std::vector<std::string> DerivedTexts(const Model& model, const ModelStatistics& s, int held) {
   // A quantity of the held parameter alone is as exact as that one and shows
   // no error, as the sine's period does with b held. Which ones those are: the
   // ones that a unit variance of every free parameter leaves without one.
+  const int count = std::min(model.ParameterCount(), static_cast<int>(s.values.size()));
   std::vector<DerivedQuantity> probe;
   if (held >= 0 && held < count) {
     const auto size = static_cast<std::size_t>(count);
@@ -196,14 +193,69 @@ std::string FormatModelStatistics(const Model& model, const ModelStatistics& s, 
       if (k != static_cast<std::size_t>(held)) unit[k * size + k] = 1;
     probe = model.Derived(s.values, unit);
   }
+  std::vector<std::string> texts;
   for (std::size_t q = 0; q < s.derived.size(); ++q) {
     const DerivedQuantity& quantity = s.derived[q];
     const bool exact = q < probe.size() && probe[q].uncertainty == 0;
-    text += '\n' + quantity.name + " = ";
-    text += exact ? statistics::Significant(quantity.value, 10, true)
-                  : FormatValueWithError(quantity.value, quantity.uncertainty);
+    texts.push_back(quantity.name + " = " +
+                    (exact ? statistics::Significant(quantity.value, 10, true)
+                           : FormatValueWithError(quantity.value, quantity.uncertainty)));
   }
+  return texts;
+}
+
+std::string FormatModelStatistics(const Model& model, const ModelStatistics& s, int held) {
+  std::string text;
+  if (s.summary.weighted)
+    text += statistics::ChiSquaredLines(s.summary) + "Unsicherheiten aus Δy:\n";
+  for (const std::string& line : ParameterTexts(model, s, held)) text += line + '\n';
+  text += "R² = " + statistics::RSquaredText(s.summary.rSquared);
+  text += "   RMSE = " + statistics::Significant(s.summary.rmse, 3, false);
+  if (s.summary.weighted) text += "\n(R² und RMSE ungewichtet)";
+  for (const std::string& line : DerivedTexts(model, s, held)) text += '\n' + line;
   return text;
+}
+
+std::vector<std::string> GoodnessTexts(const FitStatistics& s) {
+  using statistics::Significant;
+  std::vector<std::string> lines{"Wertepaare n = " + std::to_string(s.n),
+                                 "Freiheitsgrade ν = " + std::to_string(s.n - s.freeParameters),
+                                 "Bestimmtheitsmaß R² = " + statistics::RSquaredText(s.rSquared),
+                                 "Mittlerer Fehler RMSE = " + Significant(s.rmse, 3, false)};
+  if (s.weighted) {
+    lines.push_back("χ² = " + Significant(s.chiSquared, 3, false));
+    lines.push_back("χ²/ν = " + Significant(s.reducedChiSquared, 3, false));
+    lines.push_back("P = " + Significant(s.pValue, 2, false));
+  }
+  return lines;
+}
+
+std::vector<std::string> CaptionLines(const Model& model, const ModelStatistics& s, int held) {
+  std::vector<std::string> lines{std::string(model.Formula())};
+  for (std::string& line : ParameterTexts(model, s, held)) lines.push_back(std::move(line));
+  if (s.summary.weighted)
+    lines.push_back("χ²/ν = " + statistics::Significant(s.summary.reducedChiSquared, 3, false));
+  else
+    lines.push_back("R² = " + statistics::RSquaredText(s.summary.rSquared));
+  return lines;
+}
+
+ModelStatistics SineModelStatistics(FitMode mode, const ModelParameters& p, const FitStatistics& s) {
+  ModelStatistics m;
+  m.summary = s;
+  m.values = {p.a, p.b, p.c, p.d};
+  const FitMode effective = EffectiveMode(mode);
+  const int held = effective == FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;
+  m.standardError.assign(s.standardError.begin(), s.standardError.end());
+  // The sine's statistics keep no correlations: the variances alone, which is
+  // all its period needs.
+  m.covariance.assign(16, kNaN);
+  for (int k = 0; k < 4; ++k) {
+    const double e = m.standardError[static_cast<std::size_t>(k)];
+    m.covariance[static_cast<std::size_t>(k * 5)] = k == held ? 0 : e * e;
+  }
+  m.derived = ModelOf(ModelKind::kSine).Derived(m.values, m.covariance);
+  return m;
 }
 
 double FTestProbability(double sseSmall, int parametersSmall, double sseLarge, int parametersLarge,

@@ -44,6 +44,18 @@ ModelStatistics ComputeModelStatistics(const Model& model, std::span<const doubl
 // alone shows its value only, as the sine's period does with b held. For
 // the sine the text is FormatFitStatistics'.
 std::string FormatModelStatistics(const Model& model, const ModelStatistics& s, int held);
+// The label's pieces: "a = 2,3977 ± 0,0024" per parameter, and "τ = 1/δ =
+// 23,835 ± 0,036" per derived quantity.
+std::vector<std::string> ParameterTexts(const Model& model, const ModelStatistics& s, int held);
+std::vector<std::string> DerivedTexts(const Model& model, const ModelStatistics& s, int held);
+// n, ν, R² and RMSE, with Δy also χ², χ²/ν and P, one "name = value" each.
+std::vector<std::string> GoodnessTexts(const FitStatistics& s);
+// The fit in a few lines for the picture: the formula, the parameters as the
+// label writes them, and R² (χ²/ν where the fit is weighted by Δy).
+std::vector<std::string> CaptionLines(const Model& model, const ModelStatistics& s, int held);
+// The sine's statistics (ComputeFitStatistics) in the form of every
+// model's, its period derived from b's error as the label derives it.
+ModelStatistics SineModelStatistics(FitMode mode, const ModelParameters& p, const FitStatistics& s);
 
 // The probability that the larger model (sseLarge with parametersLarge
 // free) lowers the error of the smaller one (sseSmall, parametersSmall) this

@@ -84,6 +84,8 @@ class PixelCanvas : public platform::Canvas {
   void SetFont(std::string_view, int) override {}
   void SetFontColor(platform::Color) override {}
   void SetTransparentTextBackground() override {}
+  void BeginArea(int, int, int, int) override {}
+  void EndArea() override {}
   void DrawPixels(const platform::PixelBlock& block) override {
     ++blocks_;
     Note(block.left, block.top);

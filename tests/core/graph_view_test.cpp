@@ -208,37 +208,69 @@ TEST(PlotViewTest, TicksStepByOneTwoOrFiveWithReadableUnoverlappedLabels) {
   EXPECT_EQ(gr::ChooseTicks(1, 1, kW, 66, 14, Width).count, 0);
 }
 
-TEST(PlotViewTest, ViewAxesStandAlongTheEdgesWhenTheOriginIsOutOfView) {
-  platform::RecordingCanvas canvas;
-  gr::BeginPlotRanges(kW, kH, {1949, 1966, 10, 20});
-  gr::DrawViewAxes(canvas);
-  std::vector<std::string> texts;
-  for (const std::string& call : canvas.Calls())
-    if (call.rfind("TextOut ", 0) == 0) texts.push_back(call);
-  // x numbers just above the bottom edge, y numbers right of the left edge.
-  auto has = [&](const std::string& s) {
-    return std::find(texts.begin(), texts.end(), s) != texts.end();
-  };
-  const int row1950 = gr::XToColumn(1950);
-  EXPECT_TRUE(has("TextOut " + std::to_string(row1950 - 14) + " " +
-                  std::to_string(kH - 1 - 6 - 14) + " 1950"));
-  EXPECT_TRUE(has("TextOut 9 " + std::to_string(gr::YToRow(15) - 7) + " 15"));
-  // No two numbers overlap.
-  std::vector<std::array<int, 4>> boxes;
-  for (const std::string& t : texts) {
-    int x = 0, y = 0;
-    char label[64] = {};
-    ASSERT_EQ(std::sscanf(t.c_str(), "TextOut %d %d %63s", &x, &y, label), 3);
-    boxes.push_back({x, y, x + Width(label), y + 14});
+// The texts a recording drew, with their boxes (fixed advance, 14 high).
+struct DrawnText {
+  std::string call, text;
+  gr::PixelBox box;
+};
+std::vector<DrawnText> TextsOf(const platform::RecordingCanvas& canvas) {
+  std::vector<DrawnText> texts;
+  for (const std::string& call : canvas.Calls()) {
+    int x = 0, y = 0, consumed = 0;
+    if (std::sscanf(call.c_str(), "TextOut %d %d %n", &x, &y, &consumed) != 2 &&
+        std::sscanf(call.c_str(), "TextUtf8 %d %d %n", &x, &y, &consumed) != 2)
+      continue;
+    const std::string text = call.substr(static_cast<std::size_t>(consumed));
+    texts.push_back({call, text, {x, y, Width(text.c_str()), 14}});
   }
-  for (std::size_t i = 0; i < boxes.size(); ++i)
-    for (std::size_t j = i + 1; j < boxes.size(); ++j) {
-      const auto& a = boxes[i];
-      const auto& b = boxes[j];
-      EXPECT_FALSE(a[0] < b[2] && b[0] < a[2] && a[1] < b[3] && b[1] < a[3])
-          << texts[i] << " / " << texts[j];
+  return texts;
+}
+
+// In every view the numbers and titles stand outside the framed area (where
+// nothing drawn inside can cover them), inside the plot, and apart.
+TEST(PlotViewTest, FrameTextsStayOutsideTheAreaInsideThePlotAndApart) {
+  const std::vector<gr::PlotView> views = {
+      {1949, 1966, 10, 20}, {-8, 8, -5, 5}, {0.001, 0.0012, -3e-6, 4e-6}, {-1e6, 2e6, 1e9, 3e9}};
+  for (const gr::PlotView& v : views) {
+    SCOPED_TRACE(v.XMin);
+    platform::RecordingCanvas canvas;
+    const gr::ViewFrame frame = gr::LayOutViewFrame(canvas, kW, kH, v);
+    gr::BeginPlotRanges(frame.width, frame.height, v);
+    const gr::TitleBoxes titles = gr::DrawViewFrame(canvas, frame, {"Zeit t in s", "U in V"});
+    gr::EndPlot();
+    const gr::PixelBox area{frame.left, frame.top, frame.width, frame.height};
+    const gr::PixelBox plot{0, 0, kW, kH};
+    const std::vector<DrawnText> texts = TextsOf(canvas);
+    ASSERT_GE(texts.size(), 6u);
+    for (std::size_t i = 0; i < texts.size(); ++i) {
+      EXPECT_FALSE(texts[i].box.Meets(area)) << texts[i].call;
+      EXPECT_TRUE(texts[i].box.left >= 0 && texts[i].box.top >= 0 &&
+                  texts[i].box.left + texts[i].box.width <= kW &&
+                  texts[i].box.top + texts[i].box.height <= kH)
+          << texts[i].call;
+      for (std::size_t j = i + 1; j < texts.size(); ++j)
+        EXPECT_FALSE(texts[i].box.Meets(texts[j].box)) << texts[i].call << " / " << texts[j].call;
     }
+    EXPECT_TRUE(plot.Meets(titles.x) && plot.Meets(titles.y));
+    EXPECT_EQ(texts.back().text, "U in V");
+  }
+  // The numbers of the first view: each year under its tick, 15 beside its own.
+  platform::RecordingCanvas canvas;
+  const gr::ViewFrame frame = gr::LayOutViewFrame(canvas, kW, kH, views[0]);
+  gr::BeginPlotRanges(frame.width, frame.height, views[0]);
+  gr::DrawViewFrame(canvas, frame, {});
+  const int column1950 = frame.left + gr::XToColumn(1950);
+  const int row15 = frame.top + gr::YToRow(15);
   gr::EndPlot();
+  const std::vector<DrawnText> texts = TextsOf(canvas);
+  const auto at = [&](const std::string& text) {
+    return std::find_if(texts.begin(), texts.end(), [&](const DrawnText& t) { return t.text == text; });
+  };
+  ASSERT_NE(at("1950"), texts.end());
+  EXPECT_EQ(at("1950")->box.left, column1950 - 14);
+  ASSERT_NE(at("15"), texts.end());
+  EXPECT_EQ(at("15")->box.top, row15 - 7);
+  EXPECT_EQ(at("15")->box.left + 14 + 3 + 5, frame.left - 1);
 }
 
 }  // namespace
@@ -262,8 +294,10 @@ TEST(PlotViewTest, ViewsAtTheLimitsDrawQuickly) {
   for (const gr::PlotView& v : views) {
     ASSERT_TRUE(gr::ViewIsUsable(v));
     platform::RecordingCanvas canvas;
-    gr::BeginPlotRanges(kW, kH, v);
-    gr::DrawViewAxes(canvas);
+    const gr::ViewFrame frame = gr::LayOutViewFrame(canvas, kW, kH, v);
+    gr::BeginPlotRanges(frame.width, frame.height, v);
+    gr::DrawViewFrame(canvas, frame, {});
+    gr::DrawViewGrid(canvas, frame);
     gr::DrawPlotList(canvas, list);
     gr::DrawOutsideHint(canvas, 2);
     gr::EndPlot();
