@@ -4,6 +4,11 @@
 
 #include <QApplication>
 #include <QClipboard>
+#include <QDialog>
+#include <QDialogButtonBox>
+#include <QDoubleSpinBox>
+#include <QFormLayout>
+#include <QRadioButton>
 #include <QFileInfo>
 #include <QImage>
 #include <QListWidget>
@@ -11,6 +16,8 @@
 #include <QPdfWriter>
 #include <QSaveFile>
 #include <QSvgGenerator>
+#include <algorithm>
+#include <optional>
 #include <vector>
 
 #include "app/controls.h"
@@ -28,6 +35,7 @@ using sinusfit::ExportedResult;
 namespace {
 
 constexpr int kScreenDpi = 96;  // the plot's pixels at the size they have on screen
+constexpr double kPrintDpi = 300;
 
 void DrawSvg(TForm1& form, QSaveFile& file, QSize size) {
   QSvgGenerator svg;
@@ -88,7 +96,30 @@ QImage TForm1::PlotImage() {
   return image;
 }
 
-bool TForm1::ExportPlot(const QString& path) {
+namespace {
+
+// The picture `scale` times the window's pixels, drawn as shapes so that
+// lines, discs and texts are sharp at the larger size.
+QImage ScaledPlotImage(TForm1& form, QSize size, int width) {
+  const double scale = static_cast<double>(width) / size.width();
+  QImage image = platform::QtCanvas::NewBitmap(width, std::max(1, qRound(size.height() * scale)));
+  if (image.isNull()) return image;
+  {
+    platform::QtCanvas canvas(image, size, scale);
+    form.PaintPlot(canvas);
+  }
+  // Told only now: the texts were measured at the window's resolution.
+  const int dotsPerMeter = qRound(kPrintDpi / 0.0254);
+  image.setDotsPerMeterX(dotsPerMeter);
+  image.setDotsPerMeterY(dotsPerMeter);
+  return image;
+}
+
+}  // namespace
+
+bool TForm1::ExportPlot(const QString& path) { return ExportPlot(path, 0); }
+
+bool TForm1::ExportPlot(const QString& path, int pngWidth) {
   const QString suffix = QFileInfo(path).suffix().toLower();
   const auto fail = [&](const QString& reason) {
     ShowMessage(QStringLiteral("Das Bild %1 konnte nicht gespeichert werden:\n%2")
@@ -105,7 +136,9 @@ bool TForm1::ExportPlot(const QString& path) {
   if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
   bool drawn = true;
   if (suffix == QLatin1String("png"))
-    drawn = PlotImage().save(&file, "PNG");
+    drawn = (pngWidth > 0 && PB4->width() > 0 ? ScaledPlotImage(*this, PB4->size(), pngWidth)
+                                               : PlotImage())
+                .save(&file, "PNG");
   else if (suffix == QLatin1String("svg"))
     DrawSvg(*this, file, PB4->size());
   else
@@ -145,7 +178,46 @@ void TForm1::ExportPlotDialog() {
                      QStringLiteral("PDF-Dokument (*.pdf)")},
                     {QStringLiteral("png"), QStringLiteral("svg"), QStringLiteral("pdf")});
   const QString path = dialog.Run(lastFolder_);
-  if (!path.isEmpty()) ExportPlot(path);
+  if (path.isEmpty()) return;
+  int width = 0;
+  if (QFileInfo(path).suffix().compare(QLatin1String("png"), Qt::CaseInsensitive) == 0) {
+    const std::optional<int> asked = pngSizeAsker_ ? pngSizeAsker_() : AskPngWidth();
+    if (!asked) return;
+    width = *asked;
+  }
+  ExportPlot(path, width);
+}
+
+std::optional<int> TForm1::AskPngWidth() {
+  QDialog dialog(this);
+  dialog.setWindowTitle(QStringLiteral("Größe des Bildes"));
+  auto* layout = new QFormLayout(&dialog);
+  auto* windowSize = new QRadioButton(
+      QStringLiteral("Fenstergröße (%1 × %2 Pixel)").arg(PB4->width()).arg(PB4->height()),
+      &dialog);
+  auto* printSize = new QRadioButton(QStringLiteral("Breite für den Druck (300 dpi):"), &dialog);
+  auto* centimetres = new QDoubleSpinBox(&dialog);
+  centimetres->setRange(2, 100);
+  centimetres->setDecimals(1);
+  centimetres->setValue(16);
+  centimetres->setSuffix(QStringLiteral(" cm"));
+  windowSize->setChecked(true);
+  layout->addRow(windowSize);
+  layout->addRow(printSize, centimetres);
+  auto* buttons = new QDialogButtonBox(QDialogButtonBox::Ok | QDialogButtonBox::Cancel, &dialog);
+  layout->addRow(buttons);
+  connect(buttons, &QDialogButtonBox::accepted, &dialog, &QDialog::accept);
+  connect(buttons, &QDialogButtonBox::rejected, &dialog, &QDialog::reject);
+  connect(centimetres, &QDoubleSpinBox::valueChanged, printSize, [printSize] {
+    printSize->setChecked(true);
+  });
+  if (dialog.exec() != QDialog::Accepted) return std::nullopt;
+  if (windowSize->isChecked()) return 0;
+  return PngWidthForPrint(centimetres->value());
+}
+
+int PngWidthForPrint(double centimetres) {
+  return qRound(centimetres / 2.54 * kPrintDpi);
 }
 
 void TForm1::SaveResultsDialog() {

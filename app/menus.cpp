@@ -51,6 +51,7 @@ void TForm1::CreateActions() {
   CreateResidualsAction();
   CreateTableEditActions();
   CreateResultOrderAction();
+  CreatePictureActions();
 }
 
 void TForm1::CreateViewActions() {
@@ -191,7 +192,8 @@ void TForm1::CreateResultOrderAction() {
 void TForm1::BuildPlotMenu() {
   PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
   PB4->addActions({actionFitView_, actionDefaultView_, NewSeparator(this), actionExportPlot,
-                   actionCopyPlot, NewSeparator(this), actionShowResiduals});
+                   actionCopyPlot, actionSaveReport, NewSeparator(this), actionShowResiduals,
+                   actionResultInPlot, actionAxisTitles});
 }
 
 void TForm1::BuildTableMenu() {

@@ -204,8 +204,9 @@ void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
   columns.y = std::move(pairs.y);
   if (withSigma) columns.sigmaY = std::move(pairs.sigmaY);
   // A file with Δy shows the column; one without leaves it as it is.
-  SG4->ReplaceContents(std::move(columns), QStringLiteral("Datei öffnen"),
-                       withSigma ? std::optional<bool>(true) : std::nullopt);
+  ReplaceTable(std::move(columns), QStringLiteral("Datei öffnen"),
+               withSigma ? std::optional<bool>(true) : std::nullopt,
+               {platform::FromLatin1(pairs.xTitle), platform::FromLatin1(pairs.yTitle)});
   SG4->scrollToTop();
   Label2->setText(QString::number(taken));
   SG4->MarkUnmodified();
@@ -213,7 +214,6 @@ void TForm1::TakePairs(wertedatei::PairFile pairs, const QString& path) {
   ShowFileName(path);
   ShowPairsOnly(std::move(points));
 
-  axisTitles_ = {platform::FromLatin1(pairs.xTitle), platform::FromLatin1(pairs.yTitle)};
   QStringList notes;
   if (pairs.xIsTime) notes << QStringLiteral("x ist die Zeit %1.").arg(axisTitles_.x);
   if (!pairs.message.empty()) notes << platform::FromLatin1(pairs.message);
@@ -242,10 +242,12 @@ bool TForm1::SavePairFile(const QString& path, char separator) {
                     .arg(Quoted(path)));
     return false;
   }
-  // Δy goes with the pairs while its column is shown.
-  const std::string text =
-      SG4->SigmaColumnShown() ? wertedatei::WritePairFile(pairs.x, pairs.y, pairs.sigmaY, separator)
-                              : wertedatei::WritePairFile(pairs.x, pairs.y, separator);
+  // Δy goes with the pairs while its column is shown, the axis titles as
+  // the headings.
+  const graph_reduziert::AxisTitles titles = ShownTitles();
+  const std::string text = wertedatei::WritePairFile(
+      pairs.x, pairs.y, SG4->SigmaColumnShown() ? &pairs.sigmaY : nullptr, separator,
+      {titles.x, titles.y});
   const QString failure =
       text.empty() ? QStringLiteral("Die Wertepaare konnten nicht in Text umgesetzt werden.")
                    : WriteAtomically(path, text);

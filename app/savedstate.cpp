@@ -20,7 +20,6 @@ void TForm1::ShowFileName(const QString& path) {
 void TForm1::ForgetPairFile() {
   pairFile_.clear();
   pairFileHasMoreColumns_ = false;
-  axisTitles_ = {};
   UpdateTitle();
 }
 

@@ -8,6 +8,7 @@
 #include <string>
 #include <vector>
 
+#include "app/controls.h"
 #include "app/fitinput.h"
 #include "app/tablepairs.h"
 #include "app/tform1.h"
@@ -72,19 +73,27 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   // On the pairs the table holds, weighted where their Δy are all given.
   const FitInput input = ReadFitInput(pairs);
   const sinusfit::FitData& data = input.data;
+  const sinusfit::Model& model = sinusfit::ModelOf(record->model);
   if (record->model != sinusfit::ModelKind::kSine) {
-    const sinusfit::Model& model = sinusfit::ModelOf(record->model);
     const int held = static_cast<int>(sinusfit::EffectiveMode(record->mode)) - 2;
     const sinusfit::ModelStatistics statistics = sinusfit::ComputeModelStatistics(
         model, record->values, record->origin, held, data.x, data.y, data.sigma);
     statisticsText_ =
         QString::fromStdString(sinusfit::FormatModelStatistics(model, statistics, held));
+    shownStatistics_ = statistics;
+    shownHeld_ = held;
   } else {
     const FitStatistics statistics =
         ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);
     statisticsText_ =
         QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
+    shownStatistics_ = sinusfit::SineModelStatistics(record->mode, record->parameters, statistics);
+    const sinusfit::FitMode effective = sinusfit::EffectiveMode(record->mode);
+    shownHeld_ = effective == sinusfit::FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;
   }
+  shownModel_ = record->model;
+  captionLines_ = sinusfit::CaptionLines(model, shownStatistics_, shownHeld_);
+  if (actionResultInPlot != nullptr && actionResultInPlot->isChecked()) PB4->update();
   LabelStatistik->setText(statisticsText_);
   AppendScanHint();
 }
@@ -102,6 +111,11 @@ void TForm1::AppendScanHint() {
 
 void TForm1::ClearStatistics() {
   statisticsText_.clear();
+  if (!captionLines_.empty()) {
+    captionLines_.clear();
+    shownStatistics_ = {};
+    PB4->update();
+  }
   if (LabelStatistik != nullptr) LabelStatistik->clear();
 }
 

@@ -307,7 +307,7 @@ void TForm1::S11C() {
     examples.x.push_back(pair.x);
     examples.y.push_back(pair.y);
   }
-  SG4->ReplaceContents(std::move(examples), QStringLiteral("Beispielwerte laden"));
+  ReplaceTable(std::move(examples), QStringLiteral("Beispielwerte laden"), std::nullopt, {});
   // The examples are no file's pairs and no work of the user's.
   SG4->MarkUnmodified();
   ForgetPairFile();

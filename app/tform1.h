@@ -57,6 +57,7 @@ class PlotBox;
 class ResultListBox;
 class ValueTable;
 struct TablePairs;
+struct TableColumns;
 
 // 1 while no fit runs, 0 while one runs (a second click on Button1 during a
 // fit sets it back to 1 to stop it). Process-wide; 1 at program start and
@@ -115,12 +116,22 @@ class TForm1 : public QWidget {
   using ColumnChooser = std::function<bool(const wertedatei::PairFile&, wertedatei::ColumnChoice&)>;
   void SetColumnChooser(ColumnChooser chooser) { columnChooser_ = std::move(chooser); }
   // The titles of x and y that came with the pairs from a file (its
-  // headings and units, "t in h ab 02.11.2026 00:00" for a time column);
-  // empty for typed pairs and the examples.
+  // headings and units, "t in h ab 02.11.2026 00:00" for a time column) or
+  // that the user typed; empty for "x" and "y".
   struct AxisTitles {
     QString x, y;
+    friend bool operator==(const AxisTitles&, const AxisTitles&) = default;
   };
   const AxisTitles& Titles() const { return axisTitles_; }
+  // New titles as a step of the undo history ("Achsen beschriften…").
+  void SetTitles(const AxisTitles& titles);
+  void EditAxisTitles();
+  // "Bericht speichern…": one A4 page as PDF with the picture, the
+  // residuals, the parameters and the goodness of the shown fit.
+  bool SaveReport(const QString& path);
+  // The plot as PNG at `pngWidth` pixels across (0: PB4's size); SVG and
+  // PDF ignore it.
+  bool ExportPlot(const QString& path, int pngWidth);
   // The answer to "Änderungen an den Wertepaaren speichern?" when the window
   // closes over unsaved pairs. Replaces the question (for tests).
   enum class CloseAnswer { kSave, kDiscard, kCancel };
@@ -181,6 +192,19 @@ class TForm1 : public QWidget {
   QAction* actionFillSigma = nullptr;
   QAction* actionUndo = nullptr;
   QAction* actionRedo = nullptr;
+  // The plot's titles, the fit written into it, and the report.
+  QAction* actionAxisTitles = nullptr;    // "Achsen beschriften…"
+  QAction* actionResultInPlot = nullptr;  // "Ergebnis im Bild", checkable
+  QAction* actionSaveReport = nullptr;    // "Bericht speichern…"
+  // Asks for the axis titles; nullopt cancels. Replaces the dialog (for tests).
+  void SetTitlesAsker(std::function<std::optional<AxisTitles>(const AxisTitles&)> asker) {
+    titlesAsker_ = std::move(asker);
+  }
+  // Asks for the PNG's width in pixels (0: the window's size); nullopt
+  // cancels. Replaces the dialog (for tests).
+  void SetPngSizeAsker(std::function<std::optional<int>()> asker) {
+    pngSizeAsker_ = std::move(asker);
+  }
   // Asks for the text of "Δy für alle Zeilen…"; nothing cancels. Replaces
   // the dialog (for tests).
   using SigmaFillAsker = std::function<std::optional<QString>()>;
@@ -229,6 +253,9 @@ class TForm1 : public QWidget {
   void ShowDefaultView();  // "Standardansicht"
   // Zooms about a point of PB4 by wheel notches (upwards zooms in).
   void ZoomViewAt(QPointF position, double notches);
+  // The data area of the view shown, in PB4's pixels: the whole of PB4 in
+  // the default view, the framed area in a user view.
+  QRect ViewArea() const;
 
  protected:
   void showEvent(QShowEvent* event) override;
@@ -255,6 +282,13 @@ class TForm1 : public QWidget {
   void CreateResidualsAction();
   void CreateTableEditActions();
   void CreateResultOrderAction();
+  void CreatePictureActions();
+  // The table's contents replaced (a file, the examples) together with the
+  // axis titles that belong to them, as one step of the undo history.
+  void ReplaceTable(TableColumns columns, const QString& undoText, std::optional<bool> showSigma,
+                    const AxisTitles& titles);
+  void SaveReportDialog();
+  std::optional<int> AskPngWidth();
   void BuildPlotMenu();
   void BuildTableMenu();
   void BuildResultListMenu();
@@ -323,7 +357,11 @@ class TForm1 : public QWidget {
   // The view (view.cpp).
   void ConnectPlotGestures();
   void SetUserView(const graph_reduziert::PlotView& view);
-  void DrawViewHint(platform::Canvas& canvas) const;
+  // Draws the note about pairs out of view; returns how many are.
+  int DrawViewHint(platform::Canvas& canvas) const;
+  // "Ergebnis im Bild": the shown fit in the quietest corner of the area.
+  void DrawResultCaption(platform::Canvas& canvas, bool hintShown) const;
+  graph_reduziert::AxisTitles ShownTitles() const;
   std::string ShownTerm() const;
   // The plot list of a result: the curve, and the pairs (from their texts
   // on the usual scale, else from their numbers with any error bars).
@@ -386,9 +424,22 @@ class TForm1 : public QWidget {
   QString pairFile_;  // last opened or saved
   bool pairFileHasMoreColumns_ = false;
   AxisTitles axisTitles_;
+  // Where the last paint put the data area and the titles (PB4's pixels).
+  QRect plotArea_;
+  graph_reduziert::TitleBoxes titleBoxes_;
+  // The shown fit for "Ergebnis im Bild" (UTF-8), set with its statistics.
+  std::vector<std::string> captionLines_;
+  sinusfit::ModelStatistics shownStatistics_;
+  sinusfit::ModelKind shownModel_ = sinusfit::ModelKind::kSine;
+  int shownHeld_ = -1;
   std::function<CloseAnswer()> closeAsker_;
+  std::function<std::optional<AxisTitles>(const AxisTitles&)> titlesAsker_;
+  std::function<std::optional<int>()> pngSizeAsker_;
   ReadWatcher readWatcher_;
 };
+
+// The PNG's width in pixels for a print `centimetres` wide at 300 dpi.
+int PngWidthForPrint(double centimetres);
 
 }  // namespace app
 

@@ -7,6 +7,8 @@
 #include <QImage>
 #include <QPainter>
 #include <cmath>
+#include <cstdint>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -44,16 +46,23 @@ void TForm1::PB4Paint() {
 }
 
 void TForm1::PaintPlot(platform::Canvas& canvas) {
-  if (userView_)
-    graph_reduziert::BeginPlotRanges(PB4->width(), PB4->height(), *userView_);
-  else
-    graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
   canvas.SetTransparentTextBackground();
   canvas.SetFont("Verdana", 9);
-  if (userView_)
-    graph_reduziert::DrawViewAxes(canvas);
-  else
+  std::optional<graph_reduziert::ViewFrame> frame;
+  if (userView_) {
+    // A user view: the data framed, numbers and titles outside the frame.
+    frame = graph_reduziert::LayOutViewFrame(canvas, PB4->width(), PB4->height(), *userView_);
+    graph_reduziert::BeginPlotRanges(frame->width, frame->height, *userView_);
+    titleBoxes_ = graph_reduziert::DrawViewFrame(canvas, *frame, ShownTitles());
+    plotArea_ = QRect(frame->left, frame->top, frame->width, frame->height);
+    canvas.BeginArea(frame->left, frame->top, frame->width, frame->height);
+    graph_reduziert::DrawViewGrid(canvas, *frame);
+  } else {
+    graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
+    titleBoxes_ = {};
+    plotArea_ = PB4->rect();
     graph_reduziert::DrawAxes(canvas);
+  }
   // A closed window has released its list: the frame alone.
   if (grund::PlotList* list = PlotList()) {
     // Under the curve and the marks, so both stay whole.
@@ -65,8 +74,38 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     // Drawn like the list's marks, after its curve.
     if (!points_.Empty()) points_.Draw(canvas);
   }
-  DrawViewHint(canvas);
+  const int outside = DrawViewHint(canvas);
+  DrawResultCaption(canvas, outside > 0);
+  if (frame) canvas.EndArea();
   graph_reduziert::EndPlot();
+}
+
+graph_reduziert::AxisTitles TForm1::ShownTitles() const {
+  graph_reduziert::AxisTitles titles;
+  if (!axisTitles_.x.isEmpty()) titles.x = axisTitles_.x.toStdString();
+  if (!axisTitles_.y.isEmpty()) titles.y = axisTitles_.y.toStdString();
+  return titles;
+}
+
+void TForm1::DrawResultCaption(platform::Canvas& canvas, bool hintShown) const {
+  if (actionResultInPlot == nullptr || !actionResultInPlot->isChecked() || captionLines_.empty())
+    return;
+  const grund::PlotList* list = PlotList();
+  graph_reduziert::PlotContents contents;
+  if (list != nullptr) contents = graph_reduziert::ReadPlotContents(*list);
+  const std::string term = ShownTerm();
+  const graph_reduziert::PixelBox size = graph_reduziert::CaptionBox(canvas, captionLines_);
+  const int hintBottom = canvas.TextHeight("0") + 10;
+  const auto marksIn = [&](const graph_reduziert::PixelBox& box) {
+    std::int64_t marks = graph_reduziert::MarksIn(contents, term, box);
+    if (!points_.Empty()) marks += points_.PixelsIn(box);
+    // The note about pairs out of view stands in the top right corner.
+    if (hintShown && box.top < hintBottom && box.left + box.width > graph_reduziert::Frame.PlotWidth / 2)
+      marks = INT64_MAX / 2;
+    return marks;
+  };
+  graph_reduziert::DrawCaption(canvas, graph_reduziert::QuietestCorner(size, marksIn),
+                               captionLines_);
 }
 
 void TForm1::ConnectPlotGestures() {
@@ -77,7 +116,21 @@ void TForm1::ConnectPlotGestures() {
   connect(PB4, &PlotBox::DragStarted, this, &TForm1::StartDrag);
   connect(PB4, &PlotBox::Dragged, this, &TForm1::DragTo);
   connect(PB4, &PlotBox::DragEnded, this, [this] { dragStartView_.reset(); });
-  connect(PB4, &PlotBox::DoubleClicked, this, [this] { FitViewToData(); });
+  connect(PB4, &PlotBox::DoubleClicked, this, [this](QPointF at) {
+    // On an axis title: its dialog; anywhere else: the view fitted.
+    const QPoint p = at.toPoint();
+    const graph_reduziert::PixelBox spot{p.x(), p.y(), 1, 1};
+    if (userView_ && (titleBoxes_.x.Meets(spot) || titleBoxes_.y.Meets(spot)))
+      EditAxisTitles();
+    else
+      FitViewToData();
+  });
+}
+
+QRect TForm1::ViewArea() const {
+  // Before the first paint, and in the default view, the whole area.
+  if (!userView_ || plotArea_.isEmpty()) return PB4->rect();
+  return plotArea_;
 }
 
 graph_reduziert::PlotView TForm1::CurrentView() const {
@@ -102,7 +155,7 @@ void TForm1::FitViewToData() {
     for (std::size_t i = 0; i < pairs.x.size(); ++i)
       contents.pairs.push_back({pairs.x[i], pairs.y[i]});
   }
-  const auto view = graph_reduziert::FitView(contents, PB4->width());
+  const auto view = graph_reduziert::FitView(contents, ViewArea().width());
   if (view) {
     SetUserView(*view);
   } else {
@@ -120,8 +173,10 @@ void TForm1::ZoomViewAt(QPointF position, double notches) {
   if (!std::isfinite(notches)) return;
   notches = std::fmax(-kMaxNotches, std::fmin(kMaxNotches, notches));
   const double factor = std::pow(kZoomPerNotch, notches);
-  const auto zoomed = graph_reduziert::ZoomView(CurrentView(), PB4->width(), PB4->height(),
-                                                position.x(), position.y(), factor);
+  const QRect area = ViewArea();
+  const auto zoomed = graph_reduziert::ZoomView(CurrentView(), area.width(), area.height(),
+                                                position.x() - area.left(),
+                                                position.y() - area.top(), factor);
   if (userView_ || !(zoomed == CurrentView())) SetUserView(zoomed);
 }
 
@@ -135,16 +190,18 @@ void TForm1::DragTo(QPointF position) {
   const QPointF moved = position - dragStart_;
   if (!userView_ && moved.isNull()) return;  // a click, not a drag
   // From where the drag began, so that rounding does not add up.
+  const QRect area = ViewArea();
   SetUserView(
-      graph_reduziert::PanView(*dragStartView_, PB4->width(), PB4->height(), moved.x(), moved.y()));
+      graph_reduziert::PanView(*dragStartView_, area.width(), area.height(), moved.x(), moved.y()));
 }
 
-void TForm1::DrawViewHint(platform::Canvas& canvas) const {
+int TForm1::DrawViewHint(platform::Canvas& canvas) const {
   const grund::PlotList* list = PlotList();
-  if (list == nullptr || (list->Entries.empty() && points_.Empty())) return;
+  if (list == nullptr || (list->Entries.empty() && points_.Empty())) return 0;
   int outside = graph_reduziert::CountPairsOutside(graph_reduziert::ReadPlotContents(*list));
   if (!points_.Empty()) outside += points_.PairsOutside();
   graph_reduziert::DrawOutsideHint(canvas, outside);
+  return outside;
 }
 
 std::string TForm1::ShownTerm() const {

@@ -33,8 +33,9 @@ class MenusTest : public QObject {
     QTest::addColumn<QStringList>("entries");
     QTest::newRow("plot") << "PB4"
                           << QStringList{"actionFitView",  "actionDefaultView", "-",
-                                         "actionExportPlot", "actionCopyPlot", "-",
-                                         "actionShowResiduals"};
+                                         "actionExportPlot", "actionCopyPlot", "actionSaveReport",
+                                         "-", "actionShowResiduals", "actionResultInPlot",
+                                         "actionAxisTitles"};
     QTest::newRow("table") << "SG4"
                            << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
                                           "actionSavePairs", "actionSavePairsAs", "-", "actionUncertainties",

@@ -94,13 +94,17 @@ class PlotViewTest : public QObject {
     QVERIFY(form_->HasUserView());
     const QImage fitted = Paint();
     QCOMPARE(HintPixels(fitted), 0);
-    gr::BeginPlotRanges(783, 499, form_->CurrentView());
+    // The view fills the framed area.
+    const QRect area = form_->ViewArea();
+    QVERIFY(area.width() > 600 && area.height() > 400);
+    gr::BeginPlotRanges(area.width(), area.height(), form_->CurrentView());
     const gr::PlotContents contents = gr::ReadPlotContents(*form_->PlotList());
     QCOMPARE(static_cast<int>(contents.pairs.size()), 200);
     for (const gr::PlotPair& p : contents.pairs) {
-      const int column = gr::XToColumn(p.x);
-      const int row = gr::YToRow(p.y);
-      QVERIFY(column - 3 >= 0 && column + 4 <= 783 && row - 3 >= 0 && row + 4 <= 499);
+      const int column = area.left() + gr::XToColumn(p.x);
+      const int row = area.top() + gr::YToRow(p.y);
+      QVERIFY(column - 3 >= area.left() && column + 4 <= area.right() + 1 &&
+              row - 3 >= area.top() && row + 4 <= area.bottom() + 1);
       int aqua = 0;
       for (int dy = -2; dy <= 2; ++dy)
         for (int dx = -2; dx <= 2; ++dx) aqua += fitted.pixelColor(column + dx, row + dy) == kAqua;

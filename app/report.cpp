@@ -1,0 +1,221 @@
+// "Bericht speichern…": the shown fit on one A4 page for a lab protocol. The
+// picture as the window shows it, the residuals in a strip below it, the
+// parameters and quantities as the statistics label rounds them, the
+// goodness of the fit, the model, the file and the date. Everything is
+// drawn as text and shapes, so that a PDF reader finds and copies the text.
+
+#include <QDateTime>
+#include <QFileInfo>
+#include <QPageSize>
+#include <QPainter>
+#include <QPdfWriter>
+#include <QPicture>
+#include <QSaveFile>
+#include <algorithm>
+#include <cmath>
+#include <string>
+#include <vector>
+
+#include "app/controls.h"
+#include "app/fileaccess.h"
+#include "app/tablepairs.h"
+#include "app/tform1.h"
+#include "app/valuetable.h"
+#include "fktint/fktint.h"
+#include "platform/qtcanvas.h"
+#include "platform/qtlatin1.h"
+#include "sinusfit/sinusfit.h"
+
+namespace app {
+
+namespace {
+
+// The page in points (1/72 inch).
+constexpr double kPageWidth = 595, kPageHeight = 842;
+constexpr double kMargin = 50;
+constexpr double kContentWidth = kPageWidth - 2 * kMargin;
+constexpr double kStripHeight = 80;
+constexpr double kLine = 14;  // the height of a line of body text
+
+QFont ReportFont(double points, bool bold = false) {
+  QFont font;
+  font.setFamilies({QStringLiteral("DejaVu Sans"), QStringLiteral("Verdana")});
+  font.setStyleHint(QFont::SansSerif);
+  font.setPointSizeF(points);
+  font.setBold(bold);
+  return font;
+}
+
+// A number with a decimal comma and `digits` significant digits.
+QString Comma(double value, int digits) {
+  return QString::number(value, 'g', digits).replace(QLatin1Char('.'), QLatin1Char(','));
+}
+
+// The largest residual of each column of the strip, above and below zero.
+struct StripColumns {
+  std::vector<double> low, high;
+  double largest = 0;
+};
+
+StripColumns ResidualColumns(const TablePairs& pairs, const std::string& term,
+                             const graph_reduziert::PlotView& view, int columns) {
+  StripColumns strip;
+  strip.low.assign(static_cast<std::size_t>(columns), INFINITY);
+  strip.high.assign(static_cast<std::size_t>(columns), -INFINITY);
+  const double span = view.XMax - view.XMin;
+  for (std::size_t i = 0; i < pairs.x.size() && i < pairs.y.size(); ++i) {
+    const double at = (pairs.x[i] - view.XMin) / span * columns;
+    if (!(at >= 0 && at < columns)) continue;
+    const double fitted = fktint::EvaluateTerm(term, pairs.x[i]);
+    if (fktint::EvalError == 1 || fktint::EvalError == 2) continue;
+    const double residual = pairs.y[i] - fitted;
+    if (!std::isfinite(residual)) continue;
+    const auto c = static_cast<std::size_t>(at);
+    strip.low[c] = std::min(strip.low[c], residual);
+    strip.high[c] = std::max(strip.high[c], residual);
+    strip.largest = std::max(strip.largest, std::fabs(residual));
+  }
+  return strip;
+}
+
+void DrawResidualStrip(QPainter& painter, const QRectF& box, const StripColumns& strip) {
+  painter.setPen(QPen(Qt::black, 0.5));
+  painter.setBrush(Qt::NoBrush);
+  painter.drawRect(box);
+  const double middle = box.center().y();
+  painter.setPen(QPen(QColor(160, 160, 160), 0.5, Qt::DashLine));
+  painter.drawLine(QPointF(box.left(), middle), QPointF(box.right(), middle));
+  if (strip.largest > 0) {
+    const double scale = (box.height() / 2 - 3) / strip.largest;
+    painter.setPen(QPen(QColor(230, 80, 0), 0.6));
+    const double step = box.width() / static_cast<double>(strip.low.size());
+    for (std::size_t c = 0; c < strip.low.size(); ++c) {
+      if (!(strip.low[c] <= strip.high[c])) continue;
+      const double x = box.left() + (static_cast<double>(c) + 0.5) * step;
+      const double top = middle - strip.high[c] * scale, bottom = middle - strip.low[c] * scale;
+      painter.drawLine(QPointF(x, std::min(top, middle)), QPointF(x, std::max(bottom, middle)));
+    }
+  }
+  painter.setPen(Qt::black);
+  painter.setFont(ReportFont(7.5));
+  painter.drawText(QPointF(box.left() + 3, box.top() + 10),
+                   QStringLiteral("Residuen y − f(x), größter Betrag %1").arg(Comma(strip.largest, 3)));
+}
+
+// Lines "name = value" of the statistics as a table of two columns.
+double DrawTable(QPainter& painter, double top, const QString& heading,
+                 const std::vector<std::string>& lines) {
+  painter.setFont(ReportFont(10, true));
+  painter.drawText(QPointF(kMargin, top + 11), heading);
+  top += kLine + 2;
+  painter.setFont(ReportFont(9.5));
+  for (const std::string& line : lines) {
+    const QString text = QString::fromStdString(line);
+    const qsizetype equals = text.indexOf(QStringLiteral(" = "));
+    if (equals < 0) {
+      painter.drawText(QPointF(kMargin + 8, top + 10), text);
+    } else {
+      painter.drawText(QPointF(kMargin + 8, top + 10), text.left(equals));
+      painter.drawText(QPointF(kMargin + 150, top + 10), QStringLiteral("= ") + text.mid(equals + 3));
+    }
+    top += kLine;
+  }
+  return top + 6;
+}
+
+}  // namespace
+
+bool TForm1::SaveReport(const QString& path) {
+  const auto fail = [&](const QString& reason) {
+    ShowMessage(QStringLiteral("Der Bericht %1 konnte nicht gespeichert werden:\n%2")
+                    .arg(Quoted(path), reason));
+    return false;
+  };
+  if (captionLines_.empty())
+    return fail(QStringLiteral("Es ist kein Ergebnis gewählt. Bitte zuerst „Berechnung“ "
+                               "drücken und eine Ergebniszeile wählen."));
+  QSaveFile file(path);
+  if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
+
+  // The picture as the window draws it, kept as shapes and texts.
+  QPicture picture;
+  {
+    platform::QtCanvas canvas(picture, PB4->size());
+    PaintPlot(canvas);
+  }
+
+  QPdfWriter pdf(&file);
+  pdf.setPageSize(QPageSize(QPageSize::A4));
+  pdf.setResolution(72);
+  pdf.setPageMargins(QMarginsF(0, 0, 0, 0));
+  pdf.setTitle(QStringLiteral("Kalvento – Bericht"));
+  pdf.setCreator(QStringLiteral("Kalvento"));
+  QPainter painter(&pdf);
+  if (!painter.isActive()) {
+    file.cancelWriting();
+    return fail(QStringLiteral("Die PDF-Datei konnte nicht angelegt werden."));
+  }
+  const sinusfit::Model& model = sinusfit::ModelOf(shownModel_);
+  double top = kMargin;
+  painter.setPen(Qt::black);
+  painter.setFont(ReportFont(15, true));
+  painter.drawText(QPointF(kMargin, top + 14), QStringLiteral("Anpassung: %1")
+                                                    .arg(QString::fromUtf8(model.Formula().data())));
+  top += 24;
+  painter.setFont(ReportFont(9.5));
+  const QString source = pairFile_.isEmpty() ? QStringLiteral("eingegebene Wertepaare")
+                                             : QFileInfo(pairFile_).fileName();
+  painter.drawText(QPointF(kMargin, top + 10),
+                   QStringLiteral("Daten: %1 · Bericht vom %2")
+                       .arg(source, QDateTime::currentDateTime().toString(
+                                        QStringLiteral("dd.MM.yyyy, HH:mm 'Uhr'"))));
+  top += kLine;
+  const QString term = platform::FromLatin1(ShownTerm());
+  painter.setFont(ReportFont(8));
+  painter.drawText(QRectF(kMargin, top, kContentWidth, 2 * kLine), Qt::TextWrapAnywhere,
+                   QStringLiteral("Term: ") + term);
+  top += 2 * kLine + 4;
+
+  // The picture across the page's width, the residuals below at the same x.
+  const double scale = kContentWidth / std::max(1, PB4->width());
+  painter.save();
+  painter.translate(kMargin, top);
+  painter.scale(scale, scale);
+  painter.drawPicture(0, 0, picture);
+  painter.restore();
+  top += PB4->height() * scale + 6;
+  const QRectF area = QRectF(ViewArea());
+  const QRectF stripBox(kMargin + area.left() * scale, top, area.width() * scale, kStripHeight);
+  const TablePairs pairs = ReadNumericPairs(*SG4);
+  DrawResidualStrip(painter, stripBox,
+                    ResidualColumns(pairs, ShownTerm(), CurrentView(),
+                                    std::max(1, static_cast<int>(stripBox.width() * 2))));
+  top += kStripHeight + 14;
+
+  std::vector<std::string> parameters = sinusfit::ParameterTexts(model, shownStatistics_, shownHeld_);
+  if (shownStatistics_.summary.weighted) parameters.push_back("(Unsicherheiten aus Δy)");
+  top = DrawTable(painter, top, QStringLiteral("Parameter"), parameters);
+  const std::vector<std::string> derived =
+      sinusfit::DerivedTexts(model, shownStatistics_, shownHeld_);
+  if (!derived.empty()) top = DrawTable(painter, top, QStringLiteral("Abgeleitete Größen"), derived);
+  top = DrawTable(painter, top, QStringLiteral("Güte der Anpassung"),
+                  sinusfit::GoodnessTexts(shownStatistics_.summary));
+  (void)top;
+  painter.end();
+  if (file.error() != QFileDevice::NoError) {
+    const QString reason = file.errorString();
+    file.cancelWriting();
+    return fail(reason);
+  }
+  if (!file.commit()) return fail(file.errorString());
+  return true;
+}
+
+void TForm1::SaveReportDialog() {
+  FileDialog dialog(this, QStringLiteral("Bericht speichern"), lastFolder_, true);
+  dialog.SetFilters({QStringLiteral("PDF-Dokument (*.pdf)")}, {QStringLiteral("pdf")});
+  const QString path = dialog.Run(lastFolder_);
+  if (!path.isEmpty()) SaveReport(path);
+}
+
+}  // namespace app
