@@ -98,7 +98,7 @@ void DrawResidualStrip(QPainter& painter, const QRectF& box, const StripColumns&
   }
   painter.setPen(Qt::black);
   painter.setFont(ReportFont(7.5));
-  painter.drawText(QPointF(box.left() + 3, box.top() + 10),
+  painter.drawText(QPointF(box.left(), box.top() - 4),
                    QStringLiteral("Residuen y − f(x), größter Betrag %1").arg(Comma(strip.largest, 3)));
 }
 
@@ -180,10 +180,12 @@ bool TForm1::SaveReport(const QString& path) {
   const double scale = kContentWidth / std::max(1, PB4->width());
   painter.save();
   painter.translate(kMargin, top);
-  painter.scale(scale, scale);
+  // A picture is played back at the ratio of its resolution to the page's.
+  const double playback = static_cast<double>(pdf.logicalDpiX()) / picture.logicalDpiX();
+  painter.scale(scale / playback, scale / playback);
   painter.drawPicture(0, 0, picture);
   painter.restore();
-  top += PB4->height() * scale + 6;
+  top += PB4->height() * scale + 18;  // room for the strip's caption
   const QRectF area = QRectF(ViewArea());
   const QRectF stripBox(kMargin + area.left() * scale, top, area.width() * scale, kStripHeight);
   const TablePairs pairs = ReadNumericPairs(*SG4);
