@@ -429,6 +429,18 @@ class TForm1 : public QWidget {
   graph_reduziert::TitleBoxes titleBoxes_;
   // The shown fit for "Ergebnis im Bild" (UTF-8), set with its statistics.
   std::vector<std::string> captionLines_;
+  // Where the caption went for a picture: the view, the area, the caption's
+  // size, the note's presence and the plot list's texts (the points are
+  // forgotten whenever they are replaced).
+  struct CaptionPlace {
+    graph_reduziert::PlotView view;
+    QRect area;
+    graph_reduziert::PixelBox size;
+    bool hint = false;
+    std::vector<std::string> entries;
+    friend bool operator==(const CaptionPlace&, const CaptionPlace&) = default;
+  };
+  mutable std::optional<std::pair<CaptionPlace, graph_reduziert::PixelBox>> captionPlace_;
   sinusfit::ModelStatistics shownStatistics_;
   sinusfit::ModelKind shownModel_ = sinusfit::ModelKind::kSine;
   int shownHeld_ = -1;

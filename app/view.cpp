@@ -95,17 +95,24 @@ void TForm1::DrawResultCaption(platform::Canvas& canvas, bool hintShown) const {
   if (list != nullptr) contents = graph_reduziert::ReadPlotContents(*list);
   const std::string term = ShownTerm();
   const graph_reduziert::PixelBox size = graph_reduziert::CaptionBox(canvas, captionLines_);
-  const int hintBottom = canvas.TextHeight("0") + 10;
-  const auto marksIn = [&](const graph_reduziert::PixelBox& box) {
-    std::int64_t marks = graph_reduziert::MarksIn(contents, term, box);
-    if (!points_.Empty()) marks += points_.PixelsIn(box);
-    // The note about pairs out of view stands in the top right corner.
-    if (hintShown && box.top < hintBottom && box.left + box.width > graph_reduziert::Frame.PlotWidth / 2)
-      marks = INT64_MAX / 2;
-    return marks;
-  };
-  graph_reduziert::DrawCaption(canvas, graph_reduziert::QuietestCorner(size, marksIn),
-                               captionLines_);
+  // The corner is looked for once per view, pairs, curve and caption: a
+  // repaint of the same picture takes the place found before.
+  CaptionPlace place{CurrentView(), plotArea_, size, hintShown,
+                     list != nullptr ? list->Entries : std::vector<std::string>{}};
+  if (!(captionPlace_ && captionPlace_->first == place)) {
+    const int hintBottom = canvas.TextHeight("0") + 10;
+    const auto marksIn = [&](const graph_reduziert::PixelBox& box) {
+      std::int64_t marks = graph_reduziert::MarksIn(contents, term, box);
+      if (!points_.Empty()) marks += points_.PixelsIn(box);
+      // The note about pairs out of view stands in the top right corner.
+      if (hintShown && box.top < hintBottom &&
+          box.left + box.width > graph_reduziert::Frame.PlotWidth / 2)
+        marks = INT64_MAX / 2;
+      return marks;
+    };
+    captionPlace_.emplace(std::move(place), graph_reduziert::QuietestCorner(size, marksIn));
+  }
+  graph_reduziert::DrawCaption(canvas, captionPlace_->second, captionLines_);
 }
 
 void TForm1::ConnectPlotGestures() {
@@ -237,8 +244,10 @@ void TForm1::ShowCurveWithPairs(std::string_view term, const TablePairs& pairs,
       sinusfit::BeginResultPlotList(*list, term);
       sinusfit::EndResultPlotList(*list);
       points_.SetPoints(PointsOf(pairs));
+      captionPlace_.reset();
     } else {
       points_.SetPoints({});
+      captionPlace_.reset();
       sinusfit::BeginResultPlotList(*list, term);
       for (std::size_t i = 0; i < pairs.x.size(); ++i)
         sinusfit::AddPlotPair(*list, pairs.x[i], pairs.y[i], precision);
@@ -254,6 +263,7 @@ void TForm1::ShowPairsOnly(graph_reduziert::PlotPoints pairs) {
   // The pairs just opened, without a curve, in a view that shows them all.
   grund::ClearPlotList(*list);
   points_.SetPoints(std::move(pairs));
+  captionPlace_.reset();
   pairsOnlyShown_ = !points_.Empty();
   FitViewToData();
   PB4Paint();
@@ -264,6 +274,7 @@ void TForm1::ForgetPairsOnly() {
   if (!pairsOnlyShown_) return;
   pairsOnlyShown_ = false;
   points_.SetPoints({});
+  captionPlace_.reset();
   PB4->update();
 }
 

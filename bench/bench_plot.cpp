@@ -22,6 +22,7 @@
 #include <cstdint>
 #include <cstdio>
 #include <memory>
+#include <optional>
 
 #include "_grund/grund.h"
 #include "app/tform1.h"
@@ -159,11 +160,16 @@ void PaintScene(platform::Canvas& canvas, grund::PlotList& list, gr::PointsLayer
   gr::DrawPlotList(canvas, list);
   if (layer) layer->Draw(canvas);
   if (framed) {
-    const gr::PlotContents contents = gr::ReadPlotContents(list);
-    const auto marksIn = [&](const gr::PixelBox& box) {
-      return gr::MarksIn(contents, kFitTerm, box) + (layer ? layer->PixelsIn(box) : 0);
-    };
-    gr::DrawCaption(canvas, gr::QuietestCorner(gr::CaptionBox(canvas, kCaption), marksIn), kCaption);
+    // The window looks for the caption's corner once per picture and keeps it.
+    static std::optional<gr::PixelBox> place;
+    if (!place || place->width == 0) {
+      const gr::PlotContents contents = gr::ReadPlotContents(list);
+      const auto marksIn = [&](const gr::PixelBox& box) {
+        return gr::MarksIn(contents, kFitTerm, box) + (layer ? layer->PixelsIn(box) : 0);
+      };
+      place = gr::QuietestCorner(gr::CaptionBox(canvas, kCaption), marksIn);
+    }
+    gr::DrawCaption(canvas, *place, kCaption);
     canvas.EndArea();
   }
   gr::EndPlot();

@@ -18,7 +18,7 @@ namespace {
 
 constexpr int kPadding = 4;        // between the rim and the text
 constexpr int kCornerInset = 4;    // between the box and the area's edges
-constexpr int kCurveStride = 3;    // columns of the curve looked at
+constexpr int kCurveStride = 6;    // columns of the curve looked at
 constexpr platform::Color kRim{160, 160, 160};
 
 }  // namespace
