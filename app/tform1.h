@@ -381,6 +381,11 @@ class TForm1 : public QWidget {
   QAction* actionDefaultView_ = nullptr;
   std::optional<graph_reduziert::PlotView> userView_;
   std::optional<graph_reduziert::PlotView> dragStartView_;
+  QRect dragArea_;
+  // The view and its area that a zoom or a drag starts from.
+  std::pair<graph_reduziert::PlotView, QRect> GestureView() const;
+  // The framed data area of a user view at PB4's size.
+  QRect FrameArea(const graph_reduziert::PlotView& view) const;
   QPointF dragStart_;
 
   // Files (pairfiles.cpp, export.cpp, fileaccess.cpp).
@@ -424,8 +429,7 @@ class TForm1 : public QWidget {
   QString pairFile_;  // last opened or saved
   bool pairFileHasMoreColumns_ = false;
   AxisTitles axisTitles_;
-  // Where the last paint put the data area and the titles (PB4's pixels).
-  QRect plotArea_;
+  // Where the last paint put the titles (PB4's pixels).
   graph_reduziert::TitleBoxes titleBoxes_;
   // The shown fit for "Ergebnis im Bild" (UTF-8), set with its statistics.
   std::vector<std::string> captionLines_;
@@ -434,7 +438,7 @@ class TForm1 : public QWidget {
   // forgotten whenever they are replaced).
   struct CaptionPlace {
     graph_reduziert::PlotView view;
-    QRect area;
+    QSize plotSize;
     graph_reduziert::PixelBox size;
     bool hint = false;
     std::vector<std::string> entries;

@@ -9,6 +9,8 @@
 #include <cmath>
 #include <cstdint>
 #include <optional>
+#include <tuple>
+#include <utility>
 #include <string>
 #include <vector>
 
@@ -54,13 +56,11 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     frame = graph_reduziert::LayOutViewFrame(canvas, PB4->width(), PB4->height(), *userView_);
     graph_reduziert::BeginPlotRanges(frame->width, frame->height, *userView_);
     titleBoxes_ = graph_reduziert::DrawViewFrame(canvas, *frame, ShownTitles());
-    plotArea_ = QRect(frame->left, frame->top, frame->width, frame->height);
     canvas.BeginArea(frame->left, frame->top, frame->width, frame->height);
     graph_reduziert::DrawViewGrid(canvas, *frame);
   } else {
     graph_reduziert::BeginPlot(PB4->width(), PB4->height(), 8, -8);
     titleBoxes_ = {};
-    plotArea_ = PB4->rect();
     graph_reduziert::DrawAxes(canvas);
   }
   // A closed window has released its list: the frame alone.
@@ -97,7 +97,7 @@ void TForm1::DrawResultCaption(platform::Canvas& canvas, bool hintShown) const {
   const graph_reduziert::PixelBox size = graph_reduziert::CaptionBox(canvas, captionLines_);
   // The corner is looked for once per view, pairs, curve and caption: a
   // repaint of the same picture takes the place found before.
-  CaptionPlace place{CurrentView(), plotArea_, size, hintShown,
+  CaptionPlace place{CurrentView(), PB4->size(), size, hintShown,
                      list != nullptr ? list->Entries : std::vector<std::string>{}};
   if (!(captionPlace_ && captionPlace_->first == place)) {
     const int hintBottom = canvas.TextHeight("0") + 10;
@@ -135,9 +135,35 @@ void TForm1::ConnectPlotGestures() {
 }
 
 QRect TForm1::ViewArea() const {
-  // Before the first paint, and in the default view, the whole area.
-  if (!userView_ || plotArea_.isEmpty()) return PB4->rect();
-  return plotArea_;
+  if (!userView_) return PB4->rect();
+  return FrameArea(*userView_);
+}
+
+QRect TForm1::FrameArea(const graph_reduziert::PlotView& view) const {
+  // Laid out as PaintPlot lays it out, in the font of the window's bitmap.
+  QImage probe = platform::QtCanvas::NewBitmap(1, 1);
+  platform::QtCanvas canvas(probe);
+  canvas.SetFont("Verdana", 9);
+  const graph_reduziert::ViewFrame f =
+      graph_reduziert::LayOutViewFrame(canvas, PB4->width(), PB4->height(), view);
+  return QRect(f.left, f.top, f.width, f.height);
+}
+
+std::pair<graph_reduziert::PlotView, QRect> TForm1::GestureView() const {
+  if (userView_) return {*userView_, ViewArea()};
+  // The default picture leaves for a framed one: the part of it that the
+  // frame's area covers, so that the first zoom or drag keeps every pair
+  // where it was.
+  const int width = PB4->width(), height = PB4->height();
+  const graph_reduziert::PlotView whole = graph_reduziert::DefaultView(width, height);
+  if (width <= 0 || height <= 0) return {whole, PB4->rect()};
+  const QRect area = FrameArea(whole);
+  const double xPerPixel = (whole.XMax - whole.XMin) / width;
+  const double yPerPixel = (whole.YMax - whole.YMin) / height;
+  const graph_reduziert::PlotView part{
+      whole.XMin + area.left() * xPerPixel, whole.XMin + (area.left() + area.width()) * xPerPixel,
+      whole.YMax - (area.top() + area.height()) * yPerPixel, whole.YMax - area.top() * yPerPixel};
+  return {part, area};
 }
 
 graph_reduziert::PlotView TForm1::CurrentView() const {
@@ -180,15 +206,15 @@ void TForm1::ZoomViewAt(QPointF position, double notches) {
   if (!std::isfinite(notches)) return;
   notches = std::fmax(-kMaxNotches, std::fmin(kMaxNotches, notches));
   const double factor = std::pow(kZoomPerNotch, notches);
-  const QRect area = ViewArea();
-  const auto zoomed = graph_reduziert::ZoomView(CurrentView(), area.width(), area.height(),
+  const auto [view, area] = GestureView();
+  const auto zoomed = graph_reduziert::ZoomView(view, area.width(), area.height(),
                                                 position.x() - area.left(),
                                                 position.y() - area.top(), factor);
-  if (userView_ || !(zoomed == CurrentView())) SetUserView(zoomed);
+  if (userView_ || !(zoomed == view)) SetUserView(zoomed);
 }
 
 void TForm1::StartDrag(QPointF position) {
-  dragStartView_ = CurrentView();
+  std::tie(dragStartView_, dragArea_) = GestureView();
   dragStart_ = position;
 }
 
@@ -197,9 +223,8 @@ void TForm1::DragTo(QPointF position) {
   const QPointF moved = position - dragStart_;
   if (!userView_ && moved.isNull()) return;  // a click, not a drag
   // From where the drag began, so that rounding does not add up.
-  const QRect area = ViewArea();
-  SetUserView(
-      graph_reduziert::PanView(*dragStartView_, area.width(), area.height(), moved.x(), moved.y()));
+  SetUserView(graph_reduziert::PanView(*dragStartView_, dragArea_.width(), dragArea_.height(),
+                                       moved.x(), moved.y()));
 }
 
 int TForm1::DrawViewHint(platform::Canvas& canvas) const {

@@ -138,6 +138,20 @@ class PictureTest : public QObject {
     form_->SG4->Redo();
     QCOMPARE(form_->Titles().y, QStringLiteral("U in mV"));
 
+    // A double click on a title asks for the titles; elsewhere it fits the view.
+    int asked = 0;
+    form_->SetTitlesAsker([&](const TForm1::AxisTitles&) {
+      ++asked;
+      return std::optional<TForm1::AxisTitles>();
+    });
+    form_->PB4->repaint();
+    const QRect area = form_->ViewArea();
+    QTest::mouseDClick(form_->PB4, Qt::LeftButton, {}, QPoint(area.left() + 5, area.top() - 8));
+    QCOMPARE(asked, 1);
+    QTest::mouseDClick(form_->PB4, Qt::LeftButton, {}, area.center());
+    QCOMPARE(asked, 1);
+    QCOMPARE(form_->Titles().y, QStringLiteral("U in mV"));  // cancelled
+
     // Ctrl+S: the titles become the headings, and read back as titles.
     const QString saved = dir_.filePath(QStringLiteral("saved.csv"));
     QVERIFY(form_->SavePairFile(saved));
