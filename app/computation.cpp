@@ -177,6 +177,7 @@ std::optional<PassResult> TForm1::RunPasses(Computation& computation,
       ShowProgress(passesDone);
     return PumpEvents(self) == Pumping::kGoOn;
   };
+  scanBound_ = FrequencyScanWanted(computation.Mode()) ? BoundOnB() : 0;
   if (FrequencyScanWanted(computation.Mode())) {
     const std::optional<PassResult> scan = computation.RunScanPass(readBound, keepGoing);
     if (WindowState(self) == Pumping::kGoOn && scan) AddResultLine(computation, *scan);

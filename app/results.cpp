@@ -90,7 +90,8 @@ void TForm1::AddResultLine(const Computation& computation, const PassResult& res
   resultRecords_[result.entry] = {computation.Mode(),        result.parameters,
                                   result.error,              computation.SharedData(),
                                   computation.Precision(),   result.model,
-                                  result.values,             result.origin};
+                                  result.values,             result.origin,
+                                  scanBound_};
   if (actionSortByError != nullptr && actionSortByError->isChecked()) {
     const ListedLines lines = LinesOf(*Listbox1);
     const std::size_t at = sinusfit::ErrorInsertPosition(

@@ -87,6 +87,11 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
         ComputeFitStatistics(record->mode, record->parameters, data.x, data.y, data.sigma);
     statisticsText_ =
         QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
+    // After a scan: whether the period it found stands out of the noise.
+    if (record->scanBound > 0 && record->data != nullptr)
+      statisticsText_ += '\n' + QString::fromStdString(sinusfit::FalseAlarmText(
+                                     sinusfit::PeriodFalseAlarm(*record->data, record->error,
+                                                                record->scanBound)));
     shownStatistics_ = sinusfit::SineModelStatistics(record->mode, record->parameters, statistics);
     const sinusfit::FitMode effective = sinusfit::EffectiveMode(record->mode);
     shownHeld_ = effective == sinusfit::FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;

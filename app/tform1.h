@@ -79,6 +79,8 @@ struct ResultRecord {
   sinusfit::ModelKind model = sinusfit::ModelKind::kSine;
   std::vector<double> values;
   sinusfit::ModelOrigin origin;
+  // The bound on |b| of the frequency scan the computation ran; 0 without one.
+  double scanBound = 0;
 };
 
 class TForm1 : public QWidget {
@@ -414,6 +416,7 @@ class TForm1 : public QWidget {
   bool pairsOnlyShown_ = false;
   std::shared_ptr<sinusfit::Computation> lastComputation_;
   int computationsStarted_ = 0;
+  double scanBound_ = 0;  // of the computation running or last run
   QString statisticsText_;
   QString scanHint_;
   QString modelHint_;

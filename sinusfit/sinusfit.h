@@ -16,6 +16,7 @@
 //   model.h          the models to choose from (trend, damped) and their interface
 //   modelfit.h       the search for the models beside the sine
 //   modelstatistics.h  standard errors and derived quantities of any model
+//   significance.h   the false-alarm probability and S/N of a period
 
 #include "sinusfit/computation.h"
 #include "sinusfit/fitdata.h"
@@ -27,6 +28,7 @@
 #include "sinusfit/normalsystem.h"
 #include "sinusfit/resultexport.h"
 #include "sinusfit/resulttext.h"
+#include "sinusfit/significance.h"
 #include "sinusfit/sinefit.h"
 #include "sinusfit/textprecision.h"
 #include "sinusfit/uncertainties.h"

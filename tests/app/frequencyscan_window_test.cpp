@@ -2,6 +2,8 @@
 // passes' alone; checked, a scan pass comes first and adds its entry.
 
 #include <QCheckBox>
+#include <QLabel>
+#include <QListWidget>
 #include <QLineEdit>
 #include <QPushButton>
 #include <QRadioButton>
@@ -103,6 +105,36 @@ class FrequencyScanWindowTest : public QObject {
       // Least as printed: an alias may differ below the last decimal shown.
       for (const std::string& entry : lists[1])
         QVERIFY2(form_->FindResultRecord(entry)->error > record->error - 1e-4, entry.c_str());
+    }
+  }
+
+  // After a scan the label gives the found period's false-alarm probability:
+  // small for a clear period, "nicht signifikant" for noise; without the
+  // scan there is none.
+  void theLabelGivesTheFalseAlarmProbabilityAfterAScan() {
+    struct Case {
+      const char* name;
+      bool scan;
+      std::function<double(int)> y;
+      bool significant;
+    };
+    const Case cases[] = {
+        {"period", true, [](int i) { return 2 * std::sin(0.7 * i + 1) + 0.4 * std::sin(37.0 * i * i); }, true},
+        {"noise", true, [](int i) { return std::sin(37.0 * i * i) + std::cos(91.0 * i * i * i); }, false},
+        {"period without scan", false, [](int i) { return 2 * std::sin(0.7 * i + 1); }, true},
+    };
+    for (const Case& c : cases) {
+      init();
+      Fill(60, 1, c.y);
+      form_->CheckFrequenzsuche->setChecked(c.scan);
+      form_->D18C();
+      for (int row = 0; row < form_->Listbox1->count(); ++row)
+        if (form_->Listbox1->item(row)->font().bold()) form_->Listbox1->setCurrentRow(row);
+      form_->Listbox1Click();
+      const QString label = form_->LabelStatistik->text();
+      QVERIFY2(label.contains(QStringLiteral("FAP = ")) == c.scan, c.name);
+      if (c.scan)
+        QVERIFY2(label.contains(QStringLiteral("nicht signifikant")) != c.significant, c.name);
     }
   }
 

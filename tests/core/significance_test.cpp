@@ -1,0 +1,156 @@
+// The false-alarm probability of a period and its signal-to-noise ratio:
+// against the published approximation, on noise and on a weak signal.
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <array>
+#include <cmath>
+#include <numbers>
+#include <random>
+#include <vector>
+
+#include "sinusfit/fitdata.h"
+#include "sinusfit/significance.h"
+
+namespace {
+
+using sinusfit::FalseAlarmProbability;
+
+constexpr double kTwoPi = 2 * std::numbers::pi;
+
+// Baluev's approximation evaluated by hand (Python, math.lgamma) for x = 1 … n.
+TEST(Significance, FalseAlarmAsPublished) {
+  struct Case {
+    double z;
+    int n;
+    double maxFrequency;
+    double fap;
+  };
+  const Case cases[] = {
+      {0.19, 100, 2.0, 0.0249359355945}, {0.25, 100, 0.5, 0.000180686107928},
+      {0.3, 20, 1.0, 0.859002789998},    {0.6, 9, 3.0, 0.980782742803},
+      {0.05, 150, 5.0, 1.0},             {0.001, 1000, 50.0, 1.0},
+  };
+  for (const Case& c : cases) {
+    const double mean = (c.n + 1) / 2.0;
+    double variance = 0;
+    for (int t = 1; t <= c.n; ++t) variance += (t - mean) * (t - mean) / c.n;
+    EXPECT_NEAR(FalseAlarmProbability(c.z, c.n, c.maxFrequency, variance), c.fap, 1e-9)
+        << c.z << " " << c.n;
+  }
+  // Where it is not defined.
+  for (const auto& [z, n, f, v] : std::vector<std::array<double, 4>>{
+           {0.5, 4, 1, 1}, {-0.1, 100, 1, 1}, {1.1, 100, 1, 1}, {0.5, 100, 0, 1},
+           {0.5, 100, 1, 0}, {NAN, 100, 1, 1}, {0.5, 100, INFINITY, 1}})
+    EXPECT_TRUE(std::isnan(FalseAlarmProbability(z, n, f, v)));
+  EXPECT_EQ(FalseAlarmProbability(1, 100, 1, 10), 0);
+  EXPECT_EQ(sinusfit::FalseAlarmText(0.0007), "FAP = 0,0007");
+  EXPECT_EQ(sinusfit::FalseAlarmText(0.43), "FAP = 0,43   nicht signifikant");
+  EXPECT_EQ(sinusfit::FalseAlarmText(0.0101), "FAP = 0,0101   nicht signifikant");
+  EXPECT_EQ(sinusfit::FalseAlarmText(0.0099), "FAP = 0,0099");
+}
+
+// 150 readings at uneven times over 100 units, noise of σ = 1 and a sine.
+struct Series {
+  std::vector<double> x, y;
+};
+Series Readings(std::mt19937& random, double amplitude, double frequency) {
+  std::uniform_real_distribution<double> time(0, 100);
+  std::normal_distribution<double> noise(0, 1);
+  Series s;
+  for (int i = 0; i < 150; ++i) s.x.push_back(time(random));
+  std::sort(s.x.begin(), s.x.end());
+  for (double t : s.x) s.y.push_back(amplitude * std::sin(kTwoPi * frequency * t + 0.3) + noise(random));
+  return s;
+}
+
+// The smallest error sum of a sine with a floating mean over frequencies
+// up to maxFrequency, by brute force on a fine grid.
+double SmallestSineError(const Series& s, double maxFrequency) {
+  const std::size_t n = s.x.size();
+  double best = INFINITY;
+  for (double f = 0.002; f <= maxFrequency; f += 0.002) {
+    // Normal equations of y = p·sin + q·cos + r.
+    double m[3][4] = {};
+    for (std::size_t i = 0; i < n; ++i) {
+      const double v[3] = {std::sin(kTwoPi * f * s.x[i]), std::cos(kTwoPi * f * s.x[i]), 1};
+      for (int r = 0; r < 3; ++r) {
+        for (int c = 0; c < 3; ++c) m[r][c] += v[r] * v[c];
+        m[r][3] += v[r] * s.y[i];
+      }
+    }
+    for (int k = 0; k < 3; ++k)
+      for (int r = k + 1; r < 3; ++r) {
+        const double q = m[r][k] / m[k][k];
+        for (int c = k; c < 4; ++c) m[r][c] -= q * m[k][c];
+      }
+    double p[3];
+    for (int k = 2; k >= 0; --k) {
+      p[k] = m[k][3];
+      for (int c = k + 1; c < 3; ++c) p[k] -= m[k][c] * p[c];
+      p[k] /= m[k][k];
+    }
+    double error = 0;
+    for (std::size_t i = 0; i < n; ++i) {
+      const double r = s.y[i] - p[0] * std::sin(kTwoPi * f * s.x[i]) -
+                       p[1] * std::cos(kTwoPi * f * s.x[i]) - p[2];
+      error += r * r;
+    }
+    best = std::min(best, error);
+  }
+  return best;
+}
+
+// On noise the FAP is a probability: about 5 % of noise series fall below
+// 0,05; a weak sine (0,6 of the noise's σ) is found significant; equal Δy
+// change nothing.
+TEST(Significance, NoiseIsNotSignificantAndAWeakSineIs) {
+  std::mt19937 random(2008);
+  constexpr double kMaxFrequency = 0.5;
+  const double bound = kTwoPi * kMaxFrequency;
+  int falseAlarms = 0, significantNoise = 0;
+  constexpr int kSeries = 120;
+  for (int k = 0; k < kSeries; ++k) {
+    const Series s = Readings(random, 0, 0);
+    const sinusfit::FitData data{s.x, s.y, {}};
+    const double fap = sinusfit::PeriodFalseAlarm(data, SmallestSineError(s, kMaxFrequency), bound);
+    ASSERT_TRUE(fap >= 0 && fap <= 1);
+    falseAlarms += fap < 0.05;
+    significantNoise += fap <= sinusfit::kSignificantFap;
+  }
+  EXPECT_LE(falseAlarms, kSeries * 0.12);
+  EXPECT_GE(falseAlarms, 1);
+  EXPECT_LE(significantNoise, 4);
+
+  const Series weak = Readings(random, 0.6, 0.137);
+  const double error = SmallestSineError(weak, kMaxFrequency);
+  const sinusfit::FitData data{weak.x, weak.y, {}};
+  const double fap = sinusfit::PeriodFalseAlarm(data, error, bound);
+  EXPECT_LT(fap, sinusfit::kSignificantFap);
+  // Δy of 2 everywhere: χ² is the error over 4, the FAP the same.
+  const sinusfit::FitData weighted{weak.x, weak.y, std::vector<double>(weak.x.size(), 2.0)};
+  EXPECT_NEAR(sinusfit::PeriodFalseAlarm(weighted, error / 4, bound), fap, 1e-12);
+  // A wider range holds more chances for noise.
+  EXPECT_GT(sinusfit::PeriodFalseAlarm(data, error, 10 * bound), fap);
+}
+
+// S/N: the residual spectrum of noise has a mean amplitude near σ·√(π/n),
+// so a sine of amplitude 2 stands at about 2/(√(π/150)) ≈ 14; S/N grows
+// with the amplitude.
+TEST(Significance, SignalToNoiseAgainstTheResidualSpectrum) {
+  std::mt19937 random(1993);
+  const Series noise = Readings(random, 0, 0);
+  const double b = kTwoPi * 0.137;
+  const double expectedNoise = std::sqrt(std::numbers::pi / 150);
+  const double halfWidth = kTwoPi * 0.1;
+  const double sn = sinusfit::SignalToNoise(noise.x, noise.y, b, 2, halfWidth);
+  EXPECT_NEAR(sn, 2 / expectedNoise, 0.25 * 2 / expectedNoise);
+  EXPECT_NEAR(sinusfit::SignalToNoise(noise.x, noise.y, b, 0.4, halfWidth), sn / 5, 1e-9 * sn);
+  EXPECT_LT(sinusfit::SignalToNoise(noise.x, noise.y, b, 0.3, halfWidth),
+            sinusfit::kSignificantSignalToNoise);
+  EXPECT_TRUE(std::isnan(sinusfit::SignalToNoise({}, {}, b, 1, halfWidth)));
+  EXPECT_TRUE(std::isnan(sinusfit::SignalToNoise(noise.x, noise.y, b, 1, 0)));
+}
+
+}  // namespace
