@@ -52,6 +52,7 @@ void TForm1::CreateActions() {
   CreateTableEditActions();
   CreateResultOrderAction();
   CreatePictureActions();
+  CreatePeriodogramAction();
 }
 
 void TForm1::CreateViewActions() {
@@ -193,7 +194,7 @@ void TForm1::BuildPlotMenu() {
   PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
   PB4->addActions({actionFitView_, actionDefaultView_, NewSeparator(this), actionExportPlot,
                    actionCopyPlot, actionSaveReport, NewSeparator(this), actionShowResiduals,
-                   actionResultInPlot, actionAxisTitles});
+                   actionResultInPlot, actionAxisTitles, actionPeriodogram});
 }
 
 void TForm1::BuildTableMenu() {

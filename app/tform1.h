@@ -198,6 +198,7 @@ class TForm1 : public QWidget {
   QAction* actionAxisTitles = nullptr;    // "Achsen beschriften…"
   QAction* actionResultInPlot = nullptr;  // "Ergebnis im Bild", checkable
   QAction* actionSaveReport = nullptr;    // "Bericht speichern…"
+  QAction* actionPeriodogram = nullptr;   // "Periodogramm", checkable
   // Asks for the axis titles; nullopt cancels. Replaces the dialog (for tests).
   void SetTitlesAsker(std::function<std::optional<AxisTitles>(const AxisTitles&)> asker) {
     titlesAsker_ = std::move(asker);
@@ -285,6 +286,23 @@ class TForm1 : public QWidget {
   void CreateTableEditActions();
   void CreateResultOrderAction();
   void CreatePictureActions();
+  void CreatePeriodogramAction();
+  // The periodogram in the plot area (periodogramview.cpp).
+  bool PeriodogramShown() const;
+  void ShowPeriodogram(bool shown);
+  struct ShownSpectra {
+    sinusfit::PowerSpectrum data;
+    std::optional<sinusfit::PowerSpectrum> residuals;
+    std::vector<double> marks;  // the shown fit's b
+    std::uint32_t revision = 0;
+    std::string term;
+    double bound = 0;
+  };
+  // The spectra of the table's pairs and the shown fit's residuals up to
+  // the bound, computed anew when any of them changed; nullptr without.
+  const ShownSpectra* CurrentSpectra();
+  std::optional<graph_reduziert::PlotView> PeriodogramFitView();
+  void PaintPeriodogram(platform::Canvas& canvas);
   // The table's contents replaced (a file, the examples) together with the
   // axis titles that belong to them, as one step of the undo history.
   void ReplaceTable(TableColumns columns, const QString& undoText, std::optional<bool> showSigma,
@@ -383,6 +401,9 @@ class TForm1 : public QWidget {
   QAction* actionDefaultView_ = nullptr;
   std::optional<graph_reduziert::PlotView> userView_;
   std::optional<graph_reduziert::PlotView> dragStartView_;
+  // The pairs' view while the periodogram is shown.
+  std::optional<graph_reduziert::PlotView> otherView_;
+  std::optional<ShownSpectra> spectra_;
   QRect dragArea_;
   // The view and its area that a zoom or a drag starts from.
   std::pair<graph_reduziert::PlotView, QRect> GestureView() const;

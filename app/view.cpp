@@ -55,7 +55,10 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     // A user view: the data framed, numbers and titles outside the frame.
     frame = graph_reduziert::LayOutViewFrame(canvas, PB4->width(), PB4->height(), *userView_);
     graph_reduziert::BeginPlotRanges(frame->width, frame->height, *userView_);
-    titleBoxes_ = graph_reduziert::DrawViewFrame(canvas, *frame, ShownTitles());
+    titleBoxes_ = graph_reduziert::DrawViewFrame(
+        canvas, *frame,
+        PeriodogramShown() ? graph_reduziert::AxisTitles{"b (Kreisfrequenz)", "Leistung z"}
+                           : ShownTitles());
     canvas.BeginArea(frame->left, frame->top, frame->width, frame->height);
     graph_reduziert::DrawViewGrid(canvas, *frame);
   } else {
@@ -63,8 +66,10 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     titleBoxes_ = {};
     graph_reduziert::DrawAxes(canvas);
   }
-  // A closed window has released its list: the frame alone.
-  if (grund::PlotList* list = PlotList()) {
+  if (PeriodogramShown()) {
+    PaintPeriodogram(canvas);
+  } else if (grund::PlotList* list = PlotList()) {
+    // A closed window has released its list: the frame alone.
     // Under the curve and the marks, so both stay whole.
     if (actionShowResiduals != nullptr && actionShowResiduals->isChecked()) {
       graph_reduziert::DrawResidualLines(canvas, *list);
@@ -74,8 +79,10 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     // Drawn like the list's marks, after its curve.
     if (!points_.Empty()) points_.Draw(canvas);
   }
-  const int outside = DrawViewHint(canvas);
-  DrawResultCaption(canvas, outside > 0);
+  if (!PeriodogramShown()) {
+    const int outside = DrawViewHint(canvas);
+    DrawResultCaption(canvas, outside > 0);
+  }
   if (frame) canvas.EndArea();
   graph_reduziert::EndPlot();
 }
@@ -127,7 +134,8 @@ void TForm1::ConnectPlotGestures() {
     // On an axis title: its dialog; anywhere else: the view fitted.
     const QPoint p = at.toPoint();
     const graph_reduziert::PixelBox spot{p.x(), p.y(), 1, 1};
-    if (userView_ && (titleBoxes_.x.Meets(spot) || titleBoxes_.y.Meets(spot)))
+    if (userView_ && !PeriodogramShown() &&
+        (titleBoxes_.x.Meets(spot) || titleBoxes_.y.Meets(spot)))
       EditAxisTitles();
     else
       FitViewToData();
@@ -176,6 +184,10 @@ void TForm1::SetUserView(const graph_reduziert::PlotView& view) {
 }
 
 void TForm1::FitViewToData() {
+  if (PeriodogramShown()) {
+    if (const auto view = PeriodogramFitView()) SetUserView(*view);
+    return;
+  }
   // The pairs drawn and those in the table now (they may have been typed
   // since the last computation), with the curves drawn.
   graph_reduziert::PlotContents contents;
@@ -197,6 +209,7 @@ void TForm1::FitViewToData() {
 }
 
 void TForm1::ShowDefaultView() {
+  if (PeriodogramShown()) actionPeriodogram->setChecked(false);
   userView_.reset();
   dragStartView_.reset();
   PB4->update();

@@ -7,12 +7,14 @@
 #include <functional>
 #include <memory>
 #include <optional>
+#include <span>
 #include <string>
 #include <string_view>
 #include <vector>
 
 namespace platform {
 class Canvas;
+struct Color;
 }
 namespace grund {
 struct PlotList;
@@ -187,6 +189,14 @@ TitleBoxes DrawViewFrame(platform::Canvas& canvas, const ViewFrame& frame,
                          const AxisTitles& titles);
 // The dotted grid at the ticks, in the area's own pixels (inside BeginArea).
 void DrawViewGrid(platform::Canvas& canvas, const ViewFrame& frame);
+
+// ---------------------------------------------------------------------------
+// A periodogram (spectrum.cpp): power[k] at x = (k + 1)·step, as a line
+// reduced per pixel column (the range of each column's samples), in the
+// current frame; and a dotted vertical line marking a found frequency.
+void DrawSpectrum(platform::Canvas& canvas, std::span<const double> power, double step,
+                  platform::Color color);
+void DrawFrequencyMark(platform::Canvas& canvas, double b, platform::Color color);
 
 // ---------------------------------------------------------------------------
 // The fit written into the picture (caption.cpp).

@@ -87,7 +87,7 @@ TitleBoxes DrawViewFrame(Canvas& canvas, const ViewFrame& frame, const AxisTitle
   for (int i = 0; i < frame.xTicks.count; ++i) {
     const double value = frame.xTicks.Value(i);
     const int column = XToColumn(value);
-    if (column < 0 || column >= frame.width) continue;
+    if (column < 0 || column > frame.width) continue;
     canvas.MoveTo(frame.left + column, bottom);
     canvas.LineTo(frame.left + column, bottom + kTick + 1);
     const std::string label = TickLabel(value, frame.xTicks.decimals);
@@ -99,7 +99,7 @@ TitleBoxes DrawViewFrame(Canvas& canvas, const ViewFrame& frame, const AxisTitle
   for (int i = 0; i < frame.yTicks.count; ++i) {
     const double value = frame.yTicks.Value(i);
     const int row = YToRow(value);
-    if (row < 0 || row >= frame.height) continue;
+    if (row < 0 || row > frame.height) continue;  // the bottom edge is the frame's line
     canvas.MoveTo(left, frame.top + row);
     canvas.LineTo(left - kTick - 1, frame.top + row);
     const std::string label = TickLabel(value, frame.yTicks.decimals);

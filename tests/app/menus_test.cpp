@@ -35,7 +35,7 @@ class MenusTest : public QObject {
                           << QStringList{"actionFitView",  "actionDefaultView", "-",
                                          "actionExportPlot", "actionCopyPlot", "actionSaveReport",
                                          "-", "actionShowResiduals", "actionResultInPlot",
-                                         "actionAxisTitles"};
+                                         "actionAxisTitles", "actionPeriodogram"};
     QTest::newRow("table") << "SG4"
                            << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
                                           "actionSavePairs", "actionSavePairsAs", "-", "actionUncertainties",

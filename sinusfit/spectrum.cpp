@@ -1,0 +1,47 @@
+#include "sinusfit/spectrum.h"
+
+#include <algorithm>
+#include <cmath>
+
+#include "sinusfit/fastperiodogram.h"
+#include "sinusfit/frequencyscan.h"
+#include "sinusfit/longseries.h"
+#include "sinusfit/periodogram.h"
+
+namespace sinusfit {
+
+std::optional<PowerSpectrum> ComputePowerSpectrum(const FitData& data, double bound,
+                                                  const std::function<bool()>& keepGoing) {
+  const std::size_t n = std::min(data.x.size(), data.y.size());
+  const std::vector<double> x(data.x.begin(), data.x.begin() + static_cast<std::ptrdiff_t>(n));
+  const std::vector<double> y(data.y.begin(), data.y.begin() + static_cast<std::ptrdiff_t>(n));
+  const bool longSeries = n > kTablePairs;
+  FrequencyGrid grid = ScanGrid(FitMode::kAllFree, x, bound);
+  if (grid.count == 0) return std::nullopt;
+  const scan::ShiftedPairs pairs = scan::Shift(x, y, WeightsOf(data));
+  double largest = 0;
+  for (const double v : pairs.x) largest = std::max(largest, std::fabs(v));
+  if (longSeries) {
+    // Long series: the fast periodogram's grid, as their scan takes it.
+    const auto [low, high] = std::minmax_element(x.begin(), x.end());
+    const FrequencyGrid fast =
+        scan::GridUpTo(*high - *low, bound, kLongScanOversampling, kScanMaxTrials);
+    if (scan::FastPeriodogramTakes(largest, fast)) grid = fast;
+  }
+  const scan::Periodogram periodogram(FitMode::kAllFree, 0, pairs);
+  std::vector<double> residual;
+  const bool done =
+      scan::FastPeriodogramTakes(largest, grid) && scan::FastPeriodogramPays(n, grid.count)
+          ? scan::FastScanPeriodogram(pairs, grid, periodogram, residual, keepGoing)
+          : scan::ScanPeriodogram(pairs, grid, periodogram, residual, keepGoing);
+  if (!done) return std::nullopt;
+  PowerSpectrum spectrum;
+  spectrum.step = grid.step;
+  spectrum.power.resize(residual.size());
+  const double baseline = periodogram.Baseline();
+  for (std::size_t k = 0; k < residual.size(); ++k)
+    spectrum.power[k] = baseline > 0 ? std::clamp(1 - residual[k] / baseline, 0.0, 1.0) : 0;
+  return spectrum;
+}
+
+}  // namespace sinusfit
