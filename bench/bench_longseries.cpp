@@ -111,6 +111,18 @@ void MicrovoltsHighBound(benchmark::State& state) {
   RunComputation(state, Microvolts(), 1000, true);
 }
 
+// The periodogram view of the same recording over 10⁵ trial values of b
+// (the bound 4π, at 5 trial values per 2π/span), against one computation.
+void Recording100HzSpectrum(benchmark::State& state) {
+  const sinusfit::FitData data = Recording(1000000);
+  for (auto _ : state) {
+    const auto spectrum =
+        sinusfit::ComputePowerSpectrum(data, 4 * M_PI, [] { return true; });
+    benchmark::DoNotOptimize(spectrum);
+    state.counters["trials"] = spectrum ? static_cast<double>(spectrum->power.size()) : 0;
+  }
+}
+
 // One sweep of the loops over a million pairs, the unit of every cost above.
 void SweepNormalSums(benchmark::State& state) {
   const sinusfit::FitData data = Recording(1000000);
@@ -129,6 +141,11 @@ void SweepTermResidual(benchmark::State& state) {
 void PrintSummary(const bench_support::TimesReporter& times) {
   const double yardstick = times.Seconds("BM_ComputationWithScan/200");
   if (!(yardstick > 0)) return;
+  const double computation = times.Seconds("BM_Recording100Hz/scan:0");
+  const double spectrum = times.Seconds("BM_Recording100HzSpectrum");
+  if (computation > 0 && spectrum > 0)
+    std::printf("\nThe periodogram of the 100-Hz recording over 10^5 values of b: %.2fx its "
+                "computation without the scan\n", spectrum / computation);
   std::printf("\nEach as a multiple of the 200-pair computation (%.1f ms):\n", yardstick * 1e3);
   for (const char* name :
        {"BM_ComputationWithScan/100000", "BM_ComputationWithScan/1000000",
@@ -148,6 +165,8 @@ BENCHMARK(Recording100Hz)->Name("BM_Recording100Hz")->ArgName("scan")->Arg(0)->A
     ->Unit(benchmark::kMillisecond)->Iterations(1);
 BENCHMARK(Recording100HzHighBound)->Name("BM_Recording100HzHighBound")
     ->Unit(benchmark::kMillisecond)->Iterations(1);
+BENCHMARK(Recording100HzSpectrum)->Name("BM_Recording100HzSpectrum")
+    ->Unit(benchmark::kMillisecond);
 BENCHMARK(UnevenLoggerWithScan)->Name("BM_UnevenLoggerWithScan")->Unit(benchmark::kMillisecond);
 BENCHMARK(MicrovoltsHighBound)->Name("BM_MicrovoltsHighBound")->Unit(benchmark::kMillisecond);
 
