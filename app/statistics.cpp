@@ -3,16 +3,20 @@
 // sinusfit's fit statistics; this only wires them to the window.
 
 #include <QLabel>
+#include <QListWidget>
 #include <QScrollArea>
 #include <QScrollBar>
+#include <cmath>
 #include <string>
 #include <vector>
 
+#include "_grund/grund.h"
 #include "app/controls.h"
 #include "app/fitinput.h"
 #include "app/tablepairs.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
+#include "platform/qtlatin1.h"
 #include "sinusfit/sinusfit.h"
 
 namespace app {
@@ -88,10 +92,7 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
     statisticsText_ =
         QString::fromStdString(FormatFitStatistics(record->mode, record->parameters, statistics));
     // After a scan: whether the period it found stands out of the noise.
-    if (record->scanBound > 0 && record->data != nullptr)
-      statisticsText_ += '\n' + QString::fromStdString(sinusfit::FalseAlarmText(
-                                     sinusfit::PeriodFalseAlarm(*record->data, record->error,
-                                                                record->scanBound)));
+    if (record->scanBound > 0 && record->data != nullptr) statisticsText_ += FoundPeriodText(*record);
     shownStatistics_ = sinusfit::SineModelStatistics(record->mode, record->parameters, statistics);
     const sinusfit::FitMode effective = sinusfit::EffectiveMode(record->mode);
     shownHeld_ = effective == sinusfit::FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;
@@ -101,6 +102,24 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   if (actionResultInPlot != nullptr && actionResultInPlot->isChecked()) PB4->update();
   LabelStatistik->setText(statisticsText_);
   AppendScanHint();
+}
+
+QString TForm1::FoundPeriodText(const ResultRecord& shown) const {
+  // The period found is the best line, the bold one (of equal errors the
+  // lowest |b|, so not an alias): the highest peak the scan searched.
+  const ResultRecord* best = &shown;
+  for (int row = 0; row < Listbox1->count(); ++row) {
+    const QListWidgetItem* item = Listbox1->item(row);
+    if (!item->font().bold()) continue;
+    const ResultRecord* bold = FindResultRecord(platform::ToLatin1(item->text()));
+    if (bold != nullptr && bold->data == shown.data && bold->model == sinusfit::ModelKind::kSine)
+      best = bold;
+  }
+  const double fap = sinusfit::PeriodFalseAlarm(*best->data, best->error, best->scanBound);
+  return QStringLiteral("\nFrequenzsuche: b = %1   %2")
+      .arg(QString::fromStdString(grund::FormatPoint(std::fabs(best->parameters.b), 1, 6))
+               .replace(QLatin1Char('.'), QLatin1Char(',')),
+           QString::fromStdString(sinusfit::FalseAlarmText(fap)));
 }
 
 void TForm1::AppendScanHint() {

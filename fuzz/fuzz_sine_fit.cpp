@@ -398,6 +398,9 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(!asked || longSeries);  // on the table's pairs a pass never asks
     CheckResult(*pass, computation, bound);
     if (longSeries) CheckTrueError(*pass, pairs);
+    // The pass's period judged as if a scan up to the bound had found it.
+    const double fap = sinusfit::PeriodFalseAlarm(pairs, pass->error, bound);
+    FUZZ_CHECK(std::isnan(fap) || (fap >= 0 && fap <= 1));
     CheckStatistics(computation.Mode(), pass->parameters, pairs);
     for (const double v : x) computation.FittedValueText(pass->term, v);
     FUZZ_CHECK(fktint::EvalError <= 4);
@@ -411,6 +414,16 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     const double scanBound =
         longSeries ? LongScanBound(x, bound) : CheckGrid(computation.Mode(), x, bound);
     CheckScan(computation, scanBound, stopAfter, pairs);
+    timer.Check();
+  }
+  if (sinusfit::EffectiveMode(computation.Mode()) != FitMode::kFixedB) {
+    // The periodogram to look at, on the grid the scan searched (and in
+    // about its time): a power from 0 to 1.
+    const fuzz::InputTimer timer(1 + n / kPairsPerUnit);
+    const double scanBound =
+        longSeries ? LongScanBound(x, bound) : CheckGrid(computation.Mode(), x, bound);
+    if (const auto spectrum = sinusfit::ComputePowerSpectrum(pairs, scanBound, [] { return true; }))
+      for (const double z : spectrum->power) FUZZ_CHECK(std::isnan(z) || (z >= 0 && z <= 1));
     timer.Check();
   }
   if (longSeries && stopAfter) {

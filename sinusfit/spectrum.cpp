@@ -10,15 +10,29 @@
 
 namespace sinusfit {
 
+namespace {
+
+bool FastWay(double largestX, std::size_t n, const FrequencyGrid& grid) {
+  return scan::FastPeriodogramTakes(largestX, grid) && scan::FastPeriodogramPays(n, grid.count);
+}
+
+}  // namespace
+
 std::optional<PowerSpectrum> ComputePowerSpectrum(const FitData& data, double bound,
                                                   const std::function<bool()>& keepGoing) {
   const std::size_t n = std::min(data.x.size(), data.y.size());
   const std::vector<double> x(data.x.begin(), data.x.begin() + static_cast<std::ptrdiff_t>(n));
   const std::vector<double> y(data.y.begin(), data.y.begin() + static_cast<std::ptrdiff_t>(n));
   const bool longSeries = n > kTablePairs;
+  // As the scan: nothing where a value is not a number.
+  if (!std::all_of(y.begin(), y.end(), [](double v) { return std::isfinite(v); }))
+    return std::nullopt;
   FrequencyGrid grid = ScanGrid(FitMode::kAllFree, x, bound);
   if (grid.count == 0) return std::nullopt;
   const scan::ShiftedPairs pairs = scan::Shift(x, y, WeightsOf(data));
+  if (!std::isfinite(pairs.syy) || !std::isfinite(pairs.xMean) ||
+      !std::isfinite(pairs.weightSum) || !(pairs.weightSum > 0))
+    return std::nullopt;
   double largest = 0;
   for (const double v : pairs.x) largest = std::max(largest, std::fabs(v));
   if (longSeries) {
@@ -26,14 +40,15 @@ std::optional<PowerSpectrum> ComputePowerSpectrum(const FitData& data, double bo
     const auto [low, high] = std::minmax_element(x.begin(), x.end());
     const FrequencyGrid fast =
         scan::GridUpTo(*high - *low, bound, kLongScanOversampling, kScanMaxTrials);
-    if (scan::FastPeriodogramTakes(largest, fast)) grid = fast;
+    if (FastWay(largest, n, fast)) grid = fast;
   }
   const scan::Periodogram periodogram(FitMode::kAllFree, 0, pairs);
   std::vector<double> residual;
-  const bool done =
-      scan::FastPeriodogramTakes(largest, grid) && scan::FastPeriodogramPays(n, grid.count)
-          ? scan::FastScanPeriodogram(pairs, grid, periodogram, residual, keepGoing)
-          : scan::ScanPeriodogram(pairs, grid, periodogram, residual, keepGoing);
+  // The direct way only over ScanGrid's grid, whose length is bounded by
+  // the work it takes.
+  const bool done = FastWay(largest, n, grid)
+                        ? scan::FastScanPeriodogram(pairs, grid, periodogram, residual, keepGoing)
+                        : scan::ScanPeriodogram(pairs, grid, periodogram, residual, keepGoing);
   if (!done) return std::nullopt;
   PowerSpectrum spectrum;
   spectrum.step = grid.step;

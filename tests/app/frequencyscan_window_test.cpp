@@ -133,6 +133,9 @@ class FrequencyScanWindowTest : public QObject {
       form_->Listbox1Click();
       const QString label = form_->LabelStatistik->text();
       QVERIFY2(label.contains(QStringLiteral("FAP = ")) == c.scan, c.name);
+      // The period the scan found, whichever line is shown.
+      if (c.scan && c.significant)
+        QVERIFY2(label.contains(QStringLiteral("Frequenzsuche: b = 0,7")), qPrintable(label));
       if (c.scan)
         QVERIFY2(label.contains(QStringLiteral("nicht signifikant")) != c.significant, c.name);
     }
