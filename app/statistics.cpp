@@ -116,7 +116,7 @@ QString TForm1::FoundPeriodText(const ResultRecord& shown) const {
       best = bold;
   }
   const double fap = sinusfit::PeriodFalseAlarm(*best->data, best->error, best->scanBound);
-  return QStringLiteral("\nFrequenzsuche: b = %1   %2")
+  return QStringLiteral("\nFrequenzsuche: b = %1\n%2")
       .arg(QString::fromStdString(grund::FormatPoint(std::fabs(best->parameters.b), 1, 6))
                .replace(QLatin1Char('.'), QLatin1Char(',')),
            QString::fromStdString(sinusfit::FalseAlarmText(fap)));

@@ -372,7 +372,7 @@ class TForm1 : public QWidget {
   void BuildStatistics(QWidget* panel);
   void ShowStatistics(const std::string& entry, const TablePairs& pairs);
   void AppendScanHint();
-  // "Frequenzsuche: b = 0,860808   FAP = 0,0012" for a line of a computation
+  // "Frequenzsuche: b = 0,860808" and "FAP = 0,0012" for a line of a computation
   // that scanned.
   QString FoundPeriodText(const ResultRecord& shown) const;
   void ClearStatistics();
