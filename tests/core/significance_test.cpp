@@ -12,6 +12,7 @@
 
 #include "sinusfit/fitdata.h"
 #include "sinusfit/significance.h"
+#include "sinusfit/spectrum.h"
 
 namespace {
 
@@ -65,41 +66,13 @@ Series Readings(std::mt19937& random, double amplitude, double frequency) {
   return s;
 }
 
-// The smallest error sum of a sine with a floating mean over frequencies
-// up to maxFrequency, by brute force on a fine grid.
-double SmallestSineError(const Series& s, double maxFrequency) {
-  const std::size_t n = s.x.size();
-  double best = INFINITY;
-  for (double f = 0.002; f <= maxFrequency; f += 0.002) {
-    // Normal equations of y = p·sin + q·cos + r.
-    double m[3][4] = {};
-    for (std::size_t i = 0; i < n; ++i) {
-      const double v[3] = {std::sin(kTwoPi * f * s.x[i]), std::cos(kTwoPi * f * s.x[i]), 1};
-      for (int r = 0; r < 3; ++r) {
-        for (int c = 0; c < 3; ++c) m[r][c] += v[r] * v[c];
-        m[r][3] += v[r] * s.y[i];
-      }
-    }
-    for (int k = 0; k < 3; ++k)
-      for (int r = k + 1; r < 3; ++r) {
-        const double q = m[r][k] / m[k][k];
-        for (int c = k; c < 4; ++c) m[r][c] -= q * m[k][c];
-      }
-    double p[3];
-    for (int k = 2; k >= 0; --k) {
-      p[k] = m[k][3];
-      for (int c = k + 1; c < 3; ++c) p[k] -= m[k][c] * p[c];
-      p[k] /= m[k][k];
-    }
-    double error = 0;
-    for (std::size_t i = 0; i < n; ++i) {
-      const double r = s.y[i] - p[0] * std::sin(kTwoPi * f * s.x[i]) -
-                       p[1] * std::cos(kTwoPi * f * s.x[i]) - p[2];
-      error += r * r;
-    }
-    best = std::min(best, error);
-  }
-  return best;
+// The smallest error sum of a sine with a floating mean over angular
+// frequencies up to bound: the highest peak of the periodogram.
+double SmallestSineError(const sinusfit::FitData& data, double bound) {
+  const auto spectrum = sinusfit::ComputePowerSpectrum(data, bound, [] { return true; });
+  if (!spectrum) return NAN;
+  const double highest = *std::max_element(spectrum->power.begin(), spectrum->power.end());
+  return sinusfit::FlatLineError(data) * (1 - highest);
 }
 
 // On noise the FAP is a probability: about 5 % of noise series fall below
@@ -114,7 +87,7 @@ TEST(Significance, NoiseIsNotSignificantAndAWeakSineIs) {
   for (int k = 0; k < kSeries; ++k) {
     const Series s = Readings(random, 0, 0);
     const sinusfit::FitData data{s.x, s.y, {}};
-    const double fap = sinusfit::PeriodFalseAlarm(data, SmallestSineError(s, kMaxFrequency), bound);
+    const double fap = sinusfit::PeriodFalseAlarm(data, SmallestSineError(data, bound), bound);
     ASSERT_TRUE(fap >= 0 && fap <= 1);
     falseAlarms += fap < 0.05;
     significantNoise += fap <= sinusfit::kSignificantFap;
@@ -124,8 +97,8 @@ TEST(Significance, NoiseIsNotSignificantAndAWeakSineIs) {
   EXPECT_LE(significantNoise, 4);
 
   const Series weak = Readings(random, 0.6, 0.137);
-  const double error = SmallestSineError(weak, kMaxFrequency);
   const sinusfit::FitData data{weak.x, weak.y, {}};
+  const double error = SmallestSineError(data, bound);
   const double fap = sinusfit::PeriodFalseAlarm(data, error, bound);
   EXPECT_LT(fap, sinusfit::kSignificantFap);
   // Δy of 2 everywhere: χ² is the error over 4, the FAP the same.
