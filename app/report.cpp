@@ -11,8 +11,10 @@
 #include <QPdfWriter>
 #include <QPicture>
 #include <QSaveFile>
+#include <QScopeGuard>
 #include <algorithm>
 #include <cmath>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -138,6 +140,11 @@ bool TForm1::SaveReport(const QString& path) {
   if (!file.open(QIODevice::WriteOnly)) return fail(file.errorString());
 
   // The picture as the window draws it, kept as shapes and texts.
+  // A protocol wants the framed picture with titles: the default picture
+  // makes way for the view fitted to the data while the page is drawn.
+  const std::optional<graph_reduziert::PlotView> keptView = userView_;
+  if (!userView_ && !PeriodogramShown()) userView_ = FittedView();
+  const auto restoreView = qScopeGuard([&] { userView_ = keptView; });
   QPicture picture;
   {
     platform::QtCanvas canvas(picture, PB4->size());

@@ -259,6 +259,9 @@ class TForm1 : public QWidget {
   // The data area of the view shown, in PB4's pixels: the whole of PB4 in
   // the default view, the framed area in a user view.
   QRect ViewArea() const;
+  // The view "An Daten anpassen" gives the pairs and curves; nullopt
+  // without a usable pair.
+  std::optional<graph_reduziert::PlotView> FittedView() const;
 
  protected:
   void showEvent(QShowEvent* event) override;

@@ -188,6 +188,14 @@ void TForm1::FitViewToData() {
     if (const auto view = PeriodogramFitView()) SetUserView(*view);
     return;
   }
+  if (const auto view = FittedView()) {
+    SetUserView(*view);
+  } else {
+    ShowDefaultView();  // nothing to show: the familiar frame
+  }
+}
+
+std::optional<graph_reduziert::PlotView> TForm1::FittedView() const {
   // The pairs drawn and those in the table now (they may have been typed
   // since the last computation), with the curves drawn.
   graph_reduziert::PlotContents contents;
@@ -200,12 +208,7 @@ void TForm1::FitViewToData() {
     for (std::size_t i = 0; i < pairs.x.size(); ++i)
       contents.pairs.push_back({pairs.x[i], pairs.y[i]});
   }
-  const auto view = graph_reduziert::FitView(contents, ViewArea().width());
-  if (view) {
-    SetUserView(*view);
-  } else {
-    ShowDefaultView();  // nothing to show: the familiar frame
-  }
+  return graph_reduziert::FitView(contents, ViewArea().width());
 }
 
 void TForm1::ShowDefaultView() {

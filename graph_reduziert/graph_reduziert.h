@@ -208,7 +208,7 @@ PixelBox CaptionBox(platform::Canvas& canvas, const std::vector<std::string>& li
 // bottom left, bottom right.
 PixelBox QuietestCorner(PixelBox box, const std::function<std::int64_t(const PixelBox&)>& marksIn);
 // The pairs of `contents` whose centres lie in the box, and the columns of
-// the box (every third) where the curve `term` runs through it.
+// the box (every sixth) where the curve `term` runs through it.
 std::int64_t MarksIn(const PlotContents& contents, std::string_view term, const PixelBox& box);
 // The lines on white in a thin grey rim.
 void DrawCaption(platform::Canvas& canvas, const PixelBox& box,

@@ -266,6 +266,15 @@ class PictureTest : public QObject {
                                  "Bestimmtheitsmaß R² =", "Mittlerer Fehler RMSE =", "Periode",
                                  "Residuen", "Time in s", "y = a sin (bx + c) + d"})
       QVERIFY2(text.contains(QString::fromUtf8(expected)), expected);
+
+    // From the default picture the page takes the fitted, titled view, and
+    // the window keeps its own.
+    form_->ShowDefaultView();
+    QVERIFY(form_->SaveReport(path));
+    reader.start(QStringLiteral("pdftotext"), {path, QStringLiteral("-")});
+    QVERIFY(reader.waitForFinished(20000));
+    QVERIFY(QString::fromUtf8(reader.readAllStandardOutput()).contains(QStringLiteral("Time in s")));
+    QVERIFY(!form_->HasUserView());
   }
 
   // PNG at the window's size or at a print width of 300 dpi.
