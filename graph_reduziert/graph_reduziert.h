@@ -191,7 +191,7 @@ TitleBoxes DrawViewFrame(platform::Canvas& canvas, const ViewFrame& frame,
 void DrawViewGrid(platform::Canvas& canvas, const ViewFrame& frame);
 
 // ---------------------------------------------------------------------------
-// A periodogram (spectrum.cpp): power[k] at x = (k + 1)·step, as a line
+// A periodogram (powercurve.cpp): power[k] at x = (k + 1)·step, as a line
 // reduced per pixel column (the range of each column's samples), in the
 // current frame; and a dotted vertical line marking a found frequency.
 void DrawSpectrum(platform::Canvas& canvas, std::span<const double> power, double step,

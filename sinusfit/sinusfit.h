@@ -17,7 +17,7 @@
 //   modelfit.h       the search for the models beside the sine
 //   modelstatistics.h  standard errors and derived quantities of any model
 //   significance.h   the false-alarm probability and S/N of a period
-//   spectrum.h       the periodogram to look at
+//   powercurve.h       the periodogram to look at
 
 #include "sinusfit/computation.h"
 #include "sinusfit/fitdata.h"
@@ -30,7 +30,7 @@
 #include "sinusfit/resultexport.h"
 #include "sinusfit/resulttext.h"
 #include "sinusfit/significance.h"
-#include "sinusfit/spectrum.h"
+#include "sinusfit/powercurve.h"
 #include "sinusfit/sinefit.h"
 #include "sinusfit/textprecision.h"
 #include "sinusfit/uncertainties.h"

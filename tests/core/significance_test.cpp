@@ -12,7 +12,7 @@
 
 #include "sinusfit/fitdata.h"
 #include "sinusfit/significance.h"
-#include "sinusfit/spectrum.h"
+#include "sinusfit/powercurve.h"
 
 namespace {
 

@@ -1,4 +1,4 @@
-#include "sinusfit/spectrum.h"
+#include "sinusfit/powercurve.h"
 
 #include <algorithm>
 #include <cmath>
