@@ -30,6 +30,7 @@
 #include "sinusfit/resultexport.h"
 #include "sinusfit/resulttext.h"
 #include "wertedatei/wertedatei.h"
+#include "window_fixture.h"
 
 using app::ValueTable;
 using namespace table_access;
@@ -93,14 +94,11 @@ class FilesTest : public QObject {
  private slots:
   void init() {
     QVERIFY(dir_.isValid());
-    form_ = std::make_unique<TForm1>();
-    form_->CollectMessages(true);
-    form_->SetColumnChooser([](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
+    const auto noDialog = [](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
       qFatal("no column dialog expected");
       return false;
-    });
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    };
+    window_fixture::Open(form_, {.collectMessages = true, .columnChooser = noDialog});
   }
   void cleanup() { form_.reset(); }
 

@@ -19,6 +19,7 @@
 #include "pumping.h"
 #include "valuetable_access.h"
 #include "sinusfit/resulttext.h"
+#include "window_fixture.h"
 
 using namespace table_access;
 using pumping::AtPumping;
@@ -50,12 +51,7 @@ class FitDriverTest : public QObject {
   }
 
  private slots:
-  void init() {
-    grund::ProcessRandom().SetSeed(0);  // as right after program start
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_); }
   void cleanup() { form_.reset(); }
 
   void fullComputationOnTheExamplePairs() {

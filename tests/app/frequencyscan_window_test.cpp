@@ -20,6 +20,7 @@
 #include "app/valuetable.h"
 #include "sinusfit/frequencyscan.h"
 #include "sinusfit/sinefit.h"
+#include "window_fixture.h"
 
 using pumping::AtPumping;
 
@@ -28,12 +29,7 @@ class FrequencyScanWindowTest : public QObject {
 
   std::unique_ptr<TForm1> form_;
 
-  void init() {
-    grund::ProcessRandom().SetSeed(0);  // as right after program start
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_); }
 
   // Pairs x = step·i, y = f(i) in rows 1..count; the values as the table holds them.
   template <typename F>

@@ -25,6 +25,7 @@
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "valuetable_access.h"
+#include "window_fixture.h"
 
 using app::ValueTable;
 using namespace table_access;
@@ -186,12 +187,7 @@ class HostileTest : public QObject {
                       list.visualItemRect(list.item(row)).center());
   }
  private slots:
-  void init() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_); }
   void cleanup() { form_.reset(); }
 
   void hostileCellTexts_data() {

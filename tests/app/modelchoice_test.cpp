@@ -16,6 +16,7 @@
 #include "app/valuetable.h"
 #include "platform/qtlatin1.h"
 #include "sinusfit/sinusfit.h"
+#include "window_fixture.h"
 
 class ModelChoiceTest : public QObject {
   Q_OBJECT
@@ -23,12 +24,7 @@ class ModelChoiceTest : public QObject {
   std::unique_ptr<TForm1> form_;
   std::vector<double> x_, y_;
 
-  void Show() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void Show() { window_fixture::Open(form_); }
 
   // A swing dying away (δ = 0.05) in 200 rows, as the table holds it.
   void FillDamped(double delta) {

@@ -13,7 +13,7 @@
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "graph_reduziert/graph_reduziert.h"
-#include "platform/qtcanvas.h"
+#include "window_fixture.h"
 
 namespace gr = graph_reduziert;
 
@@ -22,12 +22,6 @@ class PeriodogramTest : public QObject {
 
   std::unique_ptr<TForm1> form_;
 
-  QImage Paint() {
-    QImage image = platform::QtCanvas::NewBitmap(form_->PB4->width(), form_->PB4->height());
-    platform::QtCanvas canvas(image);
-    form_->PaintPlot(canvas);
-    return image;
-  }
   // The highest row (smallest y) of a colour in each column of the area.
   static int TopOf(const QImage& image, int column, QRgb colour) {
     for (int y = 0; y < image.height(); ++y)
@@ -36,12 +30,7 @@ class PeriodogramTest : public QObject {
   }
 
  private slots:
-  void init() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_); }
   void cleanup() { form_.reset(); }
 
   void showsThePowerWithTheFoundPeakMarkedAndGivesThePairsBack() {
@@ -56,7 +45,7 @@ class PeriodogramTest : public QObject {
     form_->FitViewToData();
     const gr::PlotView pairsView = form_->CurrentView();
 
-    QAction* periodogram = form_->findChild<QAction*>(QStringLiteral("actionPeriodogram"));
+    QAction* periodogram = window_fixture::Action(*form_, "actionPeriodogram");
     QVERIFY(periodogram != nullptr && periodogram->isCheckable());
     periodogram->setChecked(true);
     const gr::PlotView view = form_->CurrentView();
@@ -64,7 +53,7 @@ class PeriodogramTest : public QObject {
     QVERIFY(view.XMax > 5.9 && view.XMax <= 6.0);
     QVERIFY(view.YMax > 0.5 && view.YMax <= 1.05);
 
-    const QImage image = Paint();
+    const QImage image = window_fixture::Paint(*form_);
     const QRect area = form_->ViewArea();
     gr::BeginPlotRanges(area.width(), area.height(), view);
     const int peak = area.left() + gr::XToColumn(2.3);

@@ -23,9 +23,9 @@
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "graph_reduziert/graph_reduziert.h"
-#include "platform/qtcanvas.h"
 #include "platform/recording_canvas.h"
 #include "valuetable_access.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -88,32 +88,25 @@ class PictureTest : public QObject {
     file.write(bytes);
     return path;
   }
-  QAction* Action(const char* name) const {
-    return form_->findChild<QAction*>(QString::fromLatin1(name));
+  QAction* Action(const char* name) const { return window_fixture::Action(*form_, name); }
+  QString StatisticsText() const {
+    return form_->findChild<QLabel*>(QStringLiteral("LabelStatistik"))->text();
   }
   // The phone file opened, fitted, and the view fitted to it.
   void OpenAndFitPhoneFile() {
     QVERIFY(form_->OpenPairFile(Write(QStringLiteral("phone.csv"), PhoneFile())));
     form_->D18C();
     QCOMPARE(app::CalcIdle, std::uint8_t{1});
-    QVERIFY(!form_->findChild<QLabel*>(QStringLiteral("LabelStatistik"))->text().isEmpty());
+    QVERIFY(!StatisticsText().isEmpty());
     form_->FitViewToData();
-  }
-  QImage Paint() {
-    QImage image = platform::QtCanvas::NewBitmap(form_->PB4->width(), form_->PB4->height());
-    platform::QtCanvas canvas(image);
-    form_->PaintPlot(canvas);
-    return image;
   }
 
  private slots:
   void init() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->CollectMessages(true);
-    form_->SetColumnChooser([](const wertedatei::PairFile&, wertedatei::ColumnChoice&) { return true; });
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    const auto anyColumns = [](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
+      return true;
+    };
+    window_fixture::Open(form_, {.collectMessages = true, .columnChooser = anyColumns});
   }
   void cleanup() { form_.reset(); }
 
@@ -188,7 +181,7 @@ class PictureTest : public QObject {
     QVERIFY(titles.contains(QStringLiteral("Time in s")));
     QVERIFY(titles.contains(QStringLiteral("Acceleration x in m/s²")));
 
-    const QImage image = Paint();
+    const QImage image = window_fixture::Paint(*form_);
     const QRect drawnArea = form_->ViewArea();  // in the font of the bitmap
     int outside = 0, inside = 0;
     for (int y = 0; y < image.height(); ++y)
@@ -222,8 +215,7 @@ class PictureTest : public QObject {
       if (t.inArea) lines << QString::fromStdString(t.text);
     QCOMPARE(lines.size(), 6);
     QCOMPARE(lines[0], QStringLiteral("y = a sin (bx + c) + d"));
-    const QStringList label =
-        LinesOf(form_->findChild<QLabel*>(QStringLiteral("LabelStatistik"))->text());
+    const QStringList label = LinesOf(StatisticsText());
     for (int k = 1; k <= 4; ++k) QVERIFY2(label.contains(lines[k]), qPrintable(lines[k]));
     QVERIFY(lines[5].startsWith(QStringLiteral("R² = ")));
     QVERIFY2(label.filter(lines[5] + QStringLiteral("   RMSE")).size() == 1, qPrintable(lines[5]));
@@ -254,8 +246,7 @@ class PictureTest : public QObject {
     const QString facts = QString::fromUtf8(info.readAllStandardOutput());
     QVERIFY(facts.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))));
     QVERIFY(facts.contains(QStringLiteral("(A4)")));
-    const QStringList label =
-        LinesOf(form_->findChild<QLabel*>(QStringLiteral("LabelStatistik"))->text());
+    const QStringList label = LinesOf(StatisticsText());
     for (const QString& line : label) {
       if (!line.startsWith(QStringLiteral("a = ")) && !line.startsWith(QStringLiteral("b = ")))
         continue;

@@ -8,7 +8,7 @@
 
 #include "_grund/grund.h"
 #include "app/tform1.h"
-#include "platform/qtcanvas.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -31,12 +31,7 @@ class PlotTest : public QObject {
 
   std::unique_ptr<TForm1> form_;
 
-  QImage Paint() {
-    QImage image = platform::QtCanvas::NewBitmap(783, 499);
-    platform::QtCanvas canvas(image);
-    form_->PaintPlot(canvas);
-    return image;
-  }
+  QImage Paint() { return window_fixture::Paint(*form_); }
 
  private slots:
   void init() { form_ = std::make_unique<TForm1>(); }

@@ -14,7 +14,7 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "graph_reduziert/graph_reduziert.h"
-#include "platform/qtcanvas.h"
+#include "window_fixture.h"
 
 namespace gr = graph_reduziert;
 
@@ -52,13 +52,8 @@ class PlotViewTest : public QObject {
 
   std::unique_ptr<TForm1> form_;
 
-  QImage Paint() {
-    QImage image = platform::QtCanvas::NewBitmap(783, 499);
-    platform::QtCanvas canvas(image);
-    form_->PaintPlot(canvas);
-    return image;
-  }
-  QAction* Action(const char* name) { return form_->findChild<QAction*>(QLatin1String(name)); }
+  QImage Paint() { return window_fixture::Paint(*form_); }
+  QAction* Action(const char* name) { return window_fixture::Action(*form_, name); }
   app::PlotBox* Plot() { return form_->PB4; }
 
  private slots:

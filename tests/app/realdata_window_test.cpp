@@ -31,6 +31,7 @@
 #include "sinusfit/sinusfit.h"
 #include "pumping.h"
 #include "valuetable_access.h"
+#include "window_fixture.h"
 
 using namespace table_access;
 using pumping::AtPumping;
@@ -115,13 +116,7 @@ class RealDataWindowTest : public QObject {
   }
 
  private slots:
-  void init() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->CollectMessages(true);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_, {.collectMessages = true}); }
   void cleanup() { form_.reset(); }
 
   void everyListedErrorIsItsTermsOwn_data() {

@@ -22,6 +22,7 @@
 #include "app/valuetable.h"
 #include "valuetable_access.h"
 #include "wertedatei/wertedatei.h"
+#include "window_fixture.h"
 
 using namespace table_access;
 
@@ -55,12 +56,7 @@ class SavingTest : public QObject {
   QTemporaryDir dir_;
 
  private slots:
-  void init() {
-    form_ = std::make_unique<TForm1>();
-    form_->CollectMessages(true);
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_, {.collectMessages = true}); }
   void cleanup() { form_.reset(); }
 
   void theTitleNamesTheFileAndItsChanges() {

@@ -19,9 +19,9 @@
 #include "app/controls.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
-#include "platform/qtcanvas.h"
 #include "sinusfit/fitstatistics.h"
 #include "sinusfit/resulttext.h"
+#include "window_fixture.h"
 
 namespace {
 
@@ -47,27 +47,15 @@ class StatisticsTest : public QObject {
   std::unique_ptr<TForm1> form_;
 
   QLabel* Label() const { return form_->findChild<QLabel*>(QStringLiteral("LabelStatistik")); }
-  QAction* Residuals() const {
-    return form_->findChild<QAction*>(QStringLiteral("actionShowResiduals"));
-  }
+  QAction* Residuals() const { return window_fixture::Action(*form_, "actionShowResiduals"); }
   void Choose(int row) {
     form_->Listbox1->setCurrentRow(row);
     form_->Listbox1Click();
   }
-  QImage Paint() {
-    QImage image = platform::QtCanvas::NewBitmap(783, 499);
-    platform::QtCanvas canvas(image);
-    form_->PaintPlot(canvas);
-    return image;
-  }
+  QImage Paint() { return window_fixture::Paint(*form_); }
 
  private slots:
-  void init() {
-    grund::ProcessRandom().SetSeed(0);
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
-  }
+  void init() { window_fixture::Open(form_); }
   void cleanup() { form_.reset(); }
 
   void emptyAtStartInItsOwnPlace() {

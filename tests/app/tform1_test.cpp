@@ -19,6 +19,7 @@
 #include "app/controls.h"
 #include "app/valuetable.h"
 #include "valuetable_access.h"
+#include "window_fixture.h"
 
 using app::ValueTable;
 using namespace table_access;
@@ -69,9 +70,7 @@ class TForm1Test : public QObject {
  private slots:
   void init() {
     app::CalcIdle = 0;  // the show handler must set it
-    form_ = std::make_unique<TForm1>();
-    form_->show();
-    QVERIFY(QTest::qWaitForWindowExposed(form_.get()));
+    window_fixture::Open(form_);
   }
   void cleanup() { form_.reset(); }
 
