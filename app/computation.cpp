@@ -127,8 +127,9 @@ void TForm1::D18C() {
   Label2->setText(QString::number(pairs.x.size()));
   ClearResults();
 
-  auto computation = std::make_shared<Computation>(ChosenModel(), static_cast<FitMode>(mode),
-                                                   fixedValue, std::move(input.data));
+  auto computation =
+      std::make_shared<Computation>(ChosenModel(), ChosenFrequencies(), static_cast<FitMode>(mode),
+                                    fixedValue, std::move(input.data));
   ShowListHeading(computation->Weighted());
   const std::optional<PassResult> last = RunPasses(*computation, self);
   if (!last) return;  // stopped: the finished passes' lines stay
@@ -178,6 +179,7 @@ std::optional<PassResult> TForm1::RunPasses(Computation& computation,
     return PumpEvents(self) == Pumping::kGoOn;
   };
   scanBound_ = FrequencyScanWanted(computation.Mode()) ? BoundOnB() : 0;
+  searchedUpTo_ = computation.SearchedUpTo(BoundOnB());
   if (FrequencyScanWanted(computation.Mode())) {
     const std::optional<PassResult> scan = computation.RunScanPass(readBound, keepGoing);
     if (WindowState(self) == Pumping::kGoOn && scan) AddResultLine(computation, *scan);

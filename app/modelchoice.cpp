@@ -6,6 +6,7 @@
 #include <QComboBox>
 #include <QFontMetrics>
 #include <QLabel>
+#include <QSpinBox>
 
 #include "app/controls.h"
 #include "app/tform1.h"
@@ -38,11 +39,31 @@ void TForm1::BuildModelChoice(QWidget* panel) {
   ComboZielfunktion->setFont(font);
   ComboZielfunktion->setToolTip(QStringLiteral(
       "Die Funktion, die an die Wertepaare angepasst wird: der Sinus, ein Sinus auf einer "
-      "Geraden (Sinus mit Trend, etwa bei driftendem Sensor oder steigendem Mittelwert) oder "
+      "Geraden (Sinus mit Trend, etwa bei driftendem Sensor oder steigendem Mittelwert), "
       "eine gedämpfte Schwingung, deren Ausschlag mit e^(−δ(x−x₀)) abklingt (x₀ ist das "
-      "kleinste x). Feste Parameter a, b, c, d gelten für jede Funktion."));
+      "kleinste x), eine Summe von Sinusschwingungen mit mehreren Frequenzen (Gezeiten, "
+      "veränderliche Sterne) oder eine Schwingung mit ihren Oberschwingungen (eine Form, "
+      "die kein reiner Sinus ist). Feste Parameter a, b, c, d gelten für jede Funktion, "
+      "bei Summen für den ersten Sinus (b ist dann die Grundfrequenz)."));
   ComboZielfunktion->setFocusPolicy(Qt::StrongFocus);
   connect(ComboZielfunktion, &QComboBox::currentIndexChanged, this, [this] { ShowModelFormula(); });
+
+  // The count of sines of a sum, beside "Frequenzsuche"; only for the sums.
+  SpinFrequenzen = new QSpinBox(panel);
+  SpinFrequenzen->setObjectName(QStringLiteral("SpinFrequenzen"));
+  SpinFrequenzen->setRange(0, sinusfit::kMaxFrequencies);
+  SpinFrequenzen->setSpecialValueText(QStringLiteral("automatisch"));
+  SpinFrequenzen->setValue(0);
+  SpinFrequenzen->setGeometry(140, 578, 99, 22);
+  SpinFrequenzen->setFont(font);
+  SpinFrequenzen->setToolTip(QStringLiteral(
+      "Die Anzahl der Sinusglieder der Summe. „automatisch“ nimmt so viele, wie signifikant "
+      "sind (FAP ≤ 0,01 und S/N ≥ 4), höchstens 10."));
+  SpinFrequenzen->hide();
+}
+
+int TForm1::ChosenFrequencies() const {
+  return SpinFrequenzen != nullptr ? SpinFrequenzen->value() : 1;
 }
 
 ModelKind TForm1::ChosenModel() const {
@@ -53,6 +74,7 @@ ModelKind TForm1::ChosenModel() const {
 }
 
 void TForm1::ShowModelFormula() {
+  if (SpinFrequenzen != nullptr) SpinFrequenzen->setVisible(sinusfit::IsSumOfSines(ChosenModel()));
   const QString formula = QString::fromUtf8(sinusfit::ModelOf(ChosenModel()).Formula().data());
   // A longer formula in a smaller font, so that it keeps to its place.
   int pixels = kFormulaPixels;

@@ -162,7 +162,7 @@ bool TForm1::SaveReport(const QString& path) {
     file.cancelWriting();
     return fail(QStringLiteral("Die PDF-Datei konnte nicht angelegt werden."));
   }
-  const sinusfit::Model& model = sinusfit::ModelOf(shownModel_);
+  const sinusfit::Model& model = sinusfit::ModelOf(shownModel_, shownValues_);
   double top = kMargin;
   painter.setPen(Qt::black);
   painter.setFont(ReportFont(15, true));

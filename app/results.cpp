@@ -91,7 +91,7 @@ void TForm1::AddResultLine(const Computation& computation, const PassResult& res
                                   result.error,              computation.SharedData(),
                                   computation.Precision(),   result.model,
                                   result.values,             result.origin,
-                                  scanBound_};
+                                  scanBound_,                searchedUpTo_};
   if (actionSortByError != nullptr && actionSortByError->isChecked()) {
     const ListedLines lines = LinesOf(*Listbox1);
     const std::size_t at = sinusfit::ErrorInsertPosition(

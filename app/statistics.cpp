@@ -77,13 +77,20 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   // On the pairs the table holds, weighted where their Δy are all given.
   const FitInput input = ReadFitInput(pairs);
   const sinusfit::FitData& data = input.data;
-  const sinusfit::Model& model = sinusfit::ModelOf(record->model);
+  const sinusfit::Model& model = sinusfit::ModelOf(record->model, record->values);
   if (record->model != sinusfit::ModelKind::kSine) {
     const int held = static_cast<int>(sinusfit::EffectiveMode(record->mode)) - 2;
     const sinusfit::ModelStatistics statistics = sinusfit::ComputeModelStatistics(
         model, record->values, record->origin, held, data.x, data.y, data.sigma);
     statisticsText_ =
         QString::fromStdString(sinusfit::FormatModelStatistics(model, statistics, held));
+    if (sinusfit::IsSumOfSines(record->model)) {
+      // Whether each sine stands out of the noise, on the table's pairs.
+      for (const std::string& line : sinusfit::SignificanceTexts(sinusfit::SinesSignificance(
+               model, record->values, record->origin, data.x, data.y, sinusfit::WeightsOf(data),
+               record->searchedUpTo)))
+        statisticsText_ += '\n' + QString::fromStdString(line);
+    }
     shownStatistics_ = statistics;
     shownHeld_ = held;
   } else {
@@ -98,6 +105,7 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
     shownHeld_ = effective == sinusfit::FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;
   }
   shownModel_ = record->model;
+  shownValues_ = record->values;
   captionLines_ = sinusfit::CaptionLines(model, shownStatistics_, shownHeld_);
   if (actionResultInPlot != nullptr && actionResultInPlot->isChecked()) PB4->update();
   LabelStatistik->setText(statisticsText_);

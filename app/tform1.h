@@ -40,6 +40,7 @@ class QLineEdit;
 class QPushButton;
 class QRadioButton;
 class QShortcut;
+class QSpinBox;
 class QToolButton;
 
 namespace platform {
@@ -81,6 +82,8 @@ struct ResultRecord {
   sinusfit::ModelOrigin origin;
   // The bound on |b| of the frequency scan the computation ran; 0 without one.
   double scanBound = 0;
+  // The highest b a sum's search looked at (its FAPs' range).
+  double searchedUpTo = 0;
 };
 
 class TForm1 : public QWidget {
@@ -179,6 +182,8 @@ class TForm1 : public QWidget {
   QCheckBox* CheckFrequenzsuche = nullptr;
   // The model fitted ("Zielfunktion"), beside its heading; 0 the sine.
   QComboBox* ComboZielfunktion = nullptr;
+  // The count of sines of the sums (0: "automatisch"); shown with them only.
+  QSpinBox* SpinFrequenzen = nullptr;
   // The right side.
   PlotBox* PB4 = nullptr;             // the plot area
   QLabel* Panel6 = nullptr;           // heading of the result list
@@ -349,6 +354,7 @@ class TForm1 : public QWidget {
   // The choice of model (modelchoice.cpp).
   void BuildModelChoice(QWidget* panel);
   sinusfit::ModelKind ChosenModel() const;
+  int ChosenFrequencies() const;
   void ShowModelFormula();
   // Whether a richer model would lower the error clearly (the label's hint).
   void LookForModelHint();
@@ -444,6 +450,7 @@ class TForm1 : public QWidget {
   std::shared_ptr<sinusfit::Computation> lastComputation_;
   int computationsStarted_ = 0;
   double scanBound_ = 0;  // of the computation running or last run
+  double searchedUpTo_ = 0;
   QString statisticsText_;
   QString scanHint_;
   QString modelHint_;
@@ -477,6 +484,7 @@ class TForm1 : public QWidget {
   mutable std::optional<std::pair<CaptionPlace, graph_reduziert::PixelBox>> captionPlace_;
   sinusfit::ModelStatistics shownStatistics_;
   sinusfit::ModelKind shownModel_ = sinusfit::ModelKind::kSine;
+  std::vector<double> shownValues_;  // the shown line's parameters (a sum's count)
   int shownHeld_ = -1;
   std::function<CloseAnswer()> closeAsker_;
   std::function<std::optional<AxisTitles>(const AxisTitles&)> titlesAsker_;

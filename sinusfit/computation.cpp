@@ -19,13 +19,22 @@ Computation::Computation(FitMode mode, double fixedValue, FitData data)
       fit_(mode, fixedValue, *data_, precision_, ceiling_) {}
 
 Computation::Computation(ModelKind model, FitMode mode, double fixedValue, FitData data)
+    : Computation(model, 1, mode, fixedValue, std::move(data)) {}
+
+Computation::Computation(ModelKind model, int frequencies, FitMode mode, double fixedValue,
+                         FitData data)
     : Computation(mode, fixedValue, std::move(data)) {
   model_ = model;
   if (model_ != ModelKind::kSine)
-    modelFit_ = std::make_unique<ModelFit>(model_, mode, fixedValue, data_, precision_, ceiling_);
+    modelFit_ = std::make_unique<ModelFit>(model_, frequencies, mode, fixedValue, data_,
+                                           precision_, ceiling_);
 }
 
 Computation::~Computation() = default;
+
+double Computation::SearchedUpTo(double bound) const {
+  return modelFit_ ? modelFit_->SearchedUpTo(bound) : bound;
+}
 
 std::optional<PassResult> Computation::RunPass(const std::function<double()>& readBound,
                                                const std::function<bool()>& keepGoing) {

@@ -39,9 +39,13 @@ class Computation {
   Computation(FitMode mode, double fixedValue, FitData data);
   // The same for another model than the sine (kSine: the above).
   Computation(ModelKind model, FitMode mode, double fixedValue, FitData data);
+  // A sum of sines with `frequencies` sines (0: as many as are significant).
+  Computation(ModelKind model, int frequencies, FitMode mode, double fixedValue, FitData data);
   ~Computation();
 
   ModelKind Model() const { return model_; }
+  // The highest b the search looks at for this bound (a sum's FAPs' range).
+  double SearchedUpTo(double bound) const;
 
   FitMode Mode() const { return fit_.Mode(); }
   double FixedValue() const { return fit_.FixedValue(); }

@@ -14,8 +14,12 @@ namespace {
 constexpr double kTwoPi = 2 * 3.14159265358979323846;
 }
 
-const Model& ModelOf(ModelKind kind) {
+const Model& ModelOf(ModelKind kind, int frequencies) {
   switch (kind) {
+    case ModelKind::kSeveralFrequencies:
+      return family::SumOfSinesModel(frequencies);
+    case ModelKind::kHarmonics:
+      return family::HarmonicsModel(frequencies);
     case ModelKind::kSineWithTrend:
       return family::TrendModel();
     case ModelKind::kDampedOscillation:
@@ -24,6 +28,13 @@ const Model& ModelOf(ModelKind kind) {
       break;
   }
   return family::SineModel();
+}
+
+const Model& ModelOf(ModelKind kind, std::span<const double> values) {
+  const int count = static_cast<int>(values.size());
+  if (kind == ModelKind::kSeveralFrequencies) return ModelOf(kind, (count - 1) / 3);
+  if (kind == ModelKind::kHarmonics) return ModelOf(kind, (count - 2) / 2);
+  return ModelOf(kind);
 }
 
 void Model::Normalise(std::span<double> p, int held) const {

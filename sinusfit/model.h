@@ -7,7 +7,9 @@
 // further model is one further file and one entry in ModelOf.
 //
 // Every model of this family carries a, b, c, d first (the sine's amplitude,
-// angular frequency, phase and offset) and its own parameters after them.
+// angular frequency, phase and offset) and its own parameters after them;
+// the sums of sines their first sine's a₁, b₁, c₁ and d, then the further
+// sines' parameters.
 
 #include <span>
 #include <string>
@@ -21,8 +23,12 @@ enum class ModelKind : int {
   kSine = 0,
   kSineWithTrend = 1,
   kDampedOscillation = 2,
+  kSeveralFrequencies = 3,
+  kHarmonics = 4,
 };
-inline constexpr int kModelCount = 3;
+inline constexpr int kModelCount = 5;
+// The sums of sines take 1 to kMaxFrequencies terms.
+inline constexpr int kMaxFrequencies = 10;
 
 // Where a model's x is counted from: the exponential of a decay from x0 (the
 // smallest x of the pairs), the phase and the trend from `phase` (0: the
@@ -73,6 +79,16 @@ class Model {
   virtual std::string TermText(std::span<const double> p, std::span<const int> decimals,
                                std::string_view x0Text, std::string_view phaseText) const = 0;
 
+  // The sines in the model (K of a sum) and the angular frequency of the
+  // k-th (0-based) at p.
+  virtual int FrequencyCount() const { return 1; }
+  virtual double AngularFrequency(std::span<const double> p, int) const { return p[1]; }
+  // The place of the k-th sine's amplitude among the parameters.
+  virtual int AmplitudeIndex(int) const { return 0; }
+  // The parameters that are angular frequencies of their own (b, or every
+  // bₖ of a sum): the bound holds for each.
+  virtual std::vector<int> FrequencyParameters() const { return {1}; }
+
   // The model's nonlinear parameters besides b (δ of a decay); at fixed b
   // and these the model is linear in the coefficients of LinearBasis.
   virtual int ExtraNonlinearCount() const { return 0; }
@@ -100,7 +116,16 @@ class Model {
   virtual void Normalise(std::span<double> p, int held) const;
 };
 
-const Model& ModelOf(ModelKind kind);
+// The sums of sines with `frequencies` terms (clamped to 1 … kMaxFrequencies);
+// the other models take no count.
+const Model& ModelOf(ModelKind kind, int frequencies = 1);
+// The model whose parameters `values` are (a sum's count of terms from
+// their number).
+const Model& ModelOf(ModelKind kind, std::span<const double> values);
+// The sums of sines, whose count of terms the user chooses.
+inline bool IsSumOfSines(ModelKind kind) {
+  return kind == ModelKind::kSeveralFrequencies || kind == ModelKind::kHarmonics;
+}
 
 // The uncertainty of g(p) from the covariance of p and the gradient of g.
 double PropagatedUncertainty(std::span<const double> gradient, std::span<const double> covariance);

@@ -16,6 +16,7 @@
 #include "sinusfit/longseries.h"
 #include "sinusfit/modelleastsquares.h"
 #include "sinusfit/periodogram.h"
+#include "sinusfit/prewhitening.h"
 #include "sinusfit/resulttext.h"
 
 namespace sinusfit {
@@ -52,6 +53,8 @@ constexpr int kContenders = 3;
 // Errors within this share of each other are equal: the aliases of evenly
 // spaced x, told apart by |b|.
 constexpr double kTieShare = 1e-9;
+// x that keep this close (as a share of the step) to an even grid are on it.
+constexpr double kGridWobble = 0.02;
 // Decays tried at each b for a damped start, as δ·span.
 constexpr double kDecayTrials[] = {-1, -0.3, 0, 0.3, 1, 2, 4, 8, 16};
 
@@ -99,12 +102,27 @@ double ReadBack(const std::string& text) {
   return number.ok ? number.value : 0;
 }
 
+// The model a pass starts from: a sum whose sines are added one at a time
+// starts from its first.
+const Model& StartModel(ModelKind kind, int frequencies) {
+  if (kind == ModelKind::kSeveralFrequencies || (kind == ModelKind::kHarmonics && frequencies <= 0))
+    return ModelOf(kind, 1);
+  return ModelOf(kind, frequencies);
+}
+
 }  // namespace
 
 ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
                    std::shared_ptr<const FitData> data, const TextPrecision& precision,
                    double ceiling)
-    : model_(ModelOf(kind)),
+    : ModelFit(kind, 1, mode, fixedValue, std::move(data), precision, ceiling) {}
+
+ModelFit::ModelFit(ModelKind kind, int frequencies, FitMode mode, double fixedValue,
+                   std::shared_ptr<const FitData> data, const TextPrecision& precision,
+                   double ceiling)
+    : model_(StartModel(kind, frequencies)),
+      addedUpTo_(&model_ == &ModelOf(kind, frequencies) && frequencies > 0 ? -1
+                                                                       : std::max(frequencies, 0)),
       held_(HeldIndex(mode)),
       fixed_(fixedValue),
       data_(std::move(data)),
@@ -139,7 +157,8 @@ ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
   phaseHeld_ = held_ == 2 || (held_ == 3 && model_.Kind() == ModelKind::kSineWithTrend);
   origin_.phase = phaseHeld_ ? 0 : origin_.x0;
 
-  // The step of evenly spaced x (in any order), else 0.
+  // The step of x on an even grid (in any order, with gaps: hourly levels
+  // with a missing day, nights of readings every two minutes), else 0.
   if (n >= 3) {
     // Recorded series come in order; only others are sorted.
     std::vector<double> sorted;
@@ -149,11 +168,18 @@ ModelFit::ModelFit(ModelKind kind, FitMode mode, double fixedValue,
       std::sort(sorted.begin(), sorted.end());
     }
     const std::vector<double>& inOrder = ordered ? all_.x : sorted;
-    const double dx = span_ / static_cast<double>(n - 1);
-    bool even = dx > 0;
-    for (std::size_t i = 1; even && i < n; ++i)
-      even = std::fabs(inOrder[i] - inOrder[i - 1] - dx) <= 1e-6 * dx;
-    if (even) evenStep_ = dx;
+    // The step: the span over the count of the smallest steps it holds (x
+    // written with few decimals, as 1920,083, wobble around it).
+    double smallest = INFINITY;
+    for (std::size_t i = 1; i < n; ++i)
+      if (inOrder[i] > inOrder[i - 1]) smallest = std::min(smallest, inOrder[i] - inOrder[i - 1]);
+    const double dx = span_ / std::round(span_ / smallest);
+    bool even = dx > 0 && std::isfinite(dx);
+    for (std::size_t i = 1; even && i < n; ++i) {
+      const double steps = (inOrder[i] - inOrder[i - 1]) / dx;
+      even = std::fabs(steps - std::round(steps)) <= kGridWobble;
+    }
+    if (even) gridStep_ = dx;
   }
 
   // The decay the swings show: the spread of y in the first and the last
@@ -194,11 +220,7 @@ std::optional<std::vector<double>> ModelFit::Candidates(double bound, bool full,
   const std::size_t n = all_.x.size();
   if (held_ == 1 || n < 3 || !(bound > 0) || !AllFinite(all_.x) || !AllFinite(all_.y))
     return found;
-  // For evenly spaced x no further than Nyquist: every alias above has its
-  // twin below (unless a held phase tells them apart).
-  double upper = bound;
-  if (held_ != 2 && evenStep_ > 0)
-    upper = std::min(upper, static_cast<double>(grund::kPi) / evenStep_);
+  const double upper = SearchUpper(bound);
   // The random passes take the periodogram's minima of a grid of at most
   // kPassTrials (random draws reach beyond); the scan's grid goes to the
   // bound. Summed on a long series' subset, the fast way where the grid is
@@ -212,7 +234,7 @@ std::optional<std::vector<double>> ModelFit::Candidates(double bound, bool full,
     if (known.bound && *known.bound == bound && known.trials == grid.count) return known.b;
   CandidateList& list = candidates_[full ? 1 : 0];
   Pairs pairs = longSeries ? subset_ : all_;
-  const auto shiftedOf = [this](Pairs& p) {
+  const auto withoutTrend = [this](Pairs& p) {
     // A trend would hide the period: the periodogram of what the straight
     // line leaves.
     if (model_.Kind() == ModelKind::kSineWithTrend) {
@@ -222,22 +244,30 @@ std::optional<std::vector<double>> ModelFit::Candidates(double bound, bool full,
         for (std::size_t i = 0; i < p.x.size(); ++i)
           p.y[i] -= line.coefficients[2] + line.coefficients[3] * (p.x[i] - origin_.phase);
     }
-    return scan::Shift(p.x, p.y, p.w);
   };
-  const std::int64_t m = static_cast<std::int64_t>(pairs.x.size());
-  bool fast = m * grid.count > kScanMaxWork &&
-              scan::FastPeriodogramTakes(std::max(std::fabs(xLow_), std::fabs(xHigh_)) + span_, grid);
-  if (!fast) grid.count = std::min(grid.count, std::max<std::int64_t>(3, kScanMaxWork / m));
-  const scan::ShiftedPairs shifted = shiftedOf(pairs);
-  const scan::Periodogram periodogram(FitMode::kAllFree, 0, shifted);
-  std::vector<double> residual;
-  const bool summed =
-      fast ? scan::FastScanPeriodogram(shifted, grid, periodogram, residual, keepGoing)
-           : scan::ScanPeriodogram(shifted, grid, periodogram, residual, keepGoing);
-  if (!summed) return std::nullopt;
-  found = scan::ChooseCandidates(scan::FindPeaks(residual, grid.step), periodogram.Baseline());
-  list = {bound, grid.count, found};
-  return found;
+  withoutTrend(pairs);
+  const std::optional<std::vector<double>> minima = PeriodogramMinima(
+      pairs, span_, std::max(std::fabs(xLow_), std::fabs(xHigh_)) + span_, upper,
+      longSeries ? kLongScanOversampling : kScanOversampling,
+      full ? kScanMaxTrials : kPassTrials, keepGoing);
+  if (!minima) return std::nullopt;
+  list = {bound, grid.count, *minima};
+  return minima;
+}
+
+double ModelFit::SearchedUpTo(double bound) const {
+  // The scan's grid ends where its trials do, also for no bound.
+  const double oversampling = subset_.x.empty() ? kScanOversampling : kLongScanOversampling;
+  const double gridEnd = 2 * static_cast<double>(grund::kPi) / (oversampling * span_) *
+                         static_cast<double>(kScanMaxTrials);
+  return std::min(SearchUpper(bound), gridEnd);
+}
+
+double ModelFit::SearchUpper(double bound) const {
+  // For evenly spaced x no further than Nyquist: every alias above has its
+  // twin below (unless a held phase tells them apart).
+  if (held_ != 2 && gridStep_ > 0) return std::min(bound, static_cast<double>(grund::kPi) / gridStep_);
+  return bound;
 }
 
 std::optional<std::vector<double>> ModelFit::StartAt(double b, const Pairs& pairs,
@@ -279,7 +309,8 @@ std::optional<std::vector<double>> ModelFit::StartAt(double b, const Pairs& pair
 
 ModelFit::Refined ModelFit::Refine(std::vector<double> p, const Pairs& pairs, int steps,
                                    double converged, double abandonAbove) const {
-  return RefineModel(model_, std::move(p), origin_, pairs, held_,
+  const Model& model = ModelFor(p);
+  return RefineModel(model, std::move(p), origin_, pairs, held_,
                      {steps, converged, abandonAbove, kProbeSteps});
 }
 
@@ -287,7 +318,8 @@ ModelFit::Refined ModelFit::RefineOnAll(const Refined& onSubset,
                                         const std::function<bool()>& keepGoing) {
   // A start that ended where an earlier one did goes the same way on all pairs.
   for (const auto& [from, to] : refinedOnAll_) {
-    if (std::fabs(from.p[1] - onSubset.p[1]) * span_ <= 1e-3 &&
+    if (from.p.size() == onSubset.p.size() &&
+        std::fabs(from.p[1] - onSubset.p[1]) * span_ <= 1e-3 &&
         std::fabs(from.error - onSubset.error) <= 1e-6 * from.error)
       return to;
   }
@@ -300,7 +332,34 @@ ModelFit::Refined ModelFit::RefineOnAll(const Refined& onSubset,
 }
 
 bool ModelFit::WithinBound(const std::vector<double>& p, double bound) const {
-  return held_ == 1 || std::fabs(p[1]) <= bound;
+  for (const int k : ModelFor(p).FrequencyParameters())
+    if (!(k == 1 && held_ == 1) && !(std::fabs(p[static_cast<std::size_t>(k)]) <= bound)) return false;
+  return true;
+}
+
+std::optional<ModelFit::Refined> ModelFit::AddSines(const Refined& first, bool scan, double bound,
+                                                    const std::function<bool()>& keepGoing) {
+  const auto known = sums_.find({first.p, scan});
+  if (known != sums_.end()) return known->second;
+  const bool longSeries = !subset_.x.empty();
+  const Pairs& level = longSeries ? subset_ : all_;
+  SineSumSearch search;
+  search.kind = model_.Kind();
+  search.frequencies = addedUpTo_;
+  search.held = held_;
+  search.origin = origin_;
+  search.span = span_;
+  search.reach = std::max(std::fabs(xLow_), std::fabs(xHigh_)) + span_;
+  search.oversampling = longSeries ? kLongScanOversampling : kScanOversampling;
+  search.maxTrials = scan ? kScanMaxTrials : kPassTrials;
+  search.upper = SearchedUpTo(bound);
+  search.bound = bound;
+  if (!aliasOffsets_ || aliasOffsets_->first != search.upper)
+    aliasOffsets_.emplace(search.upper, AliasOffsets(level, span_, search.upper));
+  std::optional<Refined> sum = Prewhiten(search, level, aliasOffsets_->second, first, keepGoing);
+  if (!sum) return std::nullopt;
+  sums_.emplace(std::pair{first.p, scan}, sum);
+  return sum;
 }
 
 std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()>& readBound,
@@ -327,8 +386,9 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
     starts.assign(candidates.begin(), candidates.begin() + static_cast<std::ptrdiff_t>(fromPeriodogram));
   }
   if (!scan) {
-    // The rest at random within the bound (the grid's end where it is huge).
-    double upper = std::isfinite(bound) ? bound : 0;
+    // The rest at random within the bound (the grid's end where it is huge),
+    // for x on an even grid below Nyquist: above it are only aliases.
+    double upper = std::isfinite(bound) ? SearchUpper(bound) : 0;
     const double gridEnd = 2 * static_cast<double>(grund::kPi) / (kScanOversampling * span_) *
                            static_cast<double>(kScanMaxTrials);
     if (!(upper > 0) || upper > gridEnd) upper = std::isfinite(gridEnd) ? gridEnd : 5;
@@ -394,7 +454,13 @@ std::optional<PassResult> ModelFit::Pass(bool scan, const std::function<double()
   Refined best;
   best.error = ceiling_;
   for (std::size_t i = 0; i < contenders.size() && static_cast<int>(i) < kContenders; ++i) {
-    const Refined r = onSubset ? RefineOnAll(contenders[i], keepGoing) : contenders[i];
+    Refined found = contenders[i];
+    if (addedUpTo_ >= 0) {
+      std::optional<Refined> sum = AddSines(found, scan, bound, keepGoing);
+      if (!sum) return std::nullopt;
+      found = std::move(*sum);
+    }
+    const Refined r = onSubset ? RefineOnAll(found, keepGoing) : found;
     if (!keepGoing()) return std::nullopt;
     if (r.ok && WithinBound(r.p, bound)) {
       if (r.error < best.error) best = r;
@@ -421,7 +487,8 @@ PassResult ModelFit::Result(const Refined& best) const {
   if (!phaseHeld_ && std::fabs(p[1]) * largestX_ <= kPhaseAboutXLimit &&
       largestX_ <= kPhaseAboutXLimit)
     written.phase = 0;
-  std::vector<double> values = model_.MovePhaseOrigin(p, origin_, written);
+  const Model& model = ModelFor(p);
+  std::vector<double> values = model.MovePhaseOrigin(p, origin_, written);
 
   // The decimals: the window's on its usual scale; beyond, enough that
   // rounding moves the model at no pair by more than kModelShare of the y range.
@@ -432,7 +499,7 @@ PassResult ModelFit::Result(const Refined& best) const {
     // stands in for the rest.
     std::vector<double> largest(count, 0), dp(count);
     const auto include = [&](double x) {
-      model_.Evaluate(values, x, written, dp);
+      model.Evaluate(values, x, written, dp);
       for (std::size_t k = 0; k < count; ++k) largest[k] = std::max(largest[k], std::fabs(dp[k]));
     };
     for (double x : subset_.x.empty() ? all_.x : subset_.x) include(x);
@@ -443,7 +510,7 @@ PassResult ModelFit::Result(const Refined& best) const {
   }
   const std::string phaseText = written.phase == 0 ? std::string() : x0Text_;
   PassResult result;
-  result.term = model_.TermText(values, decimals, x0Text_, phaseText);
+  result.term = model.TermText(values, decimals, x0Text_, phaseText);
   std::vector<double> rounded(count);
   for (std::size_t k = 0; k < count; ++k)
     rounded[k] = ReadBack(grund::FormatComma(values[k], 0, decimals[k]));
@@ -472,10 +539,11 @@ double ModelFit::TextError(const std::string& term, const std::vector<double>& w
   if (known != textErrors_.end()) return known->second;
   if (n <= kInterpretedPairs || capped)
     return textErrors_[term] = static_cast<double>(ErrorSum(term, all_.x, all_.y, all_.w));
+  const Model& model = ModelFor(written);
   Extended sum = 0;
   for (std::size_t i = 0; i < n; ++i) {
     const Extended r =
-        static_cast<Extended>(all_.y[i]) - model_.Evaluate(written, all_.x[i], origin, {});
+        static_cast<Extended>(all_.y[i]) - model.Evaluate(written, all_.x[i], origin, {});
     sum += (all_.w.empty() ? 1 : all_.w[i]) * r * r;
   }
   return textErrors_[term] = static_cast<double>(sum);

@@ -9,6 +9,10 @@
 // Series longer than the table refine their starts on a subset first and
 // only each pass's best on all pairs.
 //
+// The sums of sines search their first sine so, then add the others one at
+// a time (see prewhitening.h); a sum of harmonics with a given count is
+// searched as a whole, like the other models.
+//
 // Each line's error is its term text's: evaluated by the interpreter on up
 // to kInterpretedPairs pairs, beyond that from the text's own numbers.
 
@@ -43,6 +47,9 @@ class ModelFit {
   // mode: which of a, b, c, d is held at fixedValue (the sine's modes).
   ModelFit(ModelKind kind, FitMode mode, double fixedValue, std::shared_ptr<const FitData> data,
            const TextPrecision& precision, double ceiling);
+  // A sum of sines with `frequencies` sines (0: as many as are significant).
+  ModelFit(ModelKind kind, int frequencies, FitMode mode, double fixedValue,
+           std::shared_ptr<const FitData> data, const TextPrecision& precision, double ceiling);
   ~ModelFit();
 
   // One pass; nothing when keepGoing said stop. Draws from the process's
@@ -54,7 +61,11 @@ class ModelFit {
   std::optional<PassResult> RunScanPass(const std::function<double()>& readBound,
                                         const std::function<bool()>& keepGoing);
 
+  // The model the passes start from (a sum's first sine).
   const Model& ModelUsed() const { return model_; }
+  // The highest b the search looks at for this bound: the bound, no further
+  // than Nyquist for evenly spaced x, nor than the scan's grid.
+  double SearchedUpTo(double bound) const;
   // The held parameter's index (0..3), −1 for none.
   int Held() const { return held_; }
 
@@ -79,11 +90,23 @@ class ModelFit {
                  double abandonAbove = INFINITY) const;
   Refined RefineOnAll(const Refined& onSubset, const std::function<bool()>& keepGoing);
   bool WithinBound(const std::vector<double>& p, double bound) const;
+  // The model whose parameters p are (a sum's count of sines from their number).
+  const Model& ModelFor(const std::vector<double>& p) const { return ModelOf(model_.Kind(), p); }
+  // The highest b the periodogram looks at: the bound, for x on an even
+  // grid no further than Nyquist.
+  double SearchUpper(double bound) const;
+  // A sum's further sines added to the pass's best first one (on the pairs
+  // it was refined on); nothing when stopped.
+  std::optional<Refined> AddSines(const Refined& first, bool scan, double bound,
+                                  const std::function<bool()>& keepGoing);
   PassResult Result(const Refined& best) const;
   double TextError(const std::string& term, const std::vector<double>& written,
                    const ModelOrigin& origin) const;
 
   const Model& model_;
+  // A sum whose sines are added after the first: how many (0: while
+  // significant); −1 for the others.
+  int addedUpTo_ = -1;
   int held_ = -1;
   double fixed_ = 0;
   std::shared_ptr<const FitData> data_;
@@ -100,7 +123,7 @@ class ModelFit {
   double largestX_ = 0;
   double yRange_ = 1;
   double envelopeDecay_ = 0;  // δ from the swings' amplitudes
-  double evenStep_ = 0;       // the step of evenly spaced x, else 0
+  double gridStep_ = 0;       // the step of x on an even grid (gaps allowed), else 0
   struct CandidateList {
     std::optional<double> bound;  // the bound they were found for
     std::int64_t trials = 0;      // on a grid of so many trial values
@@ -111,6 +134,8 @@ class ModelFit {
   std::map<std::vector<double>, Refined> refinedStarts_;
   std::vector<std::pair<Refined, Refined>> refinedOnAll_;  // from subset to all pairs
   mutable std::map<std::string, double> textErrors_;      // by term text
+  std::map<std::pair<std::vector<double>, bool>, std::optional<Refined>> sums_;  // by first sine, scan
+  std::optional<std::pair<double, std::vector<double>>> aliasOffsets_;  // by upper
   double xLow_ = 0, xHigh_ = 0;
 };
 

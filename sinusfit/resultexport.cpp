@@ -168,14 +168,57 @@ constexpr std::array<KeyedColumn, 6> kDerivedColumns{{
     {"omega0", "omega0", "Standardfehler omega0"},
 }};
 
+// The further sines of a sum: a, b, c and the period of sine 2 to 10.
+constexpr std::array<KeyedColumn, 27> kSineColumns{{
+    {"a2", "a2", "Standardfehler a2"},
+    {"b2", "b2", "Standardfehler b2"},
+    {"c2", "c2", "Standardfehler c2"},
+    {"a3", "a3", "Standardfehler a3"},
+    {"b3", "b3", "Standardfehler b3"},
+    {"c3", "c3", "Standardfehler c3"},
+    {"a4", "a4", "Standardfehler a4"},
+    {"b4", "b4", "Standardfehler b4"},
+    {"c4", "c4", "Standardfehler c4"},
+    {"a5", "a5", "Standardfehler a5"},
+    {"b5", "b5", "Standardfehler b5"},
+    {"c5", "c5", "Standardfehler c5"},
+    {"a6", "a6", "Standardfehler a6"},
+    {"b6", "b6", "Standardfehler b6"},
+    {"c6", "c6", "Standardfehler c6"},
+    {"a7", "a7", "Standardfehler a7"},
+    {"b7", "b7", "Standardfehler b7"},
+    {"c7", "c7", "Standardfehler c7"},
+    {"a8", "a8", "Standardfehler a8"},
+    {"b8", "b8", "Standardfehler b8"},
+    {"c8", "c8", "Standardfehler c8"},
+    {"a9", "a9", "Standardfehler a9"},
+    {"b9", "b9", "Standardfehler b9"},
+    {"c9", "c9", "Standardfehler c9"},
+    {"a10", "a10", "Standardfehler a10"},
+    {"b10", "b10", "Standardfehler b10"},
+    {"c10", "c10", "Standardfehler c10"},
+}};
+constexpr std::array<KeyedColumn, 9> kSinePeriodColumns{{
+    {"period2", "Periode2", "Standardfehler Periode2"},
+    {"period3", "Periode3", "Standardfehler Periode3"},
+    {"period4", "Periode4", "Standardfehler Periode4"},
+    {"period5", "Periode5", "Standardfehler Periode5"},
+    {"period6", "Periode6", "Standardfehler Periode6"},
+    {"period7", "Periode7", "Standardfehler Periode7"},
+    {"period8", "Periode8", "Standardfehler Periode8"},
+    {"period9", "Periode9", "Standardfehler Periode9"},
+    {"period10", "Periode10", "Standardfehler Periode10"},
+}};
+
 // The model's own parameter with this key, or its standard error; empty for
 // a model without it.
-struct ParameterField {
-  static constexpr const auto& kTable = kParameterColumns;
+template <const auto& table>
+struct KeyedParameterField {
+  static constexpr const auto& kTable = table;
   template <std::size_t column, bool error>
   static std::string Text(const ExportedResult& r) {
     if (!r.hasValues) return {};
-    const Model& model = ModelOf(r.model);
+    const Model& model = ModelOf(r.model, r.values);
     for (int k = 4; k < model.ParameterCount(); ++k) {
       if (model.ParameterKey(k) != kTable[column].key) continue;
       const auto index = static_cast<std::size_t>(k);
@@ -187,11 +230,15 @@ struct ParameterField {
   }
 };
 
+using ParameterField = KeyedParameterField<kParameterColumns>;
+using SineField = KeyedParameterField<kSineColumns>;
+
 // A derived quantity, which comes with the statistics. A sine line gets its
 // period from its own, so that every line of a mixed list shows one; with b
 // held it is exact there, as the models' covariance makes it.
-struct DerivedField {
-  static constexpr const auto& kTable = kDerivedColumns;
+template <const auto& table>
+struct KeyedDerivedField {
+  static constexpr const auto& kTable = table;
   template <std::size_t column, bool error>
   static std::string Text(const ExportedResult& r) {
     if (!r.hasStatistics) return {};
@@ -211,6 +258,9 @@ struct DerivedField {
   }
 };
 
+using DerivedField = KeyedDerivedField<kDerivedColumns>;
+using SinePeriodField = KeyedDerivedField<kSinePeriodColumns>;
+
 // Value and error column of every entry of Field's table, all copied.
 template <class Field, std::size_t... i>
 constexpr std::array<ResultColumn, sizeof...(i)> KeyedColumns(std::index_sequence<i...>) {
@@ -223,15 +273,31 @@ template <class Field>
 constexpr auto kKeyedColumns =
     KeyedColumns<Field>(std::make_index_sequence<2 * Field::kTable.size()>());
 
-// The columns before the function with the model columns after them.
-std::vector<ResultColumn> WithModelColumns(std::span<const ResultColumn> columns) {
+// The columns before the function with the model columns after them, and
+// those of sine 2 to `sines` of a sum (a, b, c and the period of each).
+std::vector<ResultColumn> WithModelColumns(std::span<const ResultColumn> columns, int sines = 1) {
   std::vector<ResultColumn> extended(columns.begin(), columns.end() - 1);
   extended.push_back({"Modell", ModelText, false});
   for (const auto& keyed : {std::span<const ResultColumn>(kKeyedColumns<ParameterField>),
                             std::span<const ResultColumn>(kKeyedColumns<DerivedField>)})
     extended.insert(extended.end(), keyed.begin(), keyed.end());
+  const auto& parameters = kKeyedColumns<SineField>;
+  const auto& periods = kKeyedColumns<SinePeriodField>;
+  for (std::size_t k = 0; k + 2 <= static_cast<std::size_t>(sines); ++k) {
+    extended.insert(extended.end(), parameters.begin() + 6 * k, parameters.begin() + 6 * (k + 1));
+    extended.insert(extended.end(), periods.begin() + 2 * k, periods.begin() + 2 * (k + 1));
+  }
   extended.push_back(columns.back());
   return extended;
+}
+
+// The most sines of a sum among the results (1 without a sum).
+int MostSines(std::span<const ExportedResult> results) {
+  int most = 1;
+  for (const ExportedResult& r : results)
+    if (r.hasValues && IsSumOfSines(r.model))
+      most = std::max(most, ModelOf(r.model, r.values).FrequencyCount());
+  return most;
 }
 
 std::string CsvField(std::string_view text) {
@@ -266,7 +332,7 @@ void AttachModelStatistics(ExportedResult& r, const std::vector<double>& x,
   const int held =
       mode == FitMode::kAllFree ? -1 : static_cast<int>(mode) - static_cast<int>(FitMode::kFixedA);
   r.modelStatistics =
-      ComputeModelStatistics(ModelOf(r.model), r.values, r.origin, held, x, y, sigma);
+      ComputeModelStatistics(ModelOf(r.model, r.values), r.values, r.origin, held, x, y, sigma);
   r.statistics = r.modelStatistics.summary;
   const std::vector<double>& errors = r.modelStatistics.standardError;
   for (std::size_t k = 0; k < 4 && k < errors.size(); ++k)
@@ -318,10 +384,16 @@ std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> resu
   });
   const bool models = std::any_of(results.begin(), results.end(), IsModelResult);
   if (models) {
-    static const std::vector<ResultColumn> modelColumns = WithModelColumns(kColumns);
-    static const std::vector<ResultColumn> weightedModelColumns =
-        WithModelColumns(kWeightedColumns);
-    return weighted ? weightedModelColumns : modelColumns;
+    // For every count of sines, unweighted and weighted: made once.
+    static const auto modelColumns = [] {
+      std::array<std::array<std::vector<ResultColumn>, kMaxFrequencies>, 2> all;
+      for (int sines = 1; sines <= kMaxFrequencies; ++sines) {
+        all[0][static_cast<std::size_t>(sines - 1)] = WithModelColumns(kColumns, sines);
+        all[1][static_cast<std::size_t>(sines - 1)] = WithModelColumns(kWeightedColumns, sines);
+      }
+      return all;
+    }();
+    return modelColumns[weighted ? 1 : 0][static_cast<std::size_t>(MostSines(results) - 1)];
   }
   if (weighted) return kWeightedColumns;
   return kColumns;

@@ -70,7 +70,9 @@ std::span<const ResultColumn> ResultColumns();
 // left empty for a line without them. Where any is of another model than
 // the sine, then (before the function) "Modell" and, copied, e, δ and the
 // derived quantities with their standard errors, empty where a line's
-// model has none; a sine line has its period.
+// model has none; a sine line has its period. With a sum of sines, after
+// them a, b, c and the period of its further sines with their standard
+// errors, as many as the longest sum has.
 std::span<const ResultColumn> ResultColumns(std::span<const ExportedResult> results);
 
 // The copied lines: each entry as the list shows it, followed by the copied

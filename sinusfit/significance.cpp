@@ -7,6 +7,8 @@
 #include <limits>
 #include <numbers>
 
+#include "_grund/grund.h"
+#include "sinusfit/modelstatistics.h"
 #include "sinusfit/statisticstext.h"
 
 namespace sinusfit {
@@ -17,6 +19,36 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 // The residual spectrum is sampled at this many points per 1/span of x.
 constexpr int kNoiseOversampling = 5;
 constexpr int kMaxNoiseFrequencies = 400;
+constexpr int kNoiseResolutions = 25;
+
+double Weight(std::span<const double> w, std::size_t i) { return i < w.size() ? w[i] : 1; }
+
+// The variance of x, weighted as the fit weights the pairs.
+double TimeVariance(std::span<const double> x, std::span<const double> w) {
+  long double sum = 0, weightSum = 0;
+  for (std::size_t i = 0; i < x.size(); ++i) {
+    sum += Weight(w, i) * x[i];
+    weightSum += Weight(w, i);
+  }
+  const long double mean = sum / weightSum;
+  long double spread = 0;
+  for (std::size_t i = 0; i < x.size(); ++i)
+    spread += Weight(w, i) * (x[i] - mean) * (x[i] - mean);
+  return static_cast<double>(spread / weightSum);
+}
+
+// Σw·(r − r̄)²: the error of the flat line through r.
+double FlatError(std::span<const double> r, std::span<const double> w) {
+  long double sum = 0, weightSum = 0;
+  for (std::size_t i = 0; i < r.size(); ++i) {
+    sum += Weight(w, i) * r[i];
+    weightSum += Weight(w, i);
+  }
+  const long double mean = sum / weightSum;
+  long double error = 0;
+  for (std::size_t i = 0; i < r.size(); ++i) error += Weight(w, i) * (r[i] - mean) * (r[i] - mean);
+  return static_cast<double>(error);
+}
 
 }  // namespace
 
@@ -47,20 +79,7 @@ double PeriodFalseAlarm(const FitData& data, double error, double bound) {
   const std::size_t n = std::min(data.x.size(), data.y.size());
   const double flat = FlatLineError(data);
   if (n < 5 || !(flat > 0) || !(error >= 0)) return kNaN;
-  const std::vector<double> weights = WeightsOf(data);
-  long double sum = 0, weightSum = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double w = i < weights.size() ? weights[i] : 1;
-    sum += w * data.x[i];
-    weightSum += w;
-  }
-  const long double mean = sum / weightSum;
-  long double spread = 0;
-  for (std::size_t i = 0; i < n; ++i) {
-    const double w = i < weights.size() ? weights[i] : 1;
-    spread += w * (data.x[i] - mean) * (data.x[i] - mean);
-  }
-  const double variance = static_cast<double>(spread / weightSum);
+  const double variance = TimeVariance(std::span(data.x).first(n), WeightsOf(data));
   const double z = std::clamp(1 - error / flat, 0.0, 1.0);
   return FalseAlarmProbability(z, static_cast<double>(n), bound / (2 * std::numbers::pi), variance);
 }
@@ -94,6 +113,71 @@ double SignalToNoise(std::span<const double> x, std::span<const double> residual
   for (const std::complex<double>& s : sums) total += 2 * std::abs(s) / static_cast<double>(n);
   const double noise = total / static_cast<double>(sums.size());
   return noise > 0 ? std::fabs(amplitude) / noise : kNaN;
+}
+
+std::vector<SineSignificance> SinesSignificance(const Model& model, std::span<const double> p,
+                                                const ModelOrigin& origin,
+                                                std::span<const double> x,
+                                                std::span<const double> y,
+                                                std::span<const double> w, double bound) {
+  const std::size_t n = std::min(x.size(), y.size());
+  const int sines = model.FrequencyCount();
+  std::vector<SineSignificance> found(static_cast<std::size_t>(sines), {kNaN, kNaN});
+  if (n < 5 || p.size() != static_cast<std::size_t>(model.ParameterCount())) return found;
+  std::vector<double> residuals(n);
+  for (std::size_t i = 0; i < n; ++i) residuals[i] = y[i] - model.Evaluate(p, x[i], origin, {});
+  double error = 0;
+  for (std::size_t i = 0; i < n; ++i) error += Weight(w, i) * residuals[i] * residuals[i];
+  double low = INFINITY, high = -INFINITY;
+  for (std::size_t i = 0; i < n; ++i) low = std::min(low, x[i]), high = std::max(high, x[i]);
+  const double variance = TimeVariance(x.first(n), w);
+  const bool harmonics = model.Kind() == ModelKind::kHarmonics;
+  // A sine's own value at x: the model's derivative by its amplitude times it.
+  std::vector<double> dp(p.size());
+  for (int k = 0; k < sines; ++k) {
+    const auto amplitudeIndex = static_cast<std::size_t>(model.AmplitudeIndex(k));
+    const double amplitude = p[amplitudeIndex];
+    std::vector<double> others(n);
+    for (std::size_t i = 0; i < n; ++i) {
+      model.Evaluate(p, x[i], origin, dp);
+      others[i] = residuals[i] + amplitude * dp[amplitudeIndex];
+    }
+    const double without = FlatError(others, w);
+    SineSignificance& s = found[static_cast<std::size_t>(k)];
+    if (harmonics && k > 0) {
+      const int count = model.ParameterCount();
+      s.fap = FTestProbability(without, count - 2, error, count, static_cast<int>(n));
+    } else {
+      const double z = without > 0 ? std::clamp(1 - error / without, 0.0, 1.0) : kNaN;
+      s.fap = FalseAlarmProbability(z, static_cast<double>(n), bound / (2 * std::numbers::pi),
+                                    variance);
+    }
+    s.signalToNoise = SignalToNoise(x.first(n), residuals, model.AngularFrequency(p, k), amplitude,
+                                    NoiseHalfWidth(high - low));
+  }
+  return found;
+}
+
+double NoiseHalfWidth(double span) {
+  return kNoiseResolutions * 2 * std::numbers::pi / span;
+}
+
+std::string SignalToNoiseText(double signalToNoise) {
+  if (!std::isfinite(signalToNoise)) return "S/N = –";
+  return "S/N = " + grund::FormatComma(signalToNoise, 0, 1);
+}
+
+std::vector<std::string> SignificanceTexts(const std::vector<SineSignificance>& sines) {
+  std::vector<std::string> lines;
+  for (std::size_t k = 0; k < sines.size(); ++k) {
+    std::string fap = FalseAlarmText(sines[k].fap);
+    fap = fap.substr(0, fap.find("   "));
+    std::string line = "Sinus " + std::to_string(k + 1) + ": " + fap + "   " +
+                       SignalToNoiseText(sines[k].signalToNoise);
+    if (!sines[k].Significant()) line += "   nicht signifikant";
+    lines.push_back(std::move(line));
+  }
+  return lines;
 }
 
 std::string FalseAlarmText(double fap) {

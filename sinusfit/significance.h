@@ -8,8 +8,10 @@
 
 #include <span>
 #include <string>
+#include <vector>
 
 #include "sinusfit/fitdata.h"
+#include "sinusfit/model.h"
 
 namespace sinusfit {
 
@@ -33,6 +35,37 @@ double PeriodFalseAlarm(const FitData& data, double error, double bound);
 // NaN without residuals or spread.
 double SignalToNoise(std::span<const double> x, std::span<const double> residuals, double b,
                      double amplitude, double halfWidth);
+
+// The significance of each sine of a sum.
+struct SineSignificance {
+  double fap = 0;
+  double signalToNoise = 0;
+  bool Significant() const {
+    return fap <= kSignificantFap && signalToNoise >= kSignificantSignalToNoise;
+  }
+};
+
+// For each sine of the model at p (about origin) on the pairs (w: weights,
+// empty for none): its FAP on the residuals of the other sines (a searched
+// frequency over (0, bound]; a harmonic, whose frequency follows from the
+// fundamental's, by the F-test of its two parameters) and its S/N against
+// the spectrum of all residuals around it.
+std::vector<SineSignificance> SinesSignificance(const Model& model, std::span<const double> p,
+                                                const ModelOrigin& origin,
+                                                std::span<const double> x,
+                                                std::span<const double> y,
+                                                std::span<const double> w, double bound);
+
+// The half width (angular) of the residual spectrum that S/N compares a
+// sine with: a band of 25 resolutions 2π/span around it.
+double NoiseHalfWidth(double span);
+
+// "S/N = 11,2".
+std::string SignalToNoiseText(double signalToNoise);
+
+// One line per sine: "Sinus 2: FAP = 0,0007   S/N = 11,2", marked
+// "   nicht signifikant" where it is not.
+std::vector<std::string> SignificanceTexts(const std::vector<SineSignificance>& sines);
 
 // "FAP = 0,0007", with "   nicht signifikant" above kSignificantFap.
 std::string FalseAlarmText(double fap);

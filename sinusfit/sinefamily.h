@@ -14,6 +14,10 @@ namespace sinusfit::family {
 const Model& SineModel();
 const Model& TrendModel();
 const Model& DampedModel();
+// Σ aₖ sin(bₖx + cₖ) + d and Σ aₖ sin(k·bx + cₖ) + d with K terms, K
+// clamped to 1 … kMaxFrequencies.
+const Model& SumOfSinesModel(int frequencies);
+const Model& HarmonicsModel(int frequencies);
 
 // "X" for an origin of 0 (an empty text), else "(X-1700000000)" or "(X+5)".
 std::string XAbout(std::string_view originText);

@@ -3,6 +3,7 @@
 // f(x) and statistics, and the hint after a computation with the sine.
 
 #include <QComboBox>
+#include <QSpinBox>
 #include <QLabel>
 #include <QListWidget>
 #include <QtTest>
@@ -51,9 +52,16 @@ class ModelChoiceTest : public QObject {
     Show();
     QComboBox* combo = Combo();
     QVERIFY(combo != nullptr && combo == form_->ComboZielfunktion);
-    QCOMPARE(combo->count(), 3);
+    QCOMPARE(combo->count(), 5);
     QCOMPARE(combo->itemText(1), QStringLiteral("Sinus mit Trend"));
     QCOMPARE(combo->itemText(2), QStringLiteral("gedämpfte Schwingung"));
+    QCOMPARE(combo->itemText(3), QStringLiteral("mehrere Frequenzen"));
+    QCOMPARE(combo->itemText(4), QStringLiteral("Oberschwingungen"));
+    // The count of sines shows with the sums only, "automatisch" at first.
+    QSpinBox* count = form_->findChild<QSpinBox*>(QStringLiteral("SpinFrequenzen"));
+    QVERIFY(count != nullptr && !count->isVisible());
+    QCOMPARE(count->text(), QStringLiteral("automatisch"));
+    QCOMPARE(count->maximum(), 10);
     QCOMPARE(combo->currentIndex(), 0);
     QVERIFY(!combo->toolTip().isEmpty());
     // Right of the heading, above the formula, inside the left column.
@@ -66,9 +74,10 @@ class ModelChoiceTest : public QObject {
     const QRect geometry = form_->Label5->geometry();
     const QFont font = form_->Label5->font();
     QCOMPARE(text, QStringLiteral("y = a sin (bx + c) + d"));
-    for (int model : {2, 1, 0}) {
+    for (int model : {4, 3, 2, 1, 0}) {
       combo->setCurrentIndex(model);
       QVERIFY(form_->Label5->width() <= 229);
+      QCOMPARE(count->isVisible(), model >= 3);
     }
     QVERIFY(form_->Label5->text() == text && form_->Label5->geometry() == geometry &&
             form_->Label5->font() == font);

@@ -228,7 +228,7 @@ ExportedResult ModelResult(ModelKind kind, std::vector<double> p, FitMode mode, 
   auto data = std::make_shared<sinusfit::FitData>();
   for (int i = 0; i < 40; ++i) {
     data->x.push_back(1 + 0.25 * i);
-    data->y.push_back(sinusfit::ModelOf(kind).Evaluate(p, data->x.back(), r.origin, {}) +
+    data->y.push_back(sinusfit::ModelOf(kind, p).Evaluate(p, data->x.back(), r.origin, {}) +
                       0.03 * std::sin(12.9 * i));
     if (weighted) data->sigma.push_back(0.03);
   }
@@ -294,6 +294,41 @@ TEST(ResultsCsv, ModelColumnsCarryEachModelsOwnValues) {
   // Copied: errors, R², χ², ν, P, e, δ and the derived ones; not the model.
   const std::string copied = sinusfit::CopiedResultLines(results);
   EXPECT_EQ(Split(copied.substr(0, copied.find('\n')), '\t').size(), 2 + 8 + 16u);
+}
+
+// A sum of sines adds a, b, c and the period of its further sines, as
+// many as the longest sum has; its first sine's period is the "Periode".
+TEST(ResultsCsv, SumsOfSinesGiveEveryFrequency) {
+  const std::vector<double> three = {1.2, 2.1, 0.4, 0.3, 0.5, 3.3, 1.0, 0.25, 0.9, 2.0};
+  std::vector<ExportedResult> results = {
+      ModelResult(ModelKind::kSeveralFrequencies, three, FitMode::kAllFree, false),
+      ModelResult(ModelKind::kSeveralFrequencies, {1.2, 2.1, 0.4, 0.3, 0.5, 3.3, 1.0},
+                  FitMode::kAllFree, false)};
+  sinusfit::AttachStatistics(results);
+  const std::vector<std::string> lines = Split(sinusfit::ResultsCsv(results), '\n');
+  const std::string sines = lines[0].substr(lines[0].find(";a2;"));
+  EXPECT_EQ(sines,
+            ";a2;Standardfehler a2;b2;Standardfehler b2;c2;Standardfehler c2;Periode2;"
+            "Standardfehler Periode2;a3;Standardfehler a3;b3;Standardfehler b3;c3;Standardfehler "
+            "c3;Periode3;Standardfehler Periode3;Funktion");
+  const std::vector<std::string> heading = Split(lines[0], ';');
+  const std::map<std::string, double> want = {{"b", 2.1},        {"a2", 0.5},
+                                              {"b3", 0.9},       {"c3", 2.0},
+                                              {"Periode", 2 * M_PI / 2.1},
+                                              {"Periode2", 2 * M_PI / 3.3}};
+  for (std::size_t row = 1; row <= 2; ++row) {
+    const std::vector<std::string> fields = Split(lines[row], ';');
+    for (std::size_t c = 0; c < heading.size(); ++c) {
+      if (heading[c] == "Modell") EXPECT_EQ(fields[c], "mehrere Frequenzen");
+      const auto found = want.find(heading[c]);
+      if (found == want.end()) continue;
+      if (row == 2 && heading[c].ends_with('3')) {
+        EXPECT_EQ(fields[c], "") << heading[c];  // the shorter sum has no third sine
+        continue;
+      }
+      EXPECT_NEAR(ReadBack(fields[c]), found->second, 1e-9) << heading[c];
+    }
+  }
 }
 
 // Sine lines alone, or a model's line without values, keep the columns.
