@@ -339,9 +339,16 @@ bool ModelFit::WithinBound(const std::vector<double>& p, double bound) const {
 
 std::optional<ModelFit::Refined> ModelFit::AddSines(const Refined& first, bool scan, double bound,
                                                     const std::function<bool()>& keepGoing) {
-  const auto known = sums_.find({first.p, scan});
-  if (known != sums_.end()) return known->second;
+  // Random starts end in the same first sine up to the last bits: the sum
+  // grown from it is found once, by where b lies to a ten-thousandth of the
+  // resolution.
   const bool longSeries = !subset_.x.empty();
+  const int oversampling = longSeries ? kLongScanOversampling : kScanOversampling;
+  const std::int64_t maxTrials = scan ? kScanMaxTrials : kPassTrials;
+  // The scan's and the passes' grids alike where both reach the highest b.
+  const std::int64_t trials =
+      scan::GridUpTo(span_, SearchedUpTo(bound), oversampling, maxTrials).count;
+  const std::pair key{std::llround(first.p[1] * span_ / (2 * grund::kPi) * 1e4), trials};
   const Pairs& level = longSeries ? subset_ : all_;
   SineSumSearch search;
   search.kind = model_.Kind();
@@ -350,15 +357,17 @@ std::optional<ModelFit::Refined> ModelFit::AddSines(const Refined& first, bool s
   search.origin = origin_;
   search.span = span_;
   search.reach = std::max(std::fabs(xLow_), std::fabs(xHigh_)) + span_;
-  search.oversampling = longSeries ? kLongScanOversampling : kScanOversampling;
-  search.maxTrials = scan ? kScanMaxTrials : kPassTrials;
+  search.oversampling = oversampling;
+  search.maxTrials = maxTrials;
   search.upper = SearchedUpTo(bound);
   search.bound = bound;
+  const auto known = sums_.find(key);
+  if (known != sums_.end()) return known->second;
   if (!aliasOffsets_ || aliasOffsets_->first != search.upper)
     aliasOffsets_.emplace(search.upper, AliasOffsets(level, span_, search.upper));
   std::optional<Refined> sum = Prewhiten(search, level, aliasOffsets_->second, first, keepGoing);
   if (!sum) return std::nullopt;
-  sums_.emplace(std::pair{first.p, scan}, sum);
+  sums_.emplace(key, sum);
   return sum;
 }
 

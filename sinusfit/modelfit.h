@@ -134,7 +134,7 @@ class ModelFit {
   std::map<std::vector<double>, Refined> refinedStarts_;
   std::vector<std::pair<Refined, Refined>> refinedOnAll_;  // from subset to all pairs
   mutable std::map<std::string, double> textErrors_;      // by term text
-  std::map<std::pair<std::vector<double>, bool>, std::optional<Refined>> sums_;  // by first sine, scan
+  std::map<std::pair<long long, std::int64_t>, std::optional<Refined>> sums_;  // by first b, grid
   std::optional<std::pair<double, std::vector<double>>> aliasOffsets_;  // by upper
   double xLow_ = 0, xHigh_ = 0;
 };

@@ -28,10 +28,12 @@ constexpr double kAliasPower = 0.2;
 constexpr std::size_t kAliasOffsets = 2;
 constexpr int kWindowOversampling = 5;
 constexpr std::int64_t kWindowSteps = 4096;
+constexpr std::size_t kWindowPairs = 1000;
 // Two sines closer than this many resolutions 2π/span cannot be told apart
 // (the criterion of Loumos and Deeming, 1978).
 constexpr double kDistinct = 1.5;
 constexpr RefineLimits kLimits{60, 1e-10};
+constexpr double kHopeless = 1.5;
 // Errors within this share of each other are equal (aliases of x on a
 // grid); the lower frequency wins.
 constexpr double kTieShare = 1e-9;
@@ -98,8 +100,10 @@ bool AllSignificant(const SineSumSearch& s, const Model& model, const std::vecto
 std::optional<std::vector<double>> NextTrials(const SineSumSearch& s, const ModelPairs& rest,
                                               const std::vector<double>& aliasOffsets,
                                               const std::function<bool()>& keepGoing) {
+  // Half as fine as the first sine's: the joint refinement finds the peak's
+  // top, and the residuals' periodograms are most of a sum's search.
   const std::optional<std::vector<double>> minima = PeriodogramMinima(
-      rest, s.span, s.reach, s.upper, s.oversampling, s.maxTrials, keepGoing);
+      rest, s.span, s.reach, s.upper, std::max(1, s.oversampling / 2), s.maxTrials, keepGoing);
   if (!minima) return std::nullopt;
   std::vector<double> trials(minima->begin(),
                              minima->begin() + std::min<std::ptrdiff_t>(kPeaksTried, std::ssize(*minima)));
@@ -127,7 +131,11 @@ std::optional<Refinement> AddSine(const SineSumSearch& s, const ModelPairs& pair
     if (!Harmonics(s)) start.push_back(b);
     start.push_back((*sine)[1]);
     if (!Acceptable(s, larger, start)) continue;
-    Refinement r = RefineModel(larger, std::move(start), s.origin, pairs, s.held, kLimits);
+    // A trial still far above the best after a few steps is given up: the
+    // periodogram's deepest comes first and mostly wins.
+    RefineLimits limits = kLimits;
+    if (best) limits.abandonAbove = kHopeless * best->error;
+    Refinement r = RefineModel(larger, std::move(start), s.origin, pairs, s.held, limits);
     if (r.ok && Acceptable(s, larger, r.p) && (!best || Better(larger, r, *best)))
       best = std::move(r);
   }
@@ -178,7 +186,9 @@ std::optional<std::vector<double>> PeriodogramMinima(const ModelPairs& pairs, do
   const auto n = static_cast<std::int64_t>(pairs.x.size());
   if (n < 3 || !(upper > 0)) return std::vector<double>{};
   FrequencyGrid grid = scan::GridUpTo(span, upper, oversampling, maxTrials);
-  const bool fast = n * grid.count > kScanMaxWork && scan::FastPeriodogramTakes(reach, grid);
+  const bool fast = (n * grid.count > kScanMaxWork ||
+                     scan::FastPeriodogramPays(static_cast<std::size_t>(n), grid.count)) &&
+                    scan::FastPeriodogramTakes(reach, grid);
   if (!fast) grid.count = std::min(grid.count, std::max<std::int64_t>(3, kScanMaxWork / n));
   const scan::ShiftedPairs shifted = scan::Shift(pairs.x, pairs.y, pairs.w);
   const scan::Periodogram periodogram(FitMode::kAllFree, 0, shifted);
@@ -197,10 +207,12 @@ std::vector<double> AliasOffsets(const ModelPairs& pairs, double span, double up
   const double reachable = std::floor(upper / step);
   if (!(reachable >= 3)) return {};
   const auto steps = static_cast<std::size_t>(std::min<double>(reachable, kWindowSteps));
-  // Each pair's phase turns by the same angle from one frequency to the next.
+  // Each pair's phase turns by the same angle from one frequency to the
+  // next. Every few pairs of a long series draw the same window.
   std::vector<std::complex<double>> sums(steps + 1);
   double weights = 0;
-  for (std::size_t i = 0; i < n; ++i) {
+  const std::size_t stride = (n + kWindowPairs - 1) / kWindowPairs;
+  for (std::size_t i = 0; i < n; i += stride) {
     const double w = pairs.w.empty() ? 1 : pairs.w[i];
     const double t = pairs.x[i] - pairs.x[0];
     std::complex<double> turn = w;
