@@ -12,6 +12,7 @@
 #include "sinusfit/frequencyscan.h"
 #include "sinusfit/periodogram.h"
 #include "sinusfit/significance.h"
+#include "sinusfit/fitdata.h"
 #include "sinusfit/sinefamily.h"
 
 namespace sinusfit {
@@ -94,6 +95,34 @@ bool AllSignificant(const SineSumSearch& s, const Model& model, const std::vecto
       SinesSignificance(model, p, s.origin, pairs.x, pairs.y, pairs.w, s.upper);
   return std::all_of(found.begin(), found.end(),
                      [](const SineSignificance& f) { return f.Significant(); });
+}
+
+// Whether the sine a sum's refinement added (the one at a frequency the
+// sum before it did not have) stands out of the residuals it was found in
+// on its own, before the refinement let every sine give way to it: the
+// prewhitening's own test, stricter than the one of the joint fit.
+bool AddedStandsOut(const SineSumSearch& s, const Refinement& before, const Refinement& after,
+                    const ModelPairs& pairs) {
+  if (Harmonics(s)) return true;
+  const int terms = static_cast<int>((before.p.size() - 1) / 3);
+  const Model& larger = SumOf(s, terms + 1);
+  const std::vector<int> old = SumOf(s, terms).FrequencyParameters();
+  for (const int k : larger.FrequencyParameters()) {
+    const double b = after.p[static_cast<std::size_t>(k)];
+    const bool known = std::any_of(old.begin(), old.end(), [&](int j) {
+      return std::fabs(before.p[static_cast<std::size_t>(j)] - b) * s.span < kDistinct * kTwoPi;
+    });
+    if (known) continue;
+    const ModelPairs rest = Residuals(SumOf(s, terms), before.p, s.origin, pairs);
+    const LinearFit sine = SolveLinear(ModelOf(ModelKind::kSeveralFrequencies, 1), {b}, s.origin,
+                                       rest, -1, 0);
+    FitData data;
+    data.x = rest.x;
+    data.y = rest.y;
+    for (const double w : rest.w) data.sigma.push_back(1 / std::sqrt(w));
+    return PeriodFalseAlarm(data, sine.error, s.upper) <= kSignificantFap;
+  }
+  return false;
 }
 
 // The values of b to try for the next sine of a sum.
@@ -264,7 +293,9 @@ std::optional<Refinement> Prewhiten(const SineSumSearch& search, const ModelPair
     std::optional<Refinement> added = AddSine(search, pairs, fit, terms, trials, keepGoing);
     if (!keepGoing()) return std::nullopt;
     if (!added) break;
-    if (search.frequencies == 0 && !AllSignificant(search, SumOf(search, terms + 1), added->p, pairs))
+    if (search.frequencies == 0 &&
+        (!AllSignificant(search, SumOf(search, terms + 1), added->p, pairs) ||
+         !AddedStandsOut(search, fit, *added, pairs)))
       break;
     fit = std::move(*added);
     ++terms;
