@@ -6,6 +6,7 @@
 
 #include <QDateTime>
 #include <QFileInfo>
+#include <QFontMetricsF>
 #include <QPageSize>
 #include <QPainter>
 #include <QPdfWriter>
@@ -15,6 +16,7 @@
 #include <algorithm>
 #include <cmath>
 #include <optional>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -104,25 +106,66 @@ void DrawResidualStrip(QPainter& painter, const QRectF& box, const StripColumns&
                    QStringLiteral("Residuen y − f(x), größter Betrag %1").arg(Comma(strip.largest, 3)));
 }
 
-// Lines "name = value" of the statistics as a table of two columns.
-double DrawTable(QPainter& painter, double top, const QString& heading,
-                 const std::vector<std::string>& lines) {
+struct Table {
+  QString heading;
+  std::vector<std::string> lines;
+};
+
+// Lines "name = value" of the statistics as a table of two columns, from
+// `left` in a column `width` wide, `line` high each.
+double DrawTable(QPainter& painter, double left, double width, double top, double line,
+                 const Table& table) {
   painter.setFont(ReportFont(10, true));
-  painter.drawText(QPointF(kMargin, top + 11), heading);
-  top += kLine + 2;
-  painter.setFont(ReportFont(9.5));
-  for (const std::string& line : lines) {
-    const QString text = QString::fromStdString(line);
-    const qsizetype equals = text.indexOf(QStringLiteral(" = "));
+  painter.drawText(QPointF(left, top + 11), table.heading);
+  top += line + 2;
+  painter.setFont(ReportFont(9.5 * line / kLine));
+  // The values after the longest name, at 150 pt where that is room enough.
+  const QFontMetricsF metrics(painter.font(), painter.device());
+  double longest = 0;
+  for (const std::string& text : table.lines) {
+    const QString shown = QString::fromStdString(text);
+    const qsizetype equals = shown.indexOf(QStringLiteral(" = "));
+    if (equals >= 0) longest = std::max(longest, metrics.horizontalAdvance(shown.left(equals)));
+  }
+  const double valueAt = left + std::clamp(longest + 16, std::min(150.0, 0.4 * width), 0.6 * width);
+  for (const std::string& text : table.lines) {
+    const QString shown = QString::fromStdString(text);
+    const qsizetype equals = shown.indexOf(QStringLiteral(" = "));
     if (equals < 0) {
-      painter.drawText(QPointF(kMargin + 8, top + 10), text);
+      painter.drawText(QPointF(left + 8, top + 10), shown);
     } else {
-      painter.drawText(QPointF(kMargin + 8, top + 10), text.left(equals));
-      painter.drawText(QPointF(kMargin + 150, top + 10), QStringLiteral("= ") + text.mid(equals + 3));
+      painter.drawText(QPointF(left + 8, top + 10), shown.left(equals));
+      painter.drawText(QPointF(valueAt, top + 10), QStringLiteral("= ") + shown.mid(equals + 3));
     }
-    top += kLine;
+    top += line;
   }
   return top + 6;
+}
+
+double TablesHeight(std::span<const Table> tables, double line) {
+  double height = 0;
+  for (const Table& table : tables) height += (table.lines.size() + 1) * line + 8;
+  return height;
+}
+
+// The tables below `top`, one under the other where they fit on the page;
+// else the first (the parameters of a long sum) in the left half and the
+// others in the right, the lines closer where even that is too long.
+void DrawTables(QPainter& painter, double top, const std::vector<Table>& tables) {
+  const double room = kPageHeight - kMargin / 2 - top;
+  if (TablesHeight(tables, kLine) <= room) {
+    for (const Table& table : tables) top = DrawTable(painter, kMargin, kContentWidth, top, kLine, table);
+    return;
+  }
+  const std::span<const Table> first(tables.data(), std::min<std::size_t>(1, tables.size()));
+  const std::span<const Table> rest = std::span<const Table>(tables).subspan(first.size());
+  const double longest = std::max(TablesHeight(first, kLine), TablesHeight(rest, kLine));
+  const double line = std::max(8.0, kLine * std::min(1.0, room / longest));
+  const double half = kContentWidth / 2;
+  double below = top;
+  for (const Table& table : first) below = DrawTable(painter, kMargin, half, below, line, table);
+  below = top;
+  for (const Table& table : rest) below = DrawTable(painter, kMargin + half, half, below, line, table);
 }
 
 }  // namespace
@@ -201,15 +244,17 @@ bool TForm1::SaveReport(const QString& path) {
                                     std::max(1, static_cast<int>(stripBox.width() * 2))));
   top += kStripHeight + 14;
 
-  std::vector<std::string> parameters = sinusfit::ParameterTexts(model, shownStatistics_, shownHeld_);
-  if (shownStatistics_.summary.weighted) parameters.push_back("(Unsicherheiten aus Δy)");
-  top = DrawTable(painter, top, QStringLiteral("Parameter"), parameters);
+  std::vector<Table> tables{
+      {QStringLiteral("Parameter"), sinusfit::ParameterTexts(model, shownStatistics_, shownHeld_)}};
+  if (shownStatistics_.summary.weighted) tables[0].lines.push_back("(Unsicherheiten aus Δy)");
   const std::vector<std::string> derived =
       sinusfit::DerivedTexts(model, shownStatistics_, shownHeld_);
-  if (!derived.empty()) top = DrawTable(painter, top, QStringLiteral("Abgeleitete Größen"), derived);
-  top = DrawTable(painter, top, QStringLiteral("Güte der Anpassung"),
-                  sinusfit::GoodnessTexts(shownStatistics_.summary));
-  (void)top;
+  if (!derived.empty()) tables.push_back({QStringLiteral("Abgeleitete Größen"), derived});
+  if (!shownSignificance_.empty())
+    tables.push_back({QStringLiteral("Signifikanz der Frequenzen"), shownSignificance_});
+  tables.push_back(
+      {QStringLiteral("Güte der Anpassung"), sinusfit::GoodnessTexts(shownStatistics_.summary)});
+  DrawTables(painter, top, tables);
   painter.end();
   if (file.error() != QFileDevice::NoError) {
     const QString reason = file.errorString();

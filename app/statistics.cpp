@@ -78,6 +78,7 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
   const FitInput input = ReadFitInput(pairs);
   const sinusfit::FitData& data = input.data;
   const sinusfit::Model& model = sinusfit::ModelOf(record->model, record->values);
+  shownSignificance_.clear();
   if (record->model != sinusfit::ModelKind::kSine) {
     const int held = static_cast<int>(sinusfit::EffectiveMode(record->mode)) - 2;
     const sinusfit::ModelStatistics statistics = sinusfit::ComputeModelStatistics(
@@ -86,9 +87,10 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
         QString::fromStdString(sinusfit::FormatModelStatistics(model, statistics, held));
     if (sinusfit::IsSumOfSines(record->model)) {
       // Whether each sine stands out of the noise, on the table's pairs.
-      for (const std::string& line : sinusfit::SignificanceTexts(sinusfit::SinesSignificance(
-               model, record->values, record->origin, data.x, data.y, sinusfit::WeightsOf(data),
-               record->searchedUpTo)))
+      shownSignificance_ = sinusfit::SignificanceTexts(sinusfit::SinesSignificance(
+          model, record->values, record->origin, data.x, data.y, sinusfit::WeightsOf(data),
+          record->searchedUpTo));
+      for (const std::string& line : shownSignificance_)
         statisticsText_ += '\n' + QString::fromStdString(line);
     }
     shownStatistics_ = statistics;
@@ -146,6 +148,7 @@ void TForm1::ClearStatistics() {
   if (!captionLines_.empty()) {
     captionLines_.clear();
     shownStatistics_ = {};
+    shownSignificance_.clear();
     PB4->update();
   }
   if (LabelStatistik != nullptr) LabelStatistik->clear();

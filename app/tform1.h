@@ -485,6 +485,7 @@ class TForm1 : public QWidget {
   sinusfit::ModelStatistics shownStatistics_;
   sinusfit::ModelKind shownModel_ = sinusfit::ModelKind::kSine;
   std::vector<double> shownValues_;  // the shown line's parameters (a sum's count)
+  std::vector<std::string> shownSignificance_;  // a sum's lines of FAP and S/N
   int shownHeld_ = -1;
   std::function<CloseAnswer()> closeAsker_;
   std::function<std::optional<AxisTitles>(const AxisTitles&)> titlesAsker_;

@@ -20,6 +20,7 @@ constexpr double kNaN = std::numeric_limits<double>::quiet_NaN();
 constexpr int kNoiseOversampling = 5;
 constexpr int kMaxNoiseFrequencies = 400;
 constexpr int kNoiseResolutions = 25;
+constexpr double kSmallestFap = 1e-15;
 
 double Weight(std::span<const double> w, std::size_t i) { return i < w.size() ? w[i] : 1; }
 
@@ -183,6 +184,8 @@ std::vector<std::string> SignificanceTexts(const std::vector<SineSignificance>& 
 std::string FalseAlarmText(double fap) {
   std::string text = "FAP = ";
   if (!std::isfinite(fap)) return text + "–";
+  // Below that the sums that give it are not exact enough to tell more.
+  if (fap < kSmallestFap) return "FAP < 10⁻¹⁵";
   std::string value =
       fap < 1e-4 ? statistics::Significant(fap, 1, true) : statistics::Significant(fap, 2, true);
   // Just above the limit, enough digits to show it is above.

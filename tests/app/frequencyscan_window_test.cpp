@@ -128,7 +128,7 @@ class FrequencyScanWindowTest : public QObject {
         if (form_->Listbox1->item(row)->font().bold()) form_->Listbox1->setCurrentRow(row);
       form_->Listbox1Click();
       const QString label = form_->LabelStatistik->text();
-      QVERIFY2(label.contains(QStringLiteral("FAP = ")) == c.scan, c.name);
+      QVERIFY2(label.contains(QStringLiteral("\nFAP ")) == c.scan, c.name);
       // The period the scan found, whichever line is shown.
       if (c.scan && c.significant)
         QVERIFY2(label.contains(QStringLiteral("Frequenzsuche: b = 0,7")), qPrintable(label));

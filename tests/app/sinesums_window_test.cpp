@@ -135,7 +135,7 @@ class SineSumsWindowTest : public QObject {
     for (const QString& line : label.split(QLatin1Char('\n'))) {
       if (!line.startsWith(QStringLiteral("Sinus "))) continue;
       ++lines;
-      QVERIFY2(line.contains(QStringLiteral("FAP = ")) && line.contains(QStringLiteral("S/N = ")),
+      QVERIFY2(line.contains(QStringLiteral("FAP ")) && line.contains(QStringLiteral("S/N = ")),
                qPrintable(line));
       if (line.contains(QStringLiteral("nicht signifikant"))) ++marked;
     }
@@ -143,6 +143,19 @@ class SineSumsWindowTest : public QObject {
     QCOMPARE(sines - marked, significant);
     // The label lists every sine's period.
     QVERIFY2(label.contains(QStringLiteral("Periode")), qPrintable(label));
+    // So does the report, on one page.
+    const QString report = dir_.filePath(QStringLiteral("bericht.pdf"));
+    QVERIFY2(form_->SaveReport(report), qPrintable(form_->LastMessage()));
+    const window_fixture::PdfFacts pdf = window_fixture::ReadPdf(report);
+    QVERIFY(pdf.OnePageA4());
+    for (const QString& line : label.split(QLatin1Char('\n'))) {
+      if (!line.startsWith(QStringLiteral("Sinus "))) continue;
+      // (pdftotext reads "fi" as its ligature.)
+      const QString value = line.mid(line.indexOf(QStringLiteral("FAP ")) + 4)
+                                .remove(QStringLiteral("nicht signifikant"))
+                                .simplified();
+      QVERIFY2(pdf.text.contains(value), qPrintable(value + QStringLiteral(" in ") + pdf.text));
+    }
   }
 };
 

@@ -4,6 +4,8 @@
 
 #include <QAction>
 #include <QImage>
+#include <QProcess>
+#include <QRegularExpression>
 #include <QString>
 #include <QtTest>
 #include <memory>
@@ -45,6 +47,29 @@ inline QImage Paint(TForm1& form) {
 
 inline QAction* Action(const TForm1& form, const char* name) {
   return form.findChild<QAction*>(QString::fromLatin1(name));
+}
+
+// A PDF's text as pdftotext reads it (simplified), and its page count and
+// size as pdfinfo gives them ("Pages: 1", "(A4)"); empty where the tools fail.
+struct PdfFacts {
+  QString text;
+  QString info;
+  bool OnePageA4() const {
+    return info.contains(QRegularExpression(QStringLiteral("Pages:\\s+1\\b"))) &&
+           info.contains(QStringLiteral("(A4)"));
+  }
+};
+
+inline PdfFacts ReadPdf(const QString& path) {
+  PdfFacts facts;
+  QProcess reader;
+  reader.start(QStringLiteral("pdftotext"), {QStringLiteral("-layout"), path, QStringLiteral("-")});
+  if (!reader.waitForFinished(20000) || reader.exitCode() != 0) return facts;
+  facts.text = QString::fromUtf8(reader.readAllStandardOutput()).simplified();
+  QProcess info;
+  info.start(QStringLiteral("pdfinfo"), {path});
+  if (info.waitForFinished(20000)) facts.info = QString::fromUtf8(info.readAllStandardOutput());
+  return facts;
 }
 
 }  // namespace window_fixture

@@ -50,6 +50,8 @@ TEST(Significance, FalseAlarmAsPublished) {
   EXPECT_EQ(sinusfit::FalseAlarmText(0.43), "FAP = 0,43   nicht signifikant");
   EXPECT_EQ(sinusfit::FalseAlarmText(0.0101), "FAP = 0,0101   nicht signifikant");
   EXPECT_EQ(sinusfit::FalseAlarmText(0.0099), "FAP = 0,0099");
+  EXPECT_EQ(sinusfit::FalseAlarmText(0), "FAP < 10⁻¹⁵");
+  EXPECT_EQ(sinusfit::FalseAlarmText(3e-140), "FAP < 10⁻¹⁵");
 }
 
 // 150 readings at uneven times over 100 units, noise of σ = 1 and a sine.
