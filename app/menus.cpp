@@ -194,7 +194,8 @@ void TForm1::BuildPlotMenu() {
   PB4->setContextMenuPolicy(Qt::ActionsContextMenu);
   PB4->addActions({actionFitView_, actionDefaultView_, NewSeparator(this), actionExportPlot,
                    actionCopyPlot, actionSaveReport, NewSeparator(this), actionShowResiduals,
-                   actionResultInPlot, actionAxisTitles, actionPeriodogram});
+                   actionResultInPlot, actionAxisTitles, actionPeriodogram, actionPeriodAxis,
+                   actionSpectralWindow});
 }
 
 void TForm1::BuildTableMenu() {

@@ -311,6 +311,24 @@ class TForm1 : public QWidget {
   const ShownSpectra* CurrentSpectra();
   std::optional<graph_reduziert::PlotView> PeriodogramFitView();
   void PaintPeriodogram(platform::Canvas& canvas);
+
+  // The periodogram over the period 2π/b instead of b, and the pairs'
+  // spectral window beside its power (periodogramview.cpp).
+  QAction* actionPeriodAxis = nullptr;      // "Periode statt Frequenz", checkable
+  QAction* actionSpectralWindow = nullptr;  // "Spektralfenster", checkable
+  graph_reduziert::SpectrumAxis PeriodogramAxis() const;
+  graph_reduziert::AxisTitles PeriodogramTitles() const;
+  struct ShownWindow {
+    sinusfit::PowerSpectrum power;
+    std::uint32_t revision = 0;
+    double bound = 0;
+  };
+  std::optional<ShownWindow> window_;
+  // The window on the spectra's grid, computed anew when the pairs or the
+  // bound change; nullptr without.
+  const sinusfit::PowerSpectrum* CurrentWindow();
+  double spectraSpan_ = 0;  // of the pairs' x the spectra are of
+
   // The table's contents replaced (a file, the examples) together with the
   // axis titles that belong to them, as one step of the undo history.
   void ReplaceTable(TableColumns columns, const QString& undoText, std::optional<bool> showSigma,

@@ -56,9 +56,7 @@ void TForm1::PaintPlot(platform::Canvas& canvas) {
     frame = graph_reduziert::LayOutViewFrame(canvas, PB4->width(), PB4->height(), *userView_);
     graph_reduziert::BeginPlotRanges(frame->width, frame->height, *userView_);
     titleBoxes_ = graph_reduziert::DrawViewFrame(
-        canvas, *frame,
-        PeriodogramShown() ? graph_reduziert::AxisTitles{"b (Kreisfrequenz)", "Leistung z"}
-                           : ShownTitles());
+        canvas, *frame, PeriodogramShown() ? PeriodogramTitles() : ShownTitles());
     canvas.BeginArea(frame->left, frame->top, frame->width, frame->height);
     graph_reduziert::DrawViewGrid(canvas, *frame);
   } else {

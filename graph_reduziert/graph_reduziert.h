@@ -191,12 +191,17 @@ TitleBoxes DrawViewFrame(platform::Canvas& canvas, const ViewFrame& frame,
 void DrawViewGrid(platform::Canvas& canvas, const ViewFrame& frame);
 
 // ---------------------------------------------------------------------------
-// A periodogram (powercurve.cpp): power[k] at x = (k + 1)·step, as a line
+// A periodogram (powercurve.cpp): power[k] at b = (k + 1)·step, as a line
 // reduced per pixel column (the range of each column's samples), in the
-// current frame; and a dotted vertical line marking a found frequency.
+// current frame; and a dotted vertical line marking a found frequency. The
+// x axis is b, or the period 2π/b (ascending to the right).
+enum class SpectrumAxis { kFrequency, kPeriod };
+// Where b stands on the axis; NaN for the period of b <= 0.
+double SpectrumX(double b, SpectrumAxis axis);
 void DrawSpectrum(platform::Canvas& canvas, std::span<const double> power, double step,
-                  platform::Color color);
-void DrawFrequencyMark(platform::Canvas& canvas, double b, platform::Color color);
+                  platform::Color color, SpectrumAxis axis = SpectrumAxis::kFrequency);
+void DrawFrequencyMark(platform::Canvas& canvas, double b, platform::Color color,
+                       SpectrumAxis axis = SpectrumAxis::kFrequency);
 
 // ---------------------------------------------------------------------------
 // The fit written into the picture (caption.cpp).

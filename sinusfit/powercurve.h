@@ -1,7 +1,8 @@
 #pragma once
 // The periodogram the scan searches, to be looked at: the normalized power
 // z = 1 − χ²(b)/χ²₀ of a sine with a floating mean at every trial b up to the
-// bound (χ²₀ the flat line's error), for the pairs or for a fit's residuals.
+// bound (χ²₀ the flat line's error), for the pairs or for a fit's residuals;
+// and beside it the window the pairs' x look through.
 
 #include <cstdint>
 #include <functional>
@@ -23,5 +24,13 @@ struct PowerSpectrum {
 // pairs, x all equal, no bound) or when keepGoing said stop.
 std::optional<PowerSpectrum> ComputePowerSpectrum(const FitData& data, double bound,
                                                   const std::function<bool()>& keepGoing);
+
+// The spectral window of data.x: W(b) = |Σ w·e^{i·b·x}|² / (Σ w)², w the
+// weights 1/Δy² (1 without Δy), on the grid ComputePowerSpectrum takes for
+// the same data and bound: 1 at b = 0, and peaks where the spacing and the
+// gaps of x repeat, at which every sine of the pairs shows aliases. nullopt
+// where the power has none.
+std::optional<PowerSpectrum> ComputeSpectralWindow(const FitData& data, double bound,
+                                                   const std::function<bool()>& keepGoing);
 
 }  // namespace sinusfit

@@ -35,7 +35,8 @@ class MenusTest : public QObject {
                           << QStringList{"actionFitView",  "actionDefaultView", "-",
                                          "actionExportPlot", "actionCopyPlot", "actionSaveReport",
                                          "-", "actionShowResiduals", "actionResultInPlot",
-                                         "actionAxisTitles", "actionPeriodogram"};
+                                         "actionAxisTitles", "actionPeriodogram",
+                                         "actionPeriodAxis", "actionSpectralWindow"};
     QTest::newRow("table") << "SG4"
                            << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
                                           "actionSavePairs", "actionSavePairsAs", "-", "actionUncertainties",
