@@ -202,6 +202,45 @@ TEST(SineSums, SearchFindsTheTrueFrequenciesNotTheirAliases) {
   }
 }
 
+// Δy weights every step and the listed χ²; a held parameter is the first
+// sine's and keeps its value; a long series reaches the same sum.
+TEST(SineSums, WeightsHeldParametersAndLongSeriesCarryThrough) {
+  const std::vector<Sine> two{{1.0, 0.9, 0.2}, {0.5, 2.3, 1.0}};
+  const struct {
+    const char* name;
+    int n;
+    FitMode mode;
+    double held;
+    bool weighted;
+  } cases[] = {{"Δy", 300, FitMode::kAllFree, 0, true},
+               {"b held", 300, FitMode::kFixedB, 0.9, false},
+               {"d held", 300, FitMode::kFixedD, 5, false},
+               {"long series", 60000, FitMode::kAllFree, 0, false}};
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    SearchCase k{c.name, ModelKind::kSeveralFrequencies, 2, Uneven(c.n, 60, 3), two, 5, 0.05, 10, 2};
+    FitData data = Noisy(k, 29);
+    if (c.weighted)
+      for (std::size_t i = 0; i < data.x.size(); ++i) data.sigma.push_back(i % 2 ? 0.05 : 0.1);
+    grund::ProcessRandom().SetSeed(1);
+    Computation computation(k.kind, 2, c.mode, c.held, data);
+    const PassResult best = BestLine(computation, k.bound, 1);
+    const sinusfit::Model& model = sinusfit::ModelOf(best.model, best.values);
+    ASSERT_EQ(model.FrequencyCount(), 2) << best.term;
+    std::vector<double> w;
+    for (const double sigma : data.sigma) w.push_back(1 / (sigma * sigma));
+    const double own = static_cast<double>(sinusfit::ErrorSum(best.term, data.x, data.y, w));
+    EXPECT_NEAR(best.error, own, 1e-6 * own) << best.term;
+    if (c.mode == FitMode::kFixedB) EXPECT_EQ(best.values[1], c.held);
+    if (c.mode == FitMode::kFixedD) EXPECT_EQ(best.values[3], c.held);
+    for (const Sine& truth : two)
+      EXPECT_NEAR(std::min(std::fabs(model.AngularFrequency(best.values, 0) - truth.b),
+                           std::fabs(model.AngularFrequency(best.values, 1) - truth.b)),
+                  0, 0.01)
+          << best.term;
+  }
+}
+
 TEST(SineSums, NoiseGivesOneSineThatIsNotSignificant) {
   SearchCase k{"noise", ModelKind::kSeveralFrequencies, 0, Uneven(150, 30, 5), {}, 0, 1, 20, 1};
   const FitData data = Noisy(k, 23);
