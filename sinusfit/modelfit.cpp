@@ -492,9 +492,13 @@ PassResult ModelFit::Result(const Refined& best) const {
   }
   ModelOrigin written = origin_;
   // About X where b·x and x themselves stay well inside the interpreter's
-  // range (beyond it only X − x₀ is exact there).
+  // range (beyond it only X − x₀ is exact there). A sum's sines about x₀
+  // where the pairs lie far from X = 0 (a star's days near 2 460 000): their
+  // b and c then read plainly, and their uncertainties are those of the
+  // phases at the data, not 2 460 000 days before them.
+  const bool farFromZero = IsSumOfSines(model_.Kind()) && std::fabs(origin_.x0) > span_;
   if (!phaseHeld_ && std::fabs(p[1]) * largestX_ <= kPhaseAboutXLimit &&
-      largestX_ <= kPhaseAboutXLimit)
+      largestX_ <= kPhaseAboutXLimit && !farFromZero)
     written.phase = 0;
   const Model& model = ModelFor(p);
   std::vector<double> values = model.MovePhaseOrigin(p, origin_, written);

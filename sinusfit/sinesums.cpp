@@ -86,7 +86,11 @@ class SineSum final : public Model {
       if (dp.empty()) continue;
       const double c = std::cos(angle);
       dp[Index(A(k))] = s;
-      dp[Index(B(k))] += a * m * t * c;
+      // The harmonics share b: their parts add up (dp[1] starts at 0).
+      if (harmonics_ || k == 0)
+        dp[Index(B(k))] += a * m * t * c;
+      else
+        dp[Index(B(k))] = a * m * t * c;
       dp[Index(C(k))] = a * c;
     }
     return value;

@@ -57,8 +57,10 @@ TEST(SineSums, ModelsAgreeWithTheirDerivativesTextsAndOrigins) {
       std::vector<double> p(static_cast<std::size_t>(model.ParameterCount()));
       for (std::size_t k = 0; k < p.size(); ++k) p[k] = 0.3 + 0.7 * static_cast<double>(k % 5);
       const std::vector<double> xs{1000.5, 1003.25, 1007.75};
+      // One vector for every x, as the refinement passes it: every entry is
+      // written anew.
+      std::vector<double> dp(p.size(), 1e300);
       for (const double x : xs) {
-        std::vector<double> dp(p.size());
         const double value = model.Evaluate(p, x, origin, dp);
         for (std::size_t k = 0; k < p.size(); ++k) {
           std::vector<double> up = p, down = p;
