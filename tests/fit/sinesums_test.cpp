@@ -14,6 +14,7 @@
 #include "_grund/grund.h"
 #include "sinusfit/computation.h"
 #include "sinusfit/model.h"
+#include "sinusfit/modelstatistics.h"
 #include "sinusfit/prewhitening.h"
 #include "sinusfit/resulttext.h"
 #include "sinusfit/significance.h"
@@ -198,6 +199,19 @@ TEST(SineSums, SearchFindsTheTrueFrequenciesNotTheirAliases) {
       for (int j = 0; j < model.FrequencyCount(); ++j)
         nearest = std::min(nearest, std::fabs(model.AngularFrequency(best.values, j) - truth.b));
       EXPECT_LT(nearest, 0.05 * resolution) << truth.b << " in " << best.term;
+    }
+    // Each frequency's uncertainty as theory has it for a sine in white
+    // noise: √(24/n)·σ/(a·T).
+    if (k.kind == ModelKind::kSeveralFrequencies) {
+      const sinusfit::ModelStatistics statistics = sinusfit::ComputeModelStatistics(
+          model, best.values, best.origin, -1, data.x, data.y, {});
+      const double n = static_cast<double>(data.x.size());
+      const double span = data.x.back() - data.x.front();
+      for (int j = 0; j < model.FrequencyCount(); ++j) {
+        const auto a = static_cast<std::size_t>(model.AmplitudeIndex(j));
+        const double expected = std::sqrt(24 / n) * k.noise / (std::fabs(best.values[a]) * span);
+        EXPECT_NEAR(statistics.standardError[a + 1] / expected, 1, 0.35) << j << " " << best.term;
+      }
     }
     // As good as the truth refined: within the noise's share of it.
     EXPECT_LT(best.error, 1.1 * k.noise * k.noise * static_cast<double>(data.x.size())) << best.term;
