@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <limits>
 #include <numbers>
+#include <utility>
 
 #include "_grund/grund.h"
 #include "sinusfit/modelstatistics.h"
@@ -24,31 +25,28 @@ constexpr double kSmallestFap = 1e-15;
 
 double Weight(std::span<const double> w, std::size_t i) { return i < w.size() ? w[i] : 1; }
 
-// The variance of x, weighted as the fit weights the pairs.
-double TimeVariance(std::span<const double> x, std::span<const double> w) {
+// Σw·(v − v̄)² about the weighted mean v̄, and Σw.
+std::pair<double, double> WeightedSpread(std::span<const double> v, std::span<const double> w) {
   long double sum = 0, weightSum = 0;
-  for (std::size_t i = 0; i < x.size(); ++i) {
-    sum += Weight(w, i) * x[i];
+  for (std::size_t i = 0; i < v.size(); ++i) {
+    sum += Weight(w, i) * v[i];
     weightSum += Weight(w, i);
   }
   const long double mean = sum / weightSum;
   long double spread = 0;
-  for (std::size_t i = 0; i < x.size(); ++i)
-    spread += Weight(w, i) * (x[i] - mean) * (x[i] - mean);
-  return static_cast<double>(spread / weightSum);
+  for (std::size_t i = 0; i < v.size(); ++i) spread += Weight(w, i) * (v[i] - mean) * (v[i] - mean);
+  return {static_cast<double>(spread), static_cast<double>(weightSum)};
 }
 
-// Σw·(r − r̄)²: the error of the flat line through r.
+// The variance of x, weighted as the fit weights the pairs.
+double TimeVariance(std::span<const double> x, std::span<const double> w) {
+  const auto [spread, weightSum] = WeightedSpread(x, w);
+  return spread / weightSum;
+}
+
+// The error of the flat line through r.
 double FlatError(std::span<const double> r, std::span<const double> w) {
-  long double sum = 0, weightSum = 0;
-  for (std::size_t i = 0; i < r.size(); ++i) {
-    sum += Weight(w, i) * r[i];
-    weightSum += Weight(w, i);
-  }
-  const long double mean = sum / weightSum;
-  long double error = 0;
-  for (std::size_t i = 0; i < r.size(); ++i) error += Weight(w, i) * (r[i] - mean) * (r[i] - mean);
-  return static_cast<double>(error);
+  return WeightedSpread(r, w).first;
 }
 
 }  // namespace
