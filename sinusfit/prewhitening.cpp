@@ -279,6 +279,9 @@ std::optional<Refinement> Prewhiten(const SineSumSearch& search, const ModelPair
   int terms = static_cast<int>(Harmonics(search) ? (fit.p.size() - 2) / 2 : (fit.p.size() - 1) / 3);
   const int wanted = search.frequencies > 0 ? std::min(search.frequencies, kMaxFrequencies)
                                             : kMaxFrequencies;
+  // Where the first sine is noise already, no further one will stand out.
+  if (search.frequencies == 0 && !AllSignificant(search, SumOf(search, terms), fit.p, pairs))
+    return fit;
   while (terms < wanted) {
     std::vector<double> trials;
     if (Harmonics(search)) {
