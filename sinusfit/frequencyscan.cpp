@@ -262,7 +262,10 @@ FrequencyGrid GridUpTo(double span, double bound, int oversampling, std::int64_t
   FrequencyGrid grid;
   grid.step = static_cast<double>(kTwoPi / (static_cast<Extended>(oversampling) * span));
   const double trials = bound / grid.step;  // may be huge or infinite
-  grid.count = trials >= static_cast<double>(cap) ? cap : static_cast<std::int64_t>(trials);
+  // Not a number (no bound, no span) or below one step: the fewest below.
+  grid.count = trials >= static_cast<double>(cap) ? cap
+               : trials >= 1                      ? static_cast<std::int64_t>(trials)
+                                                  : 0;
   // A bound below a few steps: the few trial values up to it, closer together.
   constexpr std::int64_t kFewest = 3;
   if (grid.count < kFewest) {

@@ -256,6 +256,7 @@ std::optional<std::vector<double>> ModelFit::Candidates(double bound, bool full,
 }
 
 double ModelFit::SearchedUpTo(double bound) const {
+  if (!(bound > 0)) return 0;
   // The scan's grid ends where its trials do, also for no bound.
   const double oversampling = subset_.x.empty() ? kScanOversampling : kLongScanOversampling;
   const double gridEnd = 2 * static_cast<double>(grund::kPi) / (oversampling * span_) *

@@ -81,7 +81,8 @@ bool Acceptable(const SineSumSearch& s, const Model& model, const std::vector<do
   const std::vector<int> frequencies = model.FrequencyParameters();
   for (std::size_t k = 0; k < frequencies.size(); ++k) {
     const double b = p[static_cast<std::size_t>(frequencies[k])];
-    if (s.held != 1 && !(std::fabs(b) <= s.bound)) return false;
+    // A held b₁ may lie beyond the bound; every other keeps it.
+    if (!(k == 0 && s.held == 1) && !(std::fabs(b) <= s.bound)) return false;
     for (std::size_t j = 0; j < k; ++j)
       if (std::fabs(b - p[static_cast<std::size_t>(frequencies[j])]) * s.span < kDistinct * kTwoPi)
         return false;
@@ -283,6 +284,9 @@ std::optional<Refinement> Prewhiten(const SineSumSearch& search, const ModelPair
   if (search.frequencies == 0 && !AllSignificant(search, SumOf(search, terms), fit.p, pairs))
     return fit;
   while (terms < wanted) {
+    // Twice as many pairs as parameters at least: fewer fit anything.
+    if (pairs.x.size() < 2 * static_cast<std::size_t>(SumOf(search, terms + 1).ParameterCount()))
+      break;
     std::vector<double> trials;
     if (Harmonics(search)) {
       trials.push_back((terms + 1) * fit.p[1]);

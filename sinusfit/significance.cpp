@@ -92,9 +92,11 @@ double SignalToNoise(std::span<const double> x, std::span<const double> residual
   if (!(span > 0)) return kNaN;
   // Steps of a fraction of the resolution 2π/span, at most a few hundred.
   const double resolution = 2 * std::numbers::pi / span;
-  const int steps = std::clamp(
-      static_cast<int>(std::ceil(2 * halfWidth / resolution * kNoiseOversampling)), 2,
-      kMaxNoiseFrequencies);
+  // A span so small that the resolution is no number tells nothing.
+  const double wanted = 2 * halfWidth / resolution * kNoiseOversampling;
+  if (!std::isfinite(resolution) || !(wanted >= 0)) return kNaN;
+  const int steps = static_cast<int>(
+      std::clamp(std::ceil(wanted), 2.0, static_cast<double>(kMaxNoiseFrequencies)));
   const double from = std::max(0.0, b - halfWidth), step = (b + halfWidth - from) / steps;
   // Each pair's phase turns by the same angle from one frequency to the
   // next: one complex product per pair and frequency.
