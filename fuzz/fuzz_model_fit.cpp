@@ -1,14 +1,19 @@
-// The trend and the damped model through Computation, as the window runs
-// them: the scan's pass, then a few passes, on a series made from the input.
+// The trend, the damped model and the two sums of sines through
+// Computation, as the window runs them: the scan's pass, then a few passes,
+// on a series made from the input.
 // The series is a damped sine with a trend and noise at a chosen scale (x
 // from 0, in Unix seconds or milliseconds, in microseconds or up to 1e12; y
 // from 1e-12 to 1e12), evenly or unevenly spaced, in any order, with Δy
 // where asked; or with its first pairs any finite doubles the table holds.
 // Most series have 3 to 321 pairs, some a few thousand (their starts refined
 // on a subset), a few over 20 000 (each line's error from its text's
-// numbers rather than through the interpreter).
+// numbers rather than through the interpreter). A sum of sines, whose
+// search repeats for every sine it adds, gets 3 to 40 pairs and one pass
+// after the scan's.
 //
-// Input: the model byte, the mode byte, the held value, the bound, the
+// Input: the model byte (mod 4: trend, damped, several frequencies,
+// harmonics; its quarter mod 11: a sum's count of sines, 0 for as many as
+// are significant), the mode byte, the held value, the bound, the
 // count byte, the length byte (>= 240: longer series), the selectors of x's
 // origin and step, the spacing byte, the shape's four bytes (periods over
 // the span, decay, trend, noise), the selectors of y's scale and offset, the
@@ -27,9 +32,12 @@
 // interpreter's error sum of its term within 1e-6 (and a few ulp of Σw·y²
 // for a near-exact fit), an entry made of both; a taken fit has finite
 // parameters, |b| within the bound and, where its text's numbers stay below
-// the interpreter's cap, an error no more than the ceiling. The scan reads
-// the bound once and leaves the interpreter's state as it was; with b held
-// it offers nothing. Each input keeps within its own time limit.
+// the interpreter's cap, an error no more than the ceiling. A sum has at
+// most the sines asked for (at most ten for 0), every bₖ within the bound
+// but a held b, and the significance the statistics label shows for it
+// has one FAP in [0, 1] or NaN and one S/N >= 0 or NaN per sine. The scan
+// reads the bound once and leaves the interpreter's state as it was; with b
+// held it offers nothing. Each input keeps within its own time limit.
 
 #include <algorithm>
 #include <array>
@@ -121,6 +129,16 @@ constexpr int kAllPairsPerUnit = 250;
 // at most this many trial values; its full grid of a million takes seconds.
 constexpr double kMaxDirectWork = 1 << 20;
 constexpr double kMaxFastTrials = 1 << 15;
+
+// A sum of sines refines all its sines together for every sine it adds and
+// every alias it tries: its work grows with the square of its sines, under
+// the sanitizers some 0.1 s for one sine and 2 to 8 s for ten, on 20 pairs
+// as on 40. Few pairs, a short grid, one random pass after the scan's.
+constexpr int kSumPairs = 40;
+constexpr double kMaxSumDirectWork = 1 << 17;
+constexpr int kSumPasses = 1;
+constexpr int kSumUnits = 2;
+constexpr int kSquaredSinesPerUnit = 2;
 
 double PickValue(fuzz::ByteReader& in) {
   const int selector = in.Byte();
@@ -261,24 +279,51 @@ void PrintLine(const PassResult& r, const Computation& computation, double own) 
   ((condition) ? static_cast<void>(0) \
                : (PrintLine(r, computation, own), ::fuzz::Fail(#condition, __FILE__, __LINE__)))
 
+// frequencies: the sines a sum was asked for (0: while significant).
 void CheckLine(const PassResult& r, const Computation& computation, double bound,
-               const Series& series) {
+               const Series& series, int frequencies) {
   const FitData& d = series.data;
   const double own =
       static_cast<double>(sinusfit::ErrorSum(r.term, d.x, d.y, sinusfit::WeightsOf(d)));
-  const sinusfit::Model& model = sinusfit::ModelOf(computation.Model());
+  const bool sum = sinusfit::IsSumOfSines(computation.Model());
+  // A sum's count of sines from its values: a count no sum has maps to a
+  // model of another size, which the next check catches.
+  const sinusfit::Model& model = sum ? sinusfit::ModelOf(computation.Model(), r.values)
+                                     : sinusfit::ModelOf(computation.Model());
   const int held = static_cast<int>(sinusfit::EffectiveMode(computation.Mode())) - 2;
   LINE_CHECK(r.model == computation.Model());
   LINE_CHECK(r.values.size() == static_cast<std::size_t>(model.ParameterCount()));
+  if (sum) {
+    LINE_CHECK(model.FrequencyCount() <=
+               (frequencies > 0 ? frequencies : sinusfit::kMaxFrequencies));
+    // As the statistics label asks for it: one entry per sine, each a
+    // probability and a ratio where defined.
+    const std::vector<sinusfit::SineSignificance> significance =
+        sinusfit::SinesSignificance(model, r.values, r.origin, d.x, d.y, sinusfit::WeightsOf(d),
+                                    computation.SearchedUpTo(bound));
+    LINE_CHECK(significance.size() == static_cast<std::size_t>(model.FrequencyCount()));
+    for (const sinusfit::SineSignificance& s : significance) {
+      LINE_CHECK(std::isnan(s.fap) || (s.fap >= 0 && s.fap <= 1));
+      LINE_CHECK(!(s.signalToNoise < 0));
+    }
+  }
   if (held >= 0)
     LINE_CHECK(SameValue(r.values[static_cast<std::size_t>(held)], computation.FixedValue()));
+  // The zero term keeps the held value; with b held its phases are moved
+  // from x0, which the search counts them from, to the text's origin.
+  std::vector<double> zero(r.values.size(), 0);
+  if (held >= 0) zero[static_cast<std::size_t>(held)] = computation.FixedValue();
+  zero = model.MovePhaseOrigin(zero, {r.origin.x0, r.origin.x0}, r.origin);
   bool zeroTerm = true;
-  for (int k = 0; k < model.ParameterCount(); ++k)
-    if (k != held && r.values[static_cast<std::size_t>(k)] != 0) zeroTerm = false;
+  for (int k = 0; k < model.ParameterCount(); ++k) {
+    const auto i = static_cast<std::size_t>(k);
+    if (k != held && r.values[i] != 0 && !SameValue(r.values[i], zero[i])) zeroTerm = false;
+  }
   // Where nothing was taken, the zero term's own error, which for y beyond
-  // 1e154 is not a double.
-  LINE_CHECK(std::isfinite(r.error) || r.error == computation.Ceiling() ||
-             (zeroTerm && !std::isfinite(series.weightedSquares)));
+  // 1e154, or a held d beyond it, is not a double.
+  LINE_CHECK(
+      std::isfinite(r.error) || r.error == computation.Ceiling() ||
+      (zeroTerm && (!std::isfinite(series.weightedSquares) || (held == 3 && !std::isfinite(own)))));
   LINE_CHECK(r.entry == sinusfit::BuildResultEntry(r.error, r.term, computation.Precision()));
   LINE_CHECK(sinusfit::TermOfEntry(r.entry) == r.term);
   // The interpreter's sum and the text's numbers differ by rounding only.
@@ -291,7 +336,8 @@ void CheckLine(const PassResult& r, const Computation& computation, double bound
   // interpreter's cap of 1e10 (no text then is the model).
   const auto [low, high] = std::minmax_element(d.x.begin(), d.x.end());
   const double largestX = std::max(std::fabs(*low), std::fabs(*high));
-  const double extra = std::fabs(r.values.size() > 4 ? r.values[4] : 0);
+  // A sum's fifth value is its second amplitude, not a rate.
+  const double extra = std::fabs(r.values.size() > 4 && !sum ? r.values[4] : 0);
   bool withinCap = series.largestY <= 1e9 && (computation.Model() == ModelKind::kDampedOscillation
                                                   ? extra * (*high - *low) <= 20
                                                   : extra * largestX <= 1e9);
@@ -299,7 +345,9 @@ void CheckLine(const PassResult& r, const Computation& computation, double bound
   if (withinCap) LINE_CHECK(r.error <= computation.Ceiling() * (1 + 1e-6));
   for (int k = 0; k < model.ParameterCount(); ++k)
     if (k != held) LINE_CHECK(std::isfinite(r.values[static_cast<std::size_t>(k)]));
-  if (held != 1) LINE_CHECK(std::fabs(r.values[1]) <= bound);
+  // b, or every bₖ of a sum; a held b may lie beyond the bound.
+  for (const int k : model.FrequencyParameters())
+    if (!(k == 1 && held == 1)) LINE_CHECK(std::fabs(r.values[static_cast<std::size_t>(k)]) <= bound);
 }
 
 #undef LINE_CHECK
@@ -310,8 +358,10 @@ void CheckLine(const PassResult& r, const Computation& computation, double bound
 // (unless c is held), on all pairs or the subset of a long series, the fast
 // way where the direct one would pass the scan's work and the fast way
 // takes the grid.
-double BoundWithinBudget(const std::vector<double>& x, FitMode mode, double bound) {
-  if (!(bound > 0) || mode == FitMode::kFixedB) return bound;  // no grid
+// A sum searches its further sines up to the bound also with b held.
+double BoundWithinBudget(const std::vector<double>& x, FitMode mode, double bound, bool sum = false,
+                         double maxDirectWork = kMaxDirectWork) {
+  if (!(bound > 0) || (mode == FitMode::kFixedB && !sum)) return bound;  // no grid
   const auto [low, high] = std::minmax_element(x.begin(), x.end());
   const double realSpan = *high - *low;
   const double span = realSpan > 0 && std::isfinite(realSpan) ? realSpan : 1;
@@ -331,7 +381,7 @@ double BoundWithinBudget(const std::vector<double>& x, FitMode mode, double boun
   const sinusfit::FrequencyGrid grid =
       sinusfit::scan::GridUpTo(span, upper, sinusfit::kScanOversampling, sinusfit::kScanMaxTrials);
   const double count = static_cast<double>(grid.count);
-  const double directMost = std::floor(kMaxDirectWork / pairs);
+  const double directMost = std::floor(maxDirectWork / pairs);
   if (count <= directMost) return bound;
   const double scanWork = static_cast<double>(sinusfit::kScanMaxWork);
   const bool fast = std::isfinite(realSpan) && pairs * kMaxFastTrials > scanWork &&
@@ -353,33 +403,44 @@ struct InterpreterState {
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   fuzz::ByteReader in(data, size);
-  const ModelKind kind = in.Byte() & 1 ? ModelKind::kDampedOscillation : ModelKind::kSineWithTrend;
+  const int modelByte = in.Byte();
+  const auto kind = static_cast<ModelKind>(1 + modelByte % 4);
+  const bool sum = sinusfit::IsSumOfSines(kind);
+  const int frequencies = modelByte / 4 % (sinusfit::kMaxFrequencies + 1);
   const auto mode = static_cast<FitMode>(1 + in.Byte() % 5);
   const double fixed = PickValue(in);
   const double givenBound = PickValue(in);
   const int countByte = in.Byte();
   const int lengthByte = in.Byte();
-  const int n = lengthByte >= kLongFrom && lengthByte < kLongFrom + 2 * std::ssize(kLongLengths)
-                    ? kLongLengths[(lengthByte - kLongFrom) / 2] + countByte
-                    : 3 + countByte + countByte / 4;
+  // A sum repeats the search for every sine it adds: short series only.
+  const bool longSeries =
+      !sum && lengthByte >= kLongFrom && lengthByte < kLongFrom + 2 * std::ssize(kLongLengths);
+  const int n = sum          ? 3 + countByte % (kSumPairs - 2)
+                : longSeries ? kLongLengths[(lengthByte - kLongFrom) / 2] + countByte
+                             : 3 + countByte + countByte / 4;
   const Series series = MakeSeries(in, n);
 
   grund::ProcessRandom().SetSeed(0);
   fktint::ParamP = fktint::ParamQ = 0;
   fktint::ParamK = {};
 
-  const bool fullGrid = lengthByte == kFullGrid;
-  const double bound = fullGrid ? givenBound : BoundWithinBudget(series.data.x, mode, givenBound);
-  Computation computation(kind, mode, fixed, series.data);
+  const bool fullGrid = !sum && lengthByte == kFullGrid;
+  const double bound = fullGrid ? givenBound
+                                : BoundWithinBudget(series.data.x, mode, givenBound, sum,
+                                                    sum ? kMaxSumDirectWork : kMaxDirectWork);
+  Computation computation = sum ? Computation(kind, frequencies, mode, fixed, series.data)
+                                : Computation(kind, mode, fixed, series.data);
   // A few of the window's 20 passes: the later ones repeat the same work
   // from other random draws.
-  const int passes = n > 1000 ? 1 : 3;
+  const int passes = sum ? kSumPasses : n > 1000 ? 1 : 3;
   const int level = n > 2 * static_cast<int>(sinusfit::kLongSubsetPairs)
                         ? static_cast<int>(sinusfit::kLongSubsetPairs)
                         : n;
-  const fuzz::InputTimer timer(kBaseUnits + (passes + kScanPasses) * level / kPairsPerUnit +
-                               (n > level ? n / kAllPairsPerUnit : 0) +
-                               (fullGrid ? kFullGridUnits : 0));
+  const int sines = frequencies > 0 ? frequencies : sinusfit::kMaxFrequencies;
+  const fuzz::InputTimer timer(
+      sum ? kBaseUnits + (passes + 1) * (kSumUnits + sines * sines / kSquaredSinesPerUnit)
+          : kBaseUnits + (passes + kScanPasses) * level / kPairsPerUnit +
+                (n > level ? n / kAllPairsPerUnit : 0) + (fullGrid ? kFullGridUnits : 0));
   const auto goOn = [] { return true; };
   {
     int boundReads = 0;
@@ -394,12 +455,12 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     FUZZ_CHECK(InterpreterState() == before);
     FUZZ_CHECK(boundReads <= 1);
     if (sinusfit::EffectiveMode(mode) == FitMode::kFixedB) FUZZ_CHECK(!scan);
-    if (scan) CheckLine(*scan, computation, bound, series);
+    if (scan) CheckLine(*scan, computation, bound, series, frequencies);
   }
   for (int pass = 0; pass < passes; ++pass) {
     const std::optional<PassResult> line = computation.RunPass([bound] { return bound; }, goOn);
     FUZZ_CHECK(line);
-    CheckLine(*line, computation, bound, series);
+    CheckLine(*line, computation, bound, series, frequencies);
   }
   timer.Check();
   return 0;

@@ -255,7 +255,9 @@ POINTS = [
 ]
 
 
-# Trend and damped fits: the model byte (0 trend, 1 damped), the mode, the
+# Trend, damped and sum fits: the model byte (0 trend, 1 damped, 2 several
+# frequencies, 3 harmonics; plus 4·K for a sum of K sines, 0: while
+# significant), the mode, the
 # held value, the bound, the count byte, the length byte (240 + 2k: the k-th
 # long length; 255: the bound on its full grid), x's origin and step, the spacing (0 even, 1 jitter, 2 gaps,
 # 3 descending, 4 doubled x, 5 uneven, 6 shuffled, 7 raw pairs first), the
@@ -290,9 +292,26 @@ MODEL_FITS = [
 ]
 
 
+# Sums of sines: count byte c gives 3 + c % 38 pairs, at most 40.
+SUM_FITS = [
+    # Two periods over 40 evenly spaced pairs, two sines asked for.
+    (2 + 4 * 2, 1, 0, 200, 37, 0.0, 0.25, 0, 40, 64, 128, 12, 1.5, -1.25),
+    # As many as are significant, in hourly readings with jitter, weighted.
+    (2, 1, 0, 1e-3, 37, 1.7e9, 3600.0, 1, 50, 64, 128, 16, 2.0, 21.0, 0x1 | (24 << 1)),
+    # Ten sines on 30 pairs with gaps, b held.
+    (2 + 4 * 10, 3, 0.5, 1e300, 27, 0.0, 1.0, 2, 20, 64, 128, 10, 1.0, 0.0),
+    # Three harmonics of a shape that is no pure sine, c held.
+    (3 + 4 * 3, 4, 0.5, 1000, 37, 0.0, 2e-4, 5, 12, 64, 128, 14, 2.5e-6, 4e-7),
+    # Harmonics while significant, shuffled x, d held, the bound not a number.
+    (3, 5, 1e12, math.nan, 33, 2024.5, 1.0 / 12, 6, 12, 64, 200, 18, 1e12, 1e12),
+]
+
+
 def write_model_fits():
     for i, case in enumerate(MODEL_FITS):
         write("model_fit", f"fit_{i:03d}", model_fit_input(*case))
+    for i, case in enumerate(SUM_FITS):
+        write("model_fit", f"sum_{i:03d}", model_fit_input(*case))
     # 21 000 pairs at 100 Hz (its lines' errors from the texts' numbers).
     write("model_fit", "long_000", model_fit_input(1, 1, 0, 5, 0, 0.0, 0.01, 0, 120, 80, 128, 14,
                                                    0.75, 1.2, length=248))
