@@ -126,6 +126,9 @@ TEST(Significance, SignalToNoiseAgainstTheResidualSpectrum) {
             sinusfit::kSignificantSignalToNoise);
   EXPECT_TRUE(std::isnan(sinusfit::SignalToNoise({}, {}, b, 1, halfWidth)));
   EXPECT_TRUE(std::isnan(sinusfit::SignalToNoise(noise.x, noise.y, b, 1, 0)));
+  // x spread over less than the smallest normal double: no resolution.
+  const std::vector<double> tiny{0, 1e-310, 2e-310}, three{1, 2, 3};
+  EXPECT_TRUE(std::isnan(sinusfit::SignalToNoise(tiny, three, b, 1, sinusfit::NoiseHalfWidth(2e-310))));
 }
 
 }  // namespace
