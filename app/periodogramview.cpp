@@ -112,7 +112,11 @@ void TForm1::CreatePeriodogramAction() {
   actionSpectralWindow->setToolTip(
       QStringLiteral("Zeigt grau das Spektralfenster der x-Werte: wo es Spitzen hat, "
                      "zeigt jeder Sinus Nebenspitzen (Aliase)"));
-  connect(actionSpectralWindow, &QAction::toggled, this, [this] { PB4->update(); });
+  // The window may stand higher than the power: the view is fitted anew.
+  connect(actionSpectralWindow, &QAction::toggled, this, [this] {
+    dragStartView_.reset();
+    if (PeriodogramShown()) FitViewToData();
+  });
 }
 
 bool TForm1::PeriodogramShown() const {

@@ -211,8 +211,8 @@ class PeriodogramTest : public QObject {
     };
     QCOMPARE(greyIn(window_fixture::Paint(*form_)), 0);
 
+    // Checked, it fits the view to take the window in.
     spectralWindow->setChecked(true);
-    form_->FitViewToData();
     const gr::PlotView view = form_->CurrentView();
     QVERIFY(view.YMax >= *std::max_element(window->power.begin(), window->power.end()));
     const QImage image = window_fixture::Paint(*form_);
