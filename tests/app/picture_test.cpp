@@ -103,10 +103,8 @@ class PictureTest : public QObject {
 
  private slots:
   void init() {
-    const auto anyColumns = [](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
-      return true;
-    };
-    window_fixture::Open(form_, {.collectMessages = true, .columnChooser = anyColumns});
+    window_fixture::Open(form_, {.collectMessages = true,
+                                 .columnChooser = window_fixture::AcceptProposedColumns});
   }
   void cleanup() { form_.reset(); }
 

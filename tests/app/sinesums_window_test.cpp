@@ -22,15 +22,14 @@
 #include "app/tform1.h"
 #include "platform/qtlatin1.h"
 #include "sinusfit/sinusfit.h"
+#include "sine_series.h"
 #include "window_fixture.h"
 
 namespace {
 
 constexpr double kTwoPi = 2 * M_PI;
 
-struct Sine {
-  double a, b, c;
-};
+using sine_series::Sine;
 
 // "x;y" lines of the sines on x, in noise, with decimal commas.
 QByteArray PairFile(const std::vector<double>& x, const std::vector<Sine>& sines, double noise) {
@@ -38,18 +37,10 @@ QByteArray PairFile(const std::vector<double>& x, const std::vector<Sine>& sines
   std::normal_distribution<double> scatter(0.0, noise);
   std::string text = "x;y\n";
   for (const double t : x) {
-    double y = 10;
-    for (const Sine& s : sines) y += s.a * std::sin(s.b * (t - x.front()) + s.c);
+    const double y = sine_series::SumAt(sines, 10, t - x.front());
     text += grund::FormatComma(t, 0, 6) + ";" + grund::FormatComma(y + scatter(random), 0, 6) + "\n";
   }
   return QByteArray::fromStdString(text);
-}
-
-std::vector<double> Nights() {
-  std::vector<double> x;
-  for (int night = 0; night < 8; ++night)
-    for (int i = 0; i < 180; ++i) x.push_back(2460000.3 + night + i * 2.0 / 1440);
-  return x;
 }
 
 std::vector<double> Steps(int n, double step) {
@@ -68,10 +59,8 @@ class SineSumsWindowTest : public QObject {
 
  private slots:
   void init() {
-    const auto anyColumns = [](const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
-      return true;
-    };
-    window_fixture::Open(form_, {.collectMessages = true, .columnChooser = anyColumns});
+    window_fixture::Open(form_, {.collectMessages = true,
+                                 .columnChooser = window_fixture::AcceptProposedColumns});
   }
   void cleanup() { form_.reset(); }
 
@@ -85,9 +74,9 @@ class SineSumsWindowTest : public QObject {
     const std::vector<Sine> star{
         {0.03, kTwoPi * 10.3, 1}, {0.02, kTwoPi * 13.1, 2.5}, {0.012, kTwoPi * 7.9, 4}};
     QTest::newRow("star, as many as significant")
-        << PairFile(Nights(), star, 0.004) << 3 << 0 << QString() << 3 << 3;
+        << PairFile(sine_series::StarNights(), star, 0.004) << 3 << 0 << QString() << 3 << 3;
     QTest::newRow("star, two asked, b held")
-        << PairFile(Nights(), star, 0.004) << 3 << 2 << QStringLiteral("64,7") << 2 << 2;
+        << PairFile(sine_series::StarNights(), star, 0.004) << 3 << 2 << QStringLiteral("64,7") << 2 << 2;
     QTest::newRow("a shape with a harmonic")
         << PairFile(Steps(150, 0.2), {{1, 0.8, 0.2}, {0.4, 1.6, 1}}, 0.05) << 4 << 0 << QString()
         << 2 << 2;

@@ -24,6 +24,11 @@ struct Options {
   TForm1::ColumnChooser columnChooser = nullptr;
 };
 
+// The column dialog's answer that takes what it proposes.
+inline bool AcceptProposedColumns(const wertedatei::PairFile&, wertedatei::ColumnChoice&) {
+  return true;
+}
+
 // A new window in `form`, shown and exposed so that sizes and paint events
 // are real. The process random starts at its seed, as right after program
 // start, so fits draw the same start values whatever test ran before.

@@ -17,6 +17,7 @@
 #include "sinusfit/model.h"
 #include "sinusfit/resulttext.h"
 #include "sinusfit/sinefit.h"
+#include "sine_series.h"
 
 namespace {
 
@@ -26,14 +27,7 @@ using sinusfit::FitMode;
 using sinusfit::ModelKind;
 using sinusfit::PassResult;
 
-struct Lcg {
-  std::uint64_t s;
-  double Next() {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(s >> 11) / 9007199254740992.0;
-  }
-  double Gauss() { return std::sqrt(-2 * std::log(Next() + 1e-300)) * std::cos(6.283185307 * Next()); }
-};
+using sine_series::Lcg;
 
 struct Case {
   const char* name;

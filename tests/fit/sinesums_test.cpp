@@ -18,6 +18,7 @@
 #include "sinusfit/prewhitening.h"
 #include "sinusfit/resulttext.h"
 #include "sinusfit/significance.h"
+#include "sine_series.h"
 
 namespace {
 
@@ -29,24 +30,10 @@ using sinusfit::PassResult;
 
 constexpr double kTwoPi = 2 * std::numbers::pi;
 
-struct Lcg {
-  std::uint64_t s;
-  double Next() {
-    s = s * 6364136223846793005ULL + 1442695040888963407ULL;
-    return static_cast<double>(s >> 11) / 9007199254740992.0;
-  }
-  double Gauss() { return std::sqrt(-2 * std::log(Next() + 1e-300)) * std::cos(kTwoPi * Next()); }
-};
-
-struct Sine {
-  double a, b, c;
-};
-
-double SumAt(const std::vector<Sine>& sines, double d, double t) {
-  double y = d;
-  for (const Sine& s : sines) y += s.a * std::sin(s.b * t + s.c);
-  return y;
-}
+using sine_series::Lcg;
+using sine_series::Sine;
+using sine_series::StarNights;
+using sine_series::SumAt;
 
 TEST(SineSums, ModelsAgreeWithTheirDerivativesTextsAndOrigins) {
   const sinusfit::ModelOrigin origin{1000, 1000};
@@ -135,14 +122,6 @@ std::vector<double> TideHours() {
   std::vector<double> x;
   for (int h = 0; h < 60 * 24; ++h)
     if (h < 700 || h >= 748) x.push_back(h);
-  return x;
-}
-
-// Eight nights of six hours, a reading every two minutes, in days.
-std::vector<double> StarNights() {
-  std::vector<double> x;
-  for (int night = 0; night < 8; ++night)
-    for (int i = 0; i < 180; ++i) x.push_back(2460000.3 + night + i * 2.0 / 1440);
   return x;
 }
 
@@ -247,8 +226,12 @@ TEST(SineSums, WeightsHeldParametersAndLongSeriesCarryThrough) {
     for (const double sigma : data.sigma) w.push_back(1 / (sigma * sigma));
     const double own = static_cast<double>(sinusfit::ErrorSum(best.term, data.x, data.y, w));
     EXPECT_NEAR(best.error, own, 1e-6 * own) << best.term;
-    if (c.mode == FitMode::kFixedB) EXPECT_EQ(best.values[1], c.held);
-    if (c.mode == FitMode::kFixedD) EXPECT_EQ(best.values[3], c.held);
+    if (c.mode == FitMode::kFixedB) {
+      EXPECT_EQ(best.values[1], c.held);
+    }
+    if (c.mode == FitMode::kFixedD) {
+      EXPECT_EQ(best.values[3], c.held);
+    }
     for (const Sine& truth : two)
       EXPECT_NEAR(std::min(std::fabs(model.AngularFrequency(best.values, 0) - truth.b),
                            std::fabs(model.AngularFrequency(best.values, 1) - truth.b)),
