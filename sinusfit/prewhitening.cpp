@@ -101,9 +101,10 @@ bool AllSignificant(const SineSumSearch& s, const Model& model, const std::vecto
 // Whether the sine a sum's refinement added (the one at a frequency the
 // sum before it did not have) stands out of the residuals it was found in
 // on its own, before the refinement let every sine give way to it: the
-// prewhitening's own test, stricter than the one of the joint fit.
+// prewhitening's own test, stricter than the one of the joint fit. rest:
+// the pairs less the sum before.
 bool AddedStandsOut(const SineSumSearch& s, const Refinement& before, const Refinement& after,
-                    const ModelPairs& pairs) {
+                    const ModelPairs& rest) {
   if (Harmonics(s)) return true;
   const int terms = static_cast<int>((before.p.size() - 1) / 3);
   const Model& larger = SumOf(s, terms + 1);
@@ -114,7 +115,6 @@ bool AddedStandsOut(const SineSumSearch& s, const Refinement& before, const Refi
       return std::fabs(before.p[static_cast<std::size_t>(j)] - b) * s.span < kDistinct * kTwoPi;
     });
     if (known) continue;
-    const ModelPairs rest = Residuals(SumOf(s, terms), before.p, s.origin, pairs);
     const LinearFit sine = SolveLinear(ModelOf(ModelKind::kSeveralFrequencies, 1), {b}, s.origin,
                                        rest, -1, 0);
     FitData data;
@@ -146,11 +146,11 @@ std::optional<std::vector<double>> NextTrials(const SineSumSearch& s, const Mode
 
 // One more sine after `terms`, of those tried the one whose joint
 // refinement ends lowest; nothing where none is acceptable.
+// rest: the pairs less the sum so far.
 std::optional<Refinement> AddSine(const SineSumSearch& s, const ModelPairs& pairs,
-                                  const Refinement& fit, int terms,
+                                  const ModelPairs& rest, const Refinement& fit, int terms,
                                   const std::vector<double>& trials,
                                   const std::function<bool()>& keepGoing) {
-  const ModelPairs rest = Residuals(SumOf(s, terms), fit.p, s.origin, pairs);
   const Model& larger = SumOf(s, terms + 1);
   std::optional<Refinement> best;
   for (const double b : trials) {
@@ -287,22 +287,22 @@ std::optional<Refinement> Prewhiten(const SineSumSearch& search, const ModelPair
     // Twice as many pairs as parameters at least: fewer fit anything.
     if (pairs.x.size() < 2 * static_cast<std::size_t>(SumOf(search, terms + 1).ParameterCount()))
       break;
+    const ModelPairs rest = Residuals(SumOf(search, terms), fit.p, search.origin, pairs);
     std::vector<double> trials;
     if (Harmonics(search)) {
       trials.push_back((terms + 1) * fit.p[1]);
     } else {
-      const std::optional<std::vector<double>> next = NextTrials(
-          search, Residuals(SumOf(search, terms), fit.p, search.origin, pairs), aliasOffsets,
-          keepGoing);
+      const std::optional<std::vector<double>> next =
+          NextTrials(search, rest, aliasOffsets, keepGoing);
       if (!next) return std::nullopt;
       trials = *next;
     }
-    std::optional<Refinement> added = AddSine(search, pairs, fit, terms, trials, keepGoing);
+    std::optional<Refinement> added = AddSine(search, pairs, rest, fit, terms, trials, keepGoing);
     if (!keepGoing()) return std::nullopt;
     if (!added) break;
     if (search.frequencies == 0 &&
         (!AllSignificant(search, SumOf(search, terms + 1), added->p, pairs) ||
-         !AddedStandsOut(search, fit, *added, pairs)))
+         !AddedStandsOut(search, fit, *added, rest)))
       break;
     fit = std::move(*added);
     ++terms;
