@@ -18,12 +18,39 @@ const QString* CellBatch::Full(std::size_t k) const {
   return found == full_.end() ? nullptr : &found->second;
 }
 
+namespace {
+
+// The rare full texts beside the Latin-1 ones, roughly: the map's node and
+// the UTF-16 text.
+template <typename Key>
+std::size_t FullTextBytes(const std::unordered_map<Key, QString>& full) {
+  std::size_t bytes = 0;
+  for (const auto& entry : full)
+    bytes += sizeof(entry) + 2 * sizeof(void*) +
+             static_cast<std::size_t>(entry.second.capacity()) * sizeof(QChar);
+  return bytes;
+}
+
+}  // namespace
+
+std::size_t CellBatch::MemoryBytes() const {
+  return cells_.capacity() * sizeof(std::uint32_t) + latin1_.MemoryBytes() + FullTextBytes(full_);
+}
+
 bool StepReshapesTable(const QUndoCommand* command) {
   if (command == nullptr) return false;
   if (const auto* own = dynamic_cast<const TableCommand*>(command)) return own->Reshapes();
   for (int i = 0; i < command->childCount(); ++i)
     if (StepReshapesTable(command->child(i))) return true;
   return false;
+}
+
+std::size_t StepMemoryBytes(const QUndoCommand* command) {
+  if (command == nullptr) return 0;
+  if (const auto* own = dynamic_cast<const TableCommand*>(command)) return own->MemoryBytes();
+  std::size_t bytes = 0;
+  for (int i = 0; i < command->childCount(); ++i) bytes += StepMemoryBytes(command->child(i));
+  return bytes;
 }
 
 CellEditCommand::CellEditCommand(ValueTableModel& model, const QString& text, CellBatch cells,
@@ -77,6 +104,10 @@ void SigmaSwitchCommand::undo() { model_.ApplySigmaShown(!shown_); }
 SigmaColumnCommand::SigmaColumnCommand(ValueTableModel& model, const QString& text,
                                        ColumnTexts column)
     : TableCommand(model, text), column_(std::move(column)) {}
+
+std::size_t SigmaColumnCommand::MemoryBytes() const {
+  return column_.latin1.MemoryBytes() + FullTextBytes(column_.full);
+}
 
 void SigmaColumnCommand::Swap() { model_.SwapSigmaColumn(column_); }
 

@@ -4,8 +4,10 @@
 // replacing the whole contents ("B", "x", opening a file: the contents
 // swapped with the ones the step holds, so that no text is held twice), the
 // Δy column shown or hidden, and the Δy column written as a whole (the fill).
+// Each tells the bytes of texts it holds, which the model's undo budget counts.
 
 #include <QUndoCommand>
+#include <cstddef>
 #include <cstdint>
 #include <string_view>
 #include <unordered_map>
@@ -31,6 +33,7 @@ class CellBatch {
   int Column(std::size_t k) const { return static_cast<int>(cells_[k] & 3); }
   std::string_view Latin1(std::size_t k) const { return latin1_[k]; }
   const QString* Full(std::size_t k) const;
+  std::size_t MemoryBytes() const;
 
  private:
   std::vector<std::uint32_t> cells_;  // row << 2 | column
@@ -40,10 +43,12 @@ class CellBatch {
 
 // A step of the table's own. Reshapes(): whether it replaces or reshapes the
 // table (what waits while a computation runs), as against cell edits.
+// MemoryBytes(): the texts it holds to undo or redo itself.
 class TableCommand : public QUndoCommand {
  public:
   TableCommand(ValueTableModel& model, const QString& text) : QUndoCommand(text), model_(model) {}
   virtual bool Reshapes() const = 0;
+  virtual std::size_t MemoryBytes() const = 0;
 
  protected:
   ValueTableModel& model_;
@@ -51,6 +56,9 @@ class TableCommand : public QUndoCommand {
 
 // Whether a step of the stack (maybe a macro of steps) reshapes the table.
 bool StepReshapesTable(const QUndoCommand* command);
+// The bytes of table texts a step of the stack (maybe a macro) holds; 0 for
+// steps that are not the table's (the axis titles).
+std::size_t StepMemoryBytes(const QUndoCommand* command);
 
 class CellEditCommand : public TableCommand {
  public:
@@ -60,6 +68,7 @@ class CellEditCommand : public TableCommand {
                   bool reshapes);
   bool ChangesAnything() const;
   bool Reshapes() const override { return reshapes_; }
+  std::size_t MemoryBytes() const override { return new_.MemoryBytes() + old_.MemoryBytes(); }
   void redo() override;
   void undo() override;
 
@@ -74,6 +83,7 @@ class ReplaceCommand : public TableCommand {
   ReplaceCommand(ValueTableModel& model, const QString& text, TableContents contents,
                  bool sigmaShown);
   bool Reshapes() const override { return true; }
+  std::size_t MemoryBytes() const override { return contents_.MemoryBytes(); }
   void redo() override { Swap(); }
   void undo() override { Swap(); }
 
@@ -87,6 +97,7 @@ class SigmaSwitchCommand : public TableCommand {
  public:
   SigmaSwitchCommand(ValueTableModel& model, const QString& text, bool shown);
   bool Reshapes() const override { return true; }
+  std::size_t MemoryBytes() const override { return 0; }
   void redo() override;
   void undo() override;
 
@@ -98,6 +109,7 @@ class SigmaColumnCommand : public TableCommand {
  public:
   SigmaColumnCommand(ValueTableModel& model, const QString& text, ColumnTexts column);
   bool Reshapes() const override { return true; }
+  std::size_t MemoryBytes() const override;
   void redo() override { Swap(); }
   void undo() override { Swap(); }
 

@@ -2,6 +2,7 @@
 
 #include <QBrush>
 #include <QColor>
+#include <QSignalBlocker>
 #include <algorithm>
 #include <memory>
 #include <utility>
@@ -18,12 +19,22 @@ namespace {
 // The text of a pair cell that does not read whole as a number.
 constexpr QColor kMarkedText(200, 0, 0);
 
+// A step without content that goes when undone: QUndoStack deletes a step
+// that is obsolete after its undo().
+class Placeholder : public QUndoCommand {
+ public:
+  void undo() override { setObsolete(true); }
+};
+
 }  // namespace
 
 ValueTableModel::ValueTableModel(QObject* parent)
     : QAbstractTableModel(parent), stamps_(kStartPairRows + 1, 0) {
   heading_[kSigmaColumn] = QStringLiteral("Δy");
   undoStack_.setUndoLimit(kUndoSteps);
+  // Connected before anyone else, so that the window, told of the new
+  // index, already sees the history without the dropped steps.
+  connect(&undoStack_, &QUndoStack::indexChanged, this, &ValueTableModel::KeepUndoHistoryInBudget);
 }
 
 ValueTableModel::~ValueTableModel() {
@@ -130,6 +141,52 @@ void ValueTableModel::SetSigmaShown(bool shown) {
 
 void ValueTableModel::ReplaceSigmaColumn(const QString& undoText, ColumnTexts column) {
   undoStack_.push(new SigmaColumnCommand(*this, undoText, std::move(column)));
+}
+
+std::size_t ValueTableModel::UndoHistoryBytes() const {
+  std::size_t bytes = 0;
+  for (int i = 0; i < undoStack_.count(); ++i) bytes += StepMemoryBytes(undoStack_.command(i));
+  return bytes;
+}
+
+void ValueTableModel::SetUndoBudget(std::size_t bytes) {
+  undoBudget_ = bytes;
+  KeepUndoHistoryInBudget();
+}
+
+void ValueTableModel::KeepUndoHistoryInBudget() {
+  // Only right after a new step: then no undone steps lie above it (the
+  // push dropped them) and no macro is open (its step is not yet counted
+  // in the index).
+  if (undoStack_.index() != undoStack_.count()) return;
+  std::size_t bytes = UndoHistoryBytes();
+  int dropped = 0;
+  while (bytes > undoBudget_ && dropped < undoStack_.count() - 1)
+    bytes -= StepMemoryBytes(undoStack_.command(dropped++));
+  if (dropped > 0) DropOldestUndoSteps(dropped);
+}
+
+void ValueTableModel::DropOldestUndoSteps(int count) {
+  // QUndoStack deletes its oldest steps itself only when a push goes beyond
+  // its undo limit; there is no call for it, and rebuilding the stack would
+  // need a copy of every step, also of those that are not the table's (the
+  // axis titles beside an opened file's pairs). So placeholders are pushed
+  // until it has deleted `count` steps, and undone, which deletes them too.
+  // The steps left and the clean index (moved down with them, or gone with
+  // its step: modified until the next save) stay Qt's own bookkeeping.
+  // Silently: what the window shows does not change, since the newest step
+  // stays, none lies above it, and a clean index that goes was not the
+  // present one.
+  const int limit = undoStack_.undoLimit();
+  if (limit <= 0 || undoStack_.count() > limit) return;
+  const QSignalBlocker quiet(undoStack_);
+  const int kept = undoStack_.count() - count;
+  int placeholders = 0;
+  while (undoStack_.count() - placeholders > kept && placeholders < limit) {
+    undoStack_.push(new Placeholder);
+    ++placeholders;
+  }
+  for (; placeholders > 0; --placeholders) undoStack_.undo();
 }
 
 void ValueTableModel::WriteFittedValues(const std::vector<int>& rows, std::vector<double> x,

@@ -7,6 +7,12 @@
 // a data cell is one, like typing). Not undone, because they are not the
 // user's: the heading texts and the f(x) values a fit writes.
 //
+// The stack keeps at most kUndoSteps steps, holding at most UndoBudget()
+// bytes of table texts: a step that replaced a million pairs holds tens of
+// MB, so after each new step the oldest steps go until the rest fit. The
+// newest step always stays, however large, so that the last opened file
+// can be undone.
+//
 // Each change of an x, y or Δy cell stamps its row with a new revision, so
 // that the end of a computation can tell the rows that still hold the pairs
 // it was started with.
@@ -15,6 +21,7 @@
 #include <QString>
 #include <QUndoStack>
 #include <array>
+#include <cstddef>
 #include <cstdint>
 #include <string>
 #include <vector>
@@ -32,6 +39,11 @@ class ValueTableModel : public QAbstractTableModel {
   static constexpr int kMaxPairRows = 1'000'000;
   static constexpr int kSigmaColumn = TableContents::kSigmaColumn;
   static constexpr int kUndoSteps = 100;
+  // The texts the undo steps may hold: two replaced tables of a million
+  // logger pairs (some 30 MB each), so that a window that opens such a file
+  // again and again stays within about 2.5 times the memory of one opening.
+  // Small tables keep their hundred steps.
+  static constexpr std::size_t kUndoBudgetBytes = std::size_t{64} << 20;
   using Revision = std::uint32_t;
 
   explicit ValueTableModel(QObject* parent = nullptr);
@@ -54,6 +66,11 @@ class ValueTableModel : public QAbstractTableModel {
   void SetHeading(int column, const QString& text);
 
   QUndoStack& UndoStack() { return undoStack_; }
+  // The bytes of table texts the undo steps hold, and the most they may (a
+  // new budget applies at once unless steps are undone, else with the next).
+  std::size_t UndoHistoryBytes() const;
+  std::size_t UndoBudget() const { return undoBudget_; }
+  void SetUndoBudget(std::size_t bytes);
   // One step each. EditCells: false when nothing would change (no step).
   // pairRows: the table's rows afterwards, more for a paste that grows it.
   bool EditCells(const QString& undoText, CellBatch cells, int pairRows, bool reshapes);
@@ -88,12 +105,15 @@ class ValueTableModel : public QAbstractTableModel {
   void StampAll();
   void EmitChanged(int firstRow, int lastRow, int firstColumn, int lastColumn);
   void EmitFittedChanged(const std::vector<int>& rows);
+  void KeepUndoHistoryInBudget();
+  void DropOldestUndoSteps(int count);
 
   TableContents contents_{kStartPairRows};
   std::array<QString, TableContents::kColumns> heading_;
   bool sigmaShown_ = false;
   std::vector<Revision> stamps_;  // by table row (0, the heading, unused)
   Revision revision_ = 0;
+  std::size_t undoBudget_ = kUndoBudgetBytes;
   QUndoStack undoStack_;
 };
 
