@@ -5,6 +5,7 @@ Run it again after changing the lists; the fuzzers' own finds stay in the
 build directory and are never committed.
 """
 import base64
+import json
 import math
 import pathlib
 import shutil
@@ -322,6 +323,67 @@ def write_model_fits():
         raw=[(1e308, -1e308), (-1e308, 5e-324), (0.0, -0.0), (5e-324, 1e308), (1.7e9, 1e-300)]))
 
 
+# Sessions (docs/session-format.md): the smallest, one with a value in every
+# part (Latin-1 cells, a cell beyond Latin-1, f(x) values, results on their
+# pairs, views, non-finite numbers), a newer minor version with keys of its
+# own, and the full one cut short.
+def session_text(table, rest=None, version="1.0", ascii=False):
+    session = {"format": "kalvento-sitzung", "version": version, "saved": "2026-12-09T15:20:00",
+               "table": table}
+    session.update(rest or {})
+    return json.dumps(session, indent=2, ensure_ascii=ascii).encode("utf-8")
+
+
+PRECISION = {"a": 6, "b": 6, "c": 6, "d": 6, "error": 4, "errorDigits": 0, "fittedValue": 4,
+             "plotX": 5, "plotY": 5, "specifiedScale": True}
+FULL_SESSION = session_text(
+    {"rows": 9, "x": ["1,5", "2\u00b73", "", "-0,25"], "y": ["\"q\"", "a\\b", "\t\u0001", "\u00e9\u00ff"],
+     "fx": ["", "0,1234"], "dy": [], "full": {"y": [{"index": 4, "text": "5 \u20ac"}]},
+     "sigmaShown": True,
+     "fitted": {"term": "1,5*SIN(2*X)", "precision": PRECISION, "runs": [0, 1, 3, 1], "x": [1.5, -0.25]},
+     "pairsModified": True, "pairFile": "/home/j\u00f6rg/a.csv", "pairFileHasMoreColumns": False},
+    {"settings": {"fitMode": 2, "fields": ["1,5", "", "", "", "\u03a9"], "frequencyScan": True,
+                  "model": 1, "frequencies": 3, "randomSeed": 4294967295},
+     "results": {"lines": [{"entry": "y = 1,5\u00b7sin(2x)", "mode": 1,
+                            "parameters": [1.5, "inf", "-inf", -0.0], "error": "nan", "model": 0,
+                            "values": [0.1, 1e300], "originX0": 0, "originPhase": 0,
+                            "scanBound": 100, "searchedUpTo": 5e-324, "precision": PRECISION,
+                            "pairs": 0}],
+                 "chosen": 0, "sortByError": True, "weighted": False, "pairCount": "4",
+                 "computedPairs": [{"x": [1, 2], "y": [3, 4], "sigma": [0.1, 0.2]},
+                                   {"tablePairs": True}]},
+     "shown": {"entry": "y = 1,5\u00b7sin(2x)", "statistics": True, "scanHint": "", "modelHint": "",
+               "plotEntries": ["#F", "SIN(X)"], "pointsAreTablePairs": False,
+               "points": {"x": [1], "y": [2], "sigma": []}, "pairsOnly": False,
+               "userView": {"xMin": -1, "xMax": 1, "yMin": -2, "yMax": 2}, "otherView": None,
+               "periodogram": True, "periodAxis": False, "spectralWindow": False,
+               "residuals": True, "resultInPlot": False, "titleX": "t in s", "titleY": "U"}})
+SESSIONS = [
+    session_text({}),
+    session_text({"rows": 3, "x": ["1", "2", "3"], "y": ["4", "5", "6"]}),
+    FULL_SESSION,
+    session_text({"rows": 1, "x": ["\u00e9"], "neu": [[{"a": None}]], "pairFile": "\U0001d11e"},
+                 {"zukunft": {"b": 1}}, "1.7", ascii=True),
+    FULL_SESSION[:len(FULL_SESSION) * 2 // 3],
+]
+SESSION_WORDS = [
+    '"format"', '"version"', '"kalvento-sitzung"', '"1.0"', '"2.0"', '"table"', '"rows"', '"full"',
+    '"index"', '"text"', '"fitted"', '"runs"', '"xFromTable"', '"settings"', '"fields"',
+    '"results"', '"lines"', '"chosen"', '"computedPairs"', '"tablePairs"', '"shown"', '"points"', '"userView"',
+    '"precision"', '"pairs"', '"inf"', '"-inf"', '"nan"', "true", "false", "null", "-0", "1e308",
+    "5e-324", "\\u00e9", "\\ud834\\udd1e", "\\u0100", "\u00e9", "[", "]", "{", "}", ":", ",",
+]
+
+
+def write_sessions():
+    for i, text in enumerate(SESSIONS):
+        write("read_session", f"session_{i:03d}", text)
+    def escape(word):
+        return "".join(c if c.isascii() and c.isprintable() and c not in '"\\' else
+                       "".join(f"\\x{b:02X}" for b in c.encode("utf-8")) for c in word)
+    (HERE / "session.dict").write_text("\n".join(f'"{escape(w)}"' for w in SESSION_WORDS) + "\n")
+
+
 def write(harness, name, data):
     folder = CORPUS / harness
     folder.mkdir(parents=True, exist_ok=True)
@@ -385,6 +447,7 @@ def main():
     for i, case in enumerate(TEXT_PRECISIONS):
         write("text_precision", f"scale_{i:03d}", text_precision_input(*case))
     write_model_fits()
+    write_sessions()
 
 
 if __name__ == "__main__":
