@@ -262,7 +262,10 @@ class PointsLayer {
 
   // New points; the reduction of the old ones is dropped.
   void SetPoints(PlotPoints points);
-  const PlotPoints& Points() const { return points_; }
+  const PlotPoints& Points() const { return points_ != nullptr ? *points_ : NoPoints(); }
+  // The same points, shared: they stay as they are when the layer gets new
+  // ones, so a copy for another thread costs nothing.
+  std::shared_ptr<const PlotPoints> SharedPoints() const { return points_; }
   bool Empty() const;
   // As DrawPoints and DrawPointResiduals, in the current frame.
   void Draw(platform::Canvas& canvas);
@@ -276,7 +279,9 @@ class PointsLayer {
  private:
   const PointsReduction& Reduced();
 
-  PlotPoints points_;
+  static const PlotPoints& NoPoints();
+
+  std::shared_ptr<const PlotPoints> points_;  // null for none
   std::unique_ptr<PointsReduction> reduction_;
 };
 

@@ -138,26 +138,31 @@ PointsLayer::~PointsLayer() = default;
 PointsLayer::PointsLayer(PointsLayer&&) noexcept = default;
 PointsLayer& PointsLayer::operator=(PointsLayer&&) noexcept = default;
 
+const PlotPoints& PointsLayer::NoPoints() {
+  static const PlotPoints none;
+  return none;
+}
+
 void PointsLayer::SetPoints(PlotPoints points) {
-  points_ = std::move(points);
+  points_ = PairCount(points) == 0 ? nullptr : std::make_shared<const PlotPoints>(std::move(points));
   if (reduction_) reduction_->valid = false;
 }
 
-bool PointsLayer::Empty() const { return PairCount(points_) == 0; }
+bool PointsLayer::Empty() const { return PairCount(Points()) == 0; }
 
 const PointsReduction& PointsLayer::Reduced() {
   if (!reduction_) reduction_ = std::make_unique<PointsReduction>();  // after a move
   PointsReduction& r = *reduction_;
-  if (!r.valid || !(r.key == KeyOf(Frame))) ReducePoints(points_, r);
+  if (!r.valid || !(r.key == KeyOf(Frame))) ReducePoints(Points(), r);
   return r;
 }
 
 void PointsLayer::Draw(Canvas& canvas) {
-  if (!Empty()) PaintReduction(canvas, Reduced(), points_);
+  if (!Empty()) PaintReduction(canvas, Reduced(), Points());
 }
 
 void PointsLayer::DrawResiduals(Canvas& canvas, std::string_view term) {
-  if (!Empty()) PaintResiduals(canvas, Reduced(), points_, term);
+  if (!Empty()) PaintResiduals(canvas, Reduced(), Points(), term);
 }
 
 int PointsLayer::PairsOutside() {
@@ -171,8 +176,9 @@ std::int64_t PointsLayer::PixelsIn(const PixelBox& box) {
   if (!r.reduced) {
     // Areas too large for a grid: the pairs' centres.
     std::int64_t count = 0;
-    for (std::size_t i = 0; i < PairCount(points_); ++i) {
-      const double column = XToColumnF(points_.x[i]), row = YToRowF(points_.y[i]);
+    const PlotPoints& points = Points();
+    for (std::size_t i = 0; i < PairCount(points); ++i) {
+      const double column = XToColumnF(points.x[i]), row = YToRowF(points.y[i]);
       count += column >= box.left && column < box.left + box.width && row >= box.top &&
                row < box.top + box.height;
     }
