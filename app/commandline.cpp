@@ -137,6 +137,7 @@ std::string HelpText() {
          "Passt y = a·sin(bx + c) + d an Messwertpaare an und zeichnet Daten und Kurve.\n"
          "\n"
          "  DATEI        öffnet die Wertepaare aus DATEI (CSV, TSV oder Text)\n"
+         "               oder die Sitzung DATEI.kalvento\n"
          "  -h, --help   zeigt diese Hilfe\n"
          "  --version    zeigt die Version\n"
          "  --           beendet die Optionen (für eine DATEI, die mit - beginnt)\n"

@@ -19,6 +19,7 @@
 #include <type_traits>
 
 #include "_grund/grund.h"
+#include "app/autosaver.h"
 #include "app/controls.h"
 #include "app/fitinput.h"
 #include "app/tablepairs.h"
@@ -82,6 +83,7 @@ double TForm1::FixedValue(int fitMode) const {
 double TForm1::BoundOnB() const { return grund::ReadEditValue(platform::ToLatin1(Edit5->text())); }
 
 void TForm1::EndComputation() {
+  StateChanged();  // the result list, the generator
   CalcIdle = 1;
   Button1->setText(QStringLiteral("Berechnung"));
   AllowTableReplacing(true);
@@ -95,6 +97,8 @@ void TForm1::D18C() {
     return;
   }
 
+  // What the user typed is safe before a long computation starts.
+  if (autosaver_ != nullptr) autosaver_->SaveNow();
   CalcIdle = 0;
   ++computationsStarted_;
   // The window may close, or even be destroyed, while its events run.
@@ -130,6 +134,7 @@ void TForm1::D18C() {
   auto computation =
       std::make_shared<Computation>(ChosenModel(), ChosenFrequencies(), static_cast<FitMode>(mode),
                                     fixedValue, std::move(input.data));
+  tablesData_ = {computation->SharedData().get(), pairsVersion_};
   ShowListHeading(computation->Weighted());
   const std::optional<PassResult> last = RunPasses(*computation, self);
   if (!last) return;  // stopped: the finished passes' lines stay
@@ -222,6 +227,7 @@ void TForm1::AllowTableReplacing(bool allowed) {
   S11->setEnabled(allowed);
   S1->setEnabled(allowed);
   actionOpenPairs->setEnabled(allowed);
+  if (actionOpenSession != nullptr) actionOpenSession->setEnabled(allowed);
   if (actionFillSigma != nullptr) actionFillSigma->setEnabled(allowed);
   if (actionUncertainties != nullptr) actionUncertainties->setEnabled(allowed);
   setAcceptDrops(allowed);

@@ -55,6 +55,7 @@ QString WriteAtomically(const QString& path, std::string_view bytes) {
 
 void TForm1::ShowMessage(const QString& text, bool warning) {
   lastMessage_ = text;
+  ++messagesShown_;
   if (collectMessages_) return;
   QMessageBox box(warning ? QMessageBox::Warning : QMessageBox::Information,
                   QStringLiteral("Kalvento"), text, QMessageBox::Ok, this);

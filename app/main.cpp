@@ -6,6 +6,7 @@
 #include <vector>
 
 #include "app/commandline.h"
+#include "app/recoveryfile.h"
 #include "app/tform1.h"
 #include "app/translations.h"
 
@@ -23,11 +24,17 @@ int main(int argc, char* argv[]) {
   app::InstallToolkitTranslations(application, QLocale());
   TForm1 form;
   form.show();
-  // "kalvento FILE", as a file manager's "open with" calls it: the pair file
-  // opens once the window is up, so that a message has a window to stand on.
-  if (!command.file.empty()) {
-    const QString path = QFile::decodeName(command.file.c_str());
-    QTimer::singleShot(0, &form, [&form, path] { form.OpenPairFile(path); });
-  }
+  // The work of windows that ended in a crash is offered back once the
+  // window is up, and from now on this window's own is kept safe. Then
+  // "kalvento FILE", as a file manager's "open with" calls it: the pair
+  // file or session opens, so that a message has a window to stand on.
+  const QString path =
+      command.file.empty() ? QString() : QFile::decodeName(command.file.c_str());
+  const QString recoveryFolder = app::RecoveryFile::DefaultFolder();
+  form.StartAutosave(recoveryFolder);
+  QTimer::singleShot(0, &form, [&form, path, recoveryFolder] {
+    form.OfferRecovery(recoveryFolder, !path.isEmpty());
+    if (!path.isEmpty()) form.OpenFile(path);
+  });
   return QApplication::exec();
 }

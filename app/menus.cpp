@@ -84,6 +84,20 @@ void TForm1::CreateFileActions() {
   actionSavePairsAs->setShortcut(QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_S));
   actionSavePairsAs->setToolTip(
       QStringLiteral("Wertepaare in eine neue Datei speichern (Strg+Umschalt+S)"));
+  actionSaveSession = NewAction(this, "actionSaveSession", QStringLiteral("Sitzung speichern…"));
+  actionSaveSession->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_S));
+  actionSaveSession->setToolTip(
+      QStringLiteral("Wertepaare, Einstellungen, Ergebnisse und Ansicht in einer Datei "
+                     "speichern, um später daran weiterzuarbeiten (Strg+Alt+S)"));
+  actionOpenSession = NewAction(this, "actionOpenSession", QStringLiteral("Sitzung öffnen…"));
+  actionOpenSession->setShortcut(QKeySequence(Qt::CTRL | Qt::ALT | Qt::Key_O));
+  actionOpenSession->setToolTip(
+      QStringLiteral("Eine gespeicherte Sitzung öffnen: das Fenster, wie es gespeichert "
+                     "wurde (Strg+Alt+O)"));
+  connect(actionSaveSession, &QAction::triggered, this, &TForm1::SaveSessionDialog);
+  connect(actionOpenSession, &QAction::triggered, this, &TForm1::OpenSessionDialog);
+  addAction(actionSaveSession);
+  addAction(actionOpenSession);
   connect(actionOpenPairs, &QAction::triggered, this, &TForm1::OpenPairFileDialog);
   connect(actionSavePairs, &QAction::triggered, this, &TForm1::SavePairs);
   connect(actionSavePairsAs, &QAction::triggered, this, &TForm1::SavePairFileDialog);
@@ -201,7 +215,8 @@ void TForm1::BuildPlotMenu() {
 void TForm1::BuildTableMenu() {
   SG4->setContextMenuPolicy(Qt::ActionsContextMenu);
   SG4->addActions({actionUndo, actionRedo, NewSeparator(this), actionOpenPairs, actionSavePairs,
-                   actionSavePairsAs, NewSeparator(this), actionUncertainties, actionFillSigma});
+                   actionSavePairsAs, NewSeparator(this), actionOpenSession, actionSaveSession,
+                   NewSeparator(this), actionUncertainties, actionFillSigma});
 }
 
 void TForm1::BuildResultListMenu() {

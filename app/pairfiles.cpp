@@ -292,7 +292,7 @@ void TForm1::dropEvent(QDropEvent* event) {
   event->acceptProposedAction();
   // Opened once the drop has ended, so that the dragging program is not kept
   // waiting while a message or the column dialog is shown.
-  QTimer::singleShot(0, this, [this, path] { OpenPairFile(path); });
+  QTimer::singleShot(0, this, [this, path] { OpenFile(path); });
 }
 
 // Files dragged over the edit fields go to the window.

@@ -212,6 +212,9 @@ void TForm1::ShowResult(std::string_view term, const std::string& entry, const T
       x.push_back(pairs.x[i]);
     }
   }
+  fittedTerm_ = std::string(term);
+  fittedPrecision_ = precision;
+  fittedVersion_ = pairsVersion_;  // the x below are the table's as it stands
   // Formatted as the cells are shown or read; an open cell editor stays.
   SG4->WriteFittedValues(std::move(rows), std::move(x),
                          [term = std::string(term), precision](double at) {

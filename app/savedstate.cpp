@@ -33,6 +33,7 @@ void TForm1::UpdateTitle() {
 void TForm1::TrackTableChanges() {
   connect(SG4, &ValueTable::UndoStateChanged, this, &TForm1::UpdateTitle);
   connect(SG4, &ValueTable::PairsChanged, this, &TForm1::UpdateTitle);
+  connect(SG4, &ValueTable::PairsChanged, this, [this] { ++pairsVersion_; });
 }
 
 bool TForm1::CanSaveToPairFile() const {
@@ -85,6 +86,9 @@ void TForm1::closeEvent(QCloseEvent* event) {
     event->ignore();
     return;
   }
+  // An orderly end: the recovery file goes, also when the changes were
+  // not saved, since the user chose so.
+  StopAutosave();
   FormClose();
   event->accept();
 }

@@ -106,6 +106,7 @@ void TForm1::ShowStatistics(const std::string& entry, const TablePairs& pairs) {
     const sinusfit::FitMode effective = sinusfit::EffectiveMode(record->mode);
     shownHeld_ = effective == sinusfit::FitMode::kAllFree ? -1 : static_cast<int>(effective) - 2;
   }
+  shownEntry_ = entry;
   shownModel_ = record->model;
   shownValues_ = record->values;
   captionLines_ = sinusfit::CaptionLines(model, shownStatistics_, shownHeld_);
@@ -145,6 +146,7 @@ void TForm1::AppendScanHint() {
 
 void TForm1::ClearStatistics() {
   statisticsText_.clear();
+  shownEntry_.clear();
   if (!captionLines_.empty()) {
     captionLines_.clear();
     shownStatistics_ = {};

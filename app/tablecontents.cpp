@@ -126,6 +126,17 @@ void TableContents::SetFittedValues(const std::vector<int>& indexes, std::vector
   if (!fittedFormat_) fittedSlot_.clear();
 }
 
+TableContents::DueFittedValues TableContents::DueOf(const FittedSlots& kept) {
+  DueFittedValues due;
+  for (std::size_t i = 0; i < kept.slot.size(); ++i) {
+    const std::uint32_t k = kept.slot[i];
+    if (k == 0 || k > kept.x.size()) continue;
+    due.indexes.push_back(static_cast<int>(i));
+    due.x.push_back(kept.x[k - 1]);
+  }
+  return due;
+}
+
 std::size_t TableContents::MemoryBytes() const {
   std::size_t bytes = fittedSlot_.capacity() * sizeof(std::uint32_t) +
                       fittedX_.capacity() * sizeof(double);

@@ -69,6 +69,19 @@ class TableContents {
   void SetFittedValues(const std::vector<int>& indexes, std::vector<double> x,
                        FittedTextFormat format);
   bool HasFittedValue(int i) const;
+  // The f(x) cells still to be formatted (what a saved session keeps of
+  // them instead of their texts): copied as they are kept, which is quick,
+  // then listed by pair index with their x, which may run elsewhere.
+  struct FittedSlots {
+    std::vector<std::uint32_t> slot;  // as fittedSlot_
+    std::vector<double> x;
+  };
+  FittedSlots CopyFittedSlots() const { return {fittedSlot_, fittedX_}; }
+  struct DueFittedValues {
+    std::vector<int> indexes;
+    std::vector<double> x;
+  };
+  static DueFittedValues DueOf(const FittedSlots& kept);
 
   // The bytes the texts take, for the measurements.
   std::size_t MemoryBytes() const;

@@ -22,6 +22,7 @@
 #include <string_view>
 #include <utility>
 
+#include "app/autosaver.h"
 #include "app/controls.h"
 #include "app/valuetable.h"
 #include "app/windowstyle.h"
@@ -122,7 +123,9 @@ TForm1::TForm1(QWidget* parent) : QWidget(parent) {
   FormCreate();
 }
 
-TForm1::~TForm1() = default;
+// The window's object going away is an orderly end too: its recovery file
+// goes before its controls, whose last signals then find no autosave.
+TForm1::~TForm1() { StopAutosave(); }
 
 void TForm1::BuildLeftColumn(QWidget* panel) {
   const int right = kLeftWidth - kMargin;  // right edge of the table and the edit fields

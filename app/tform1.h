@@ -10,8 +10,10 @@
 // controls), computation.cpp (Button1 and the passes), results.cpp (the
 // result list), view.cpp (painting the plot and its view), statistics.cpp,
 // menus.cpp (actions and context menus), pairfiles.cpp (open, save, drop),
-// export.cpp (picture and results) and fileaccess.cpp (dialogs, messages).
+// export.cpp (picture and results), fileaccess.cpp (dialogs, messages),
+// session.cpp (session files) and recovery.cpp (autosave and recovery).
 
+#include <QDateTime>
 #include <QPointF>
 #include <QPointer>
 #include <QString>
@@ -42,6 +44,14 @@ class QRadioButton;
 class QShortcut;
 class QSpinBox;
 class QToolButton;
+
+namespace wertedatei {
+struct Session;
+}
+namespace app {
+class AutoSaver;
+struct SessionCapture;
+}
 
 namespace platform {
 class Canvas;
@@ -116,6 +126,7 @@ class TForm1 : public QWidget {
   // (for tests and scripted use).
   void CollectMessages(bool collect) { collectMessages_ = collect; }
   const QString& LastMessage() const { return lastMessage_; }
+  int MessagesShown() const { return messagesShown_; }
   // Asks which columns of a file with more than two become x and y; false
   // cancels the opening. Replaces the dialog (for tests).
   using ColumnChooser = std::function<bool(const wertedatei::PairFile&, wertedatei::ColumnChoice&)>;
@@ -147,6 +158,39 @@ class TForm1 : public QWidget {
   using ReadWatcher = std::function<bool(double share)>;
   void SetReadWatcher(ReadWatcher watcher) { readWatcher_ = std::move(watcher); }
 
+  // Sessions (session.cpp): the table, the settings, the result list, the
+  // view and the generator in one ".kalvento" file, so that the window opens
+  // as it was saved and its next computation gives what it would have given.
+  bool SaveSession(const QString& path);
+  bool OpenSession(const QString& path);
+  // A session by its suffix ".kalvento", a pair file otherwise (the command
+  // line, a dropped file).
+  bool OpenFile(const QString& path);
+  wertedatei::Session CaptureSession() const;
+  // The same in two steps: the quick copy on the window's thread, then
+  // SessionCapture::Finish anywhere (autosave's worker).
+  SessionCapture StartCapture() const;
+
+  // Autosave (recovery.cpp): from now on the session is written to a
+  // recovery file in `folder` a few seconds after every change and before
+  // each computation; closing the window removes it. The program starts
+  // it; windows made for tests have none unless they ask.
+  void StartAutosave(const QString& folder);
+  // At program start: each recovery file in `folder` whose window is gone
+  // is offered; the first recovered goes into this window (unless
+  // keepThisWindow), further ones into new windows. Returns how many were
+  // recovered.
+  int OfferRecovery(const QString& folder, bool keepThisWindow = false);
+  enum class RecoveryAnswer { kRecover, kDiscard };
+  // Replaces the question "… wiederherstellen?" (for tests).
+  void SetRecoveryQuestion(std::function<RecoveryAnswer(const QDateTime&)> asker) {
+    recoveryAsker_ = std::move(asker);
+  }
+  // The longest time autosave held the window's thread (for measurements).
+  qint64 LongestAutosavePauseNs() const;
+
+  QAction* actionSaveSession = nullptr;  // "Sitzung speichern…", Ctrl+Alt+S
+  QAction* actionOpenSession = nullptr;  // "Sitzung öffnen…", Ctrl+Alt+O
   QAction* actionOpenPairs = nullptr;    // "Öffnen…", Ctrl+O
   QAction* actionSavePairs = nullptr;    // "Speichern", Ctrl+S: to the last file where it may
   QAction* actionSavePairsAs = nullptr;  // "Speichern unter…", Ctrl+Shift+S
@@ -242,6 +286,8 @@ class TForm1 : public QWidget {
   void CopyResults();
   void SaveResultsDialog();
   void FillSigmaDialog();
+  void SaveSessionDialog();
+  void OpenSessionDialog();
   // Keeps the result list in the numeric order of its errors, or (off) in
   // the order of its texts again.
   void SortResultsByError(bool byError);
@@ -449,6 +495,32 @@ class TForm1 : public QWidget {
   bool CheckFileUncertainties(const wertedatei::PairFile& pairs, const QString& path);
   void TakePairs(wertedatei::PairFile pairs, const QString& path);
   void ShowMessage(const QString& text, bool warning = true);
+  // Puts a read session into the window (session.cpp).
+  void ApplySession(wertedatei::Session session);
+  // Autosave (recovery.cpp).
+  void WatchForChanges();
+  void StateChanged();
+  void StopAutosave();
+  RecoveryAnswer AskAboutRecovery(const QDateTime& saved);
+  std::unique_ptr<AutoSaver> autosaver_;
+  bool autosaveFailureShown_ = false;
+  std::function<RecoveryAnswer(const QDateTime&)> recoveryAsker_;
+  // The term and decimals of the f(x) cells still to be formatted.
+  std::string fittedTerm_;
+  sinusfit::TextPrecision fittedPrecision_;
+  // The result line the statistics are of; empty without statistics.
+  std::string shownEntry_;
+  // Counts the changes of the table's pairs, so that a session marks, instead
+  // of writing out, the pairs that are the table's own: the data of the last
+  // computation while the pairs have not changed since it read them, and the
+  // points drawn from the table (0: points from elsewhere, a file's numbers).
+  std::uint64_t pairsVersion_ = 1;
+  struct TablesData {
+    const sinusfit::FitData* data = nullptr;
+    std::uint64_t version = 0;
+  } tablesData_;
+  std::uint64_t pointsVersion_ = 0;
+  std::uint64_t fittedVersion_ = 0;  // of the f(x) values due: their x the table's
   // Saving and closing (savedstate.cpp).
   void ShowFileName(const QString& path);
   void ForgetPairFile();
@@ -478,6 +550,7 @@ class TForm1 : public QWidget {
 
   bool collectMessages_ = false;
   QString lastMessage_;
+  int messagesShown_ = 0;
   QString lastFolder_;  // where the last file dialog ended
   ColumnChooser columnChooser_;
   QShortcut* abortKey_ = nullptr;  // Esc during a computation

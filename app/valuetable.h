@@ -88,6 +88,8 @@ class ValueTable : public QTableView {
   // it is. One undo step, named by `undoText`.
   void ReplaceContents(TableColumns columns, const QString& undoText,
                        std::optional<bool> showSigma = std::nullopt);
+  // The same with every column's texts given (a session): one undo step.
+  void ReplaceContents(TableContents contents, const QString& undoText, bool showSigma);
 
   // The selected cells (or the current cell) as lines of tab-separated texts,
   // each line ending in a line break, as spreadsheets exchange them.

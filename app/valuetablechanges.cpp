@@ -69,6 +69,12 @@ void ValueTable::ReplaceContents(TableColumns columns, const QString& undoText,
   model_->ReplaceContents(undoText, std::move(contents), showSigma.value_or(SigmaColumnShown()));
 }
 
+void ValueTable::ReplaceContents(TableContents contents, const QString& undoText,
+                                 bool showSigma) {
+  CommitOpenEditor();
+  model_->ReplaceContents(undoText, std::move(contents), showSigma);
+}
+
 void ValueTable::SetSigmaColumnShown(bool shown) {
   CommitOpenEditor();
   model_->SetSigmaShown(shown);

@@ -178,6 +178,7 @@ graph_reduziert::PlotView TForm1::CurrentView() const {
 
 void TForm1::SetUserView(const graph_reduziert::PlotView& view) {
   userView_ = view;
+  StateChanged();
   PB4->update();
 }
 
@@ -212,6 +213,7 @@ std::optional<graph_reduziert::PlotView> TForm1::FittedView() const {
 void TForm1::ShowDefaultView() {
   if (PeriodogramShown()) actionPeriodogram->setChecked(false);
   userView_.reset();
+  StateChanged();
   dragStartView_.reset();
   PB4->update();
 }
@@ -277,6 +279,7 @@ graph_reduziert::PlotPoints PointsOf(const TablePairs& pairs) {
 void TForm1::ShowCurveWithPairs(std::string_view term, const TablePairs& pairs,
                                 const sinusfit::TextPrecision& precision) {
   pairsOnlyShown_ = false;
+  pointsVersion_ = pairsVersion_;  // the pairs are the table's as it stands
   // A closed window has released its list.
   if (grund::PlotList* list = PlotList()) {
     if (DrawnFromNumbers(pairs)) {
@@ -302,6 +305,7 @@ void TForm1::ShowPairsOnly(graph_reduziert::PlotPoints pairs) {
   // The pairs just opened, without a curve, in a view that shows them all.
   grund::ClearPlotList(*list);
   points_.SetPoints(std::move(pairs));
+  pointsVersion_ = 0;  // the file's numbers, which the table's texts may round
   captionPlace_.reset();
   pairsOnlyShown_ = !points_.Empty();
   FitViewToData();

@@ -39,8 +39,9 @@ class MenusTest : public QObject {
                                          "actionPeriodAxis", "actionSpectralWindow"};
     QTest::newRow("table") << "SG4"
                            << QStringList{"actionUndo", "actionRedo", "-", "actionOpenPairs",
-                                          "actionSavePairs", "actionSavePairsAs", "-", "actionUncertainties",
-                                          "actionFillSigma"};
+                                          "actionSavePairs", "actionSavePairsAs", "-",
+                                          "actionOpenSession", "actionSaveSession", "-",
+                                          "actionUncertainties", "actionFillSigma"};
     QTest::newRow("results") << "Listbox1"
                              << QStringList{"actionCopyResults", "actionSaveResults", "-",
                                             "actionSortByError"};
