@@ -108,5 +108,19 @@ int main(int argc, char** argv) {
                 empty / 1024.0, form->SG4->model()->rowCount() - 1);
     form->SG4->UndoStack()->clear();
   }
+  {
+    // Reopened again and again, each opening a step of the undo history:
+    // the history keeps only the newest tables, so memory stays flat.
+    form->OpenPairFile(path_);
+    QApplication::processEvents();
+    const long first = MemoryKb("VmRSS:");
+    for (int opening = 2; opening <= 12; ++opening) form->OpenPairFile(path_);
+    QApplication::processEvents();
+    const long twelfth = MemoryKb("VmRSS:");
+    std::printf("Opened once more: resident memory %.1f MB; eleven openings later %.1f MB "
+                "(%.2f times).\n",
+                first / 1024.0, twelfth / 1024.0, static_cast<double>(twelfth) / first);
+    form->SG4->UndoStack()->clear();
+  }
   return bench_support::RunWithSummary(argc, argv, PrintSummary);
 }
