@@ -102,6 +102,14 @@ class SessionTest : public QObject {
              window_fixture::Action(f, "actionShowResiduals")->setChecked(true);
              window_fixture::Action(f, "actionResultInPlot")->setChecked(true);
            });
+    QTest::newRow("a file opened, its pairs shown without a curve")
+        << Setup([](TForm1& f, const QString& folder) {
+             QFile file(folder + QStringLiteral("/opened.csv"));
+             QVERIFY(file.open(QIODevice::WriteOnly));
+             file.write(LongSeries(300));
+             file.close();
+             QVERIFY(f.OpenPairFile(file.fileName()));
+           });
     QTest::newRow("a long file, two sines, the periodogram, an edit after the fit")
         << Setup([](TForm1& f, const QString& folder) {
              QFile file(folder + QStringLiteral("/long.csv"));
