@@ -319,7 +319,9 @@ TEST(ResultsCsv, SumsOfSinesGiveEveryFrequency) {
   for (std::size_t row = 1; row <= 2; ++row) {
     const std::vector<std::string> fields = Split(lines[row], ';');
     for (std::size_t c = 0; c < heading.size(); ++c) {
-      if (heading[c] == "Modell") EXPECT_EQ(fields[c], "mehrere Frequenzen");
+      if (heading[c] == "Modell") {
+        EXPECT_EQ(fields[c], "mehrere Frequenzen");
+      }
       const auto found = want.find(heading[c]);
       if (found == want.end()) continue;
       if (row == 2 && heading[c].ends_with('3')) {
