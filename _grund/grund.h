@@ -52,7 +52,9 @@ class RandomGenerator {
   std::uint32_t seed_ = 0;
 };
 
-// The process-wide generator shared by the fit's start values and MCARLO.
+// The generator shared by the fit's start values and MCARLO. One per thread,
+// each starting at seed 0 as the program does, so that fits on several
+// threads draw as each would alone.
 RandomGenerator& ProcessRandom();
 
 // The terms run by the user functions F1 to F5 (indexes 1 to 5; index 0 is

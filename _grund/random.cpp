@@ -13,7 +13,9 @@ std::uint32_t RandomGenerator::NextBelow(std::uint32_t n) {
 }
 
 RandomGenerator& ProcessRandom() {
-  static RandomGenerator generator;
+  // One per thread: the window's is its own thread's; files fitted on
+  // other threads each start from a generator of their own.
+  static constinit thread_local RandomGenerator generator;
   return generator;
 }
 

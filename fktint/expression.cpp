@@ -12,8 +12,8 @@
 
 namespace fktint {
 
-int NestingDepth = 0;
-bool NestingExceeded = false;
+constinit thread_local int NestingDepth = 0;
+constinit thread_local bool NestingExceeded = false;
 
 namespace {
 

@@ -12,7 +12,8 @@ namespace fktint {
 // The error code of the last evaluation: 0 none, 1 syntax or unknown name,
 // 2 arithmetic or domain failure, 3 value of a step function, 4 value clamped.
 // Callers read it right after a call.
-extern std::uint8_t EvalError;
+// Each thread has its own: files may be fitted on several threads at once.
+extern constinit thread_local std::uint8_t EvalError;
 
 // Fixed settings.
 inline constexpr bool RangeCheck = false;
@@ -21,9 +22,10 @@ inline constexpr double RangeXMax = 1000000;
 inline constexpr double MaxValue = 1e10;  // cap of results, overflow limit
 
 // Parameter registers; they keep their values from one evaluation to the next.
-extern double ParamP;                 // written by ";", read as "P"
-extern double ParamQ;                 // read as "Q", modulus of SN, CN, DN
-extern std::array<double, 6> ParamK;  // "R" is index 0, "K1".."K5" 1..5
+// Per thread, as EvalError.
+extern constinit thread_local double ParamP;  // written by ";", read as "P"
+extern constinit thread_local double ParamQ;  // read as "Q", modulus of SN, CN, DN
+extern constinit thread_local std::array<double, 6> ParamK;  // "R" is index 0, "K1".."K5" 1..5
 
 // The value of the term with X = x. The result is always finite.
 double EvaluateTerm(std::string_view text, double x);

@@ -39,8 +39,8 @@ inline constexpr int kMaxNesting = 256;
 // Nesting bookkeeping shared by an evaluation and the evaluations it starts
 // through F1 to F5. Once the limit is passed, NestingExceeded stays set until
 // the outermost evaluation returns, and every parse step unwinds at once.
-extern int NestingDepth;
-extern bool NestingExceeded;
+extern constinit thread_local int NestingDepth;
+extern constinit thread_local bool NestingExceeded;
 
 // One level of nesting for the lifetime of the object.
 class NestingLevel {

@@ -2,9 +2,9 @@
 
 namespace fktint {
 
-std::uint8_t EvalError = 0;
-double ParamP = 0;
-double ParamQ = 0;
-std::array<double, 6> ParamK{};
+constinit thread_local std::uint8_t EvalError = 0;
+constinit thread_local double ParamP = 0;
+constinit thread_local double ParamQ = 0;
+constinit thread_local std::array<double, 6> ParamK{};
 
 }  // namespace fktint

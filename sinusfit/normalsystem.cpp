@@ -102,7 +102,7 @@ void ModelDerivatives(const FitState& state, double x, std::span<double> out) {
 // ---------------------------------------------------------------------------
 
 NormalMatrix& ProcessNormalMatrix() {
-  static NormalMatrix matrix{};
+  static constinit thread_local NormalMatrix matrix{};
   return matrix;
 }
 

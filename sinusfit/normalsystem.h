@@ -91,7 +91,8 @@ inline constexpr int kMaxEquations = kNormalMatrixSize - 1;
 // [0][1..m] holds the solution.
 using NormalMatrix = std::array<std::array<double, kNormalMatrixSize>, kNormalMatrixSize>;
 
-// The process-wide system that the window's fit uses. It is never cleared.
+// The system the fit on this thread uses (one per thread). It is never
+// cleared.
 NormalMatrix& ProcessNormalMatrix();
 
 // Solves the system in A in place by an LU factorisation with column

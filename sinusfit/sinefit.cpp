@@ -173,7 +173,8 @@ FitState DrawStart(FitMode mode, double fixedValue, grund::RandomGenerator& rand
 void SineFit::RefineFrom(Candidates& candidates, int first) const {
   // The candidates are independent once their start values are drawn, so a
   // second core takes every other one. Only numbers are computed here; the
-  // interpreter (which has global state) is not touched.
+  // interpreter and the generator, whose state is the calling thread's, are
+  // not touched.
   const auto refineEvery = [&](int start, NormalMatrix& matrix) {
     for (int i = start; i < kCandidatesPerPass; i += 2)
       RefineCandidate(candidates[i], x_, y_, w_, matrix);
