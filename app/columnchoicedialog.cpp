@@ -15,19 +15,12 @@
 
 namespace app {
 
-namespace {
-
-// Enough columns to pick from without letting a broken count build a huge list.
-constexpr int kMaxOfferedColumns = 100;
-
-}  // namespace
-
 ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const QString& fileName,
                                        QWidget* parent)
     : QDialog(parent) {
   setWindowTitle(QStringLiteral("Spalten wählen"));
   auto* layout = new QVBoxLayout(this);
-  const int columns = std::clamp(file.columnCount, 2, kMaxOfferedColumns);
+  const int columns = std::clamp(file.columnCount, 2, wertedatei::kMaxOfferedColumns);
   // Only the columns that hold numbers count (a time stamp "12:00:01" not).
   const int numeric = std::clamp(file.numericColumns, 2, columns);
   const QString kinds = file.xIsTime ? QStringLiteral("Zahlen oder Zeiten") : QStringLiteral("Zahlen");
@@ -73,12 +66,10 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
     yColumn_->addItem(caption);
     sigmaColumn_->addItem(caption);
   }
-  const auto offered = [columns](int column, int otherwise) {
-    return column >= 0 && column < columns ? column : otherwise;
-  };
-  xColumn_->setCurrentIndex(offered(file.detected.x, 0));
-  yColumn_->setCurrentIndex(offered(file.detected.y, 1));
-  sigmaColumn_->setCurrentIndex(offered(file.detected.sigmaY, -1) + 1);
+  const wertedatei::ColumnChoice offered = wertedatei::OfferedColumns(file);
+  xColumn_->setCurrentIndex(offered.x);
+  yColumn_->setCurrentIndex(offered.y);
+  sigmaColumn_->setCurrentIndex(offered.sigmaY + 1);
   form->addRow(QStringLiteral("x-Werte aus:"), xColumn_);
   form->addRow(QStringLiteral("y-Werte aus:"), yColumn_);
   form->addRow(QStringLiteral("Δy aus:"), sigmaColumn_);
@@ -86,6 +77,7 @@ ColumnChoiceDialog::ColumnChoiceDialog(const wertedatei::PairFile& file, const Q
     dateOrder_ = new QComboBox(this);
     dateOrder_->addItem(QStringLiteral("Monat/Tag/Jahr (12/09/26 = 9. Dezember)"));
     dateOrder_->addItem(QStringLiteral("Tag/Monat/Jahr (12/09/26 = 12. September)"));
+    dateOrder_->setCurrentIndex(offered.order == wertedatei::DateOrder::kDayFirst ? 1 : 0);
     form->addRow(QStringLiteral("Datumsangaben:"), dateOrder_);
   }
   layout->addLayout(form);

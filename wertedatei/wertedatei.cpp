@@ -823,4 +823,15 @@ std::string WritePairFile(const TextColumn& x, const TextColumn& y, const TextCo
   return heading + body;
 }
 
+ColumnChoice OfferedColumns(const PairFile& file) {
+  const int columns = std::clamp(file.columnCount, 2, kMaxOfferedColumns);
+  const auto offered = [columns](int column, int otherwise) {
+    return column >= 0 && column < columns ? column : otherwise;
+  };
+  ColumnChoice choice{offered(file.detected.x, 0), offered(file.detected.y, 1),
+                      offered(file.detected.sigmaY, -1)};
+  if (file.dateOrderOpen) choice.order = DateOrder::kMonthFirst;
+  return choice;
+}
+
 }  // namespace wertedatei

@@ -97,6 +97,14 @@ PairFile ReadPairFile(std::string_view bytes, const ReadOptions& options = {});
 PairFile ReadPairFile(std::string_view bytes, ColumnChoice columns,
                       const ReadOptions& options = {});
 
+// The column dialog offers this many columns at most: enough to pick from
+// without letting a broken count build a huge list.
+inline constexpr int kMaxOfferedColumns = 100;
+// The columns the column dialog offers first: those the reader found where
+// they exist among the first 100, else the first two and no Δy; slashed
+// dates whose order is open as month first.
+ColumnChoice OfferedColumns(const PairFile& file);
+
 // The pairs as a file: a heading line "x" separator "y", then one line per
 // pair with the texts as the table holds them. Reading the result gives back
 // the same values.
