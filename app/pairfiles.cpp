@@ -27,6 +27,7 @@
 #include "app/columnchoicedialog.h"
 #include "app/fileaccess.h"
 #include "app/tablepairs.h"
+#include "app/pairfilereading.h"
 #include "app/tform1.h"
 #include "app/valuetable.h"
 #include "platform/qtlatin1.h"
@@ -39,10 +40,6 @@ namespace {
 
 // The table holds a whole logger file up to this many pairs.
 constexpr int kMaxPairs = ValueTable::kMaxPairs;
-// Far more than any table of measured values; keeps a mistaken choice (a
-// film, a disk image) from filling the memory.
-constexpr qint64 kMaxFileBytes = qint64{64} << 20;
-
 // A reading that takes longer than this shows its progress.
 constexpr qint64 kProgressDelayMs = 500;
 
@@ -106,11 +103,7 @@ bool TForm1::OpenPairFile(const QString& path) {
     return false;  // the user changed their mind: nothing changes
   if (pairs.cancelled) return false;  // so did they here
   if (!pairs.ok || std::min(pairs.x.size(), pairs.y.size()) == 0) {
-    QString text = QStringLiteral("Aus der Datei %1 konnten keine Wertepaare gelesen werden.")
-                       .arg(Quoted(path));
-    if (!pairs.message.empty())
-      text += QStringLiteral("\n\n") + platform::FromLatin1(pairs.message);
-    ShowMessage(text);
+    ShowMessage(NoPairsMessage(path, pairs));
     return false;
   }
   TakePairs(std::move(pairs), path);
@@ -118,35 +111,9 @@ bool TForm1::OpenPairFile(const QString& path) {
 }
 
 std::optional<QByteArray> TForm1::ReadFileBytes(const QString& path) {
-  const QString name = Quoted(path);
-  const QFileInfo info(path);
-  if (!info.exists()) {
-    ShowMessage(QStringLiteral("Die Datei %1 gibt es nicht.").arg(name));
-    return std::nullopt;
-  }
-  // Directories, pipes and devices: nothing a table is read from, and a
-  // pipe would block.
-  if (!info.isFile()) {
-    ShowMessage(QStringLiteral("%1 ist keine Datei mit Wertepaaren.").arg(name));
-    return std::nullopt;
-  }
-  const auto tooLarge = [&] {
-    ShowMessage(QStringLiteral("Die Datei %1 ist zu groß für eine Tabelle von Wertepaaren "
-                               "(mehr als 64 MB).")
-                    .arg(name));
-    return std::nullopt;
-  };
-  if (info.size() > kMaxFileBytes) return tooLarge();
-  QFile file(path);
-  const auto cannotRead = [&] {
-    ShowMessage(QStringLiteral("Die Datei %1 kann nicht gelesen werden:\n%2")
-                    .arg(name, file.errorString()));
-    return std::nullopt;
-  };
-  if (!file.open(QIODevice::ReadOnly)) return cannotRead();
-  QByteArray bytes = file.readAll();
-  if (file.error() != QFileDevice::NoError) return cannotRead();
-  if (bytes.size() > kMaxFileBytes) return tooLarge();  // it grew meanwhile
+  QString refusal;
+  std::optional<QByteArray> bytes = ReadPairFileBytes(path, refusal);
+  if (!bytes) ShowMessage(refusal);
   return bytes;
 }
 
@@ -171,23 +138,9 @@ bool TForm1::ChooseColumns(wertedatei::PairFile& pairs, std::string_view content
 }
 
 bool TForm1::CheckFileUncertainties(const wertedatei::PairFile& pairs, const QString& path) {
-  std::vector<int> rows;
-  std::vector<std::string_view> texts;
-  const std::size_t n = std::min(pairs.sigmaY.size(), pairs.x.size());
-  for (std::size_t i = 0; i < n; ++i) {
-    rows.push_back(static_cast<int>(i) + 1);
-    texts.push_back(pairs.sigmaY[i]);
-  }
-  const sinusfit::UncertaintyCheck check = sinusfit::CheckUncertainties(rows, texts);
-  if (check.verdict != sinusfit::UncertaintyVerdict::kRefused) return true;
-  QString text = QStringLiteral("Die Spalte für Δy der Datei %1 ist nicht vollständig:\n")
-                     .arg(Quoted(path));
-  for (const std::string& problem : check.problems)
-    text += QString::fromStdString(problem) + QLatin1Char('\n');
-  if (check.furtherProblems > 0)
-    text += QStringLiteral("… und %1 weitere Zeilen\n").arg(check.furtherProblems);
-  text += QStringLiteral("\nOhne Δy („keine“) lässt sich die Datei öffnen.");
-  ShowMessage(text);
+  const QString refusal = UncertaintyColumnRefusal(path, pairs);
+  if (refusal.isEmpty()) return true;
+  ShowMessage(refusal);
   return false;
 }
 

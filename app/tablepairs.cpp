@@ -23,6 +23,24 @@ struct Columns {
 
 Columns ColumnsOf(const ValueTable& table) { return {table.Contents(), table.SigmaColumnShown()}; }
 
+// A pair file's columns as the table holds them once the file is opened: a
+// file with Δy shows that column.
+struct FileColumns {
+  const wertedatei::PairFile& file;
+  bool withSigma = !file.sigmaY.empty();
+  int Rows() const {
+    return static_cast<int>(std::max({file.x.size(), file.y.size(), file.sigmaY.size()}));
+  }
+  std::string_view X(int i) const { return Cell(file.x, i); }
+  std::string_view Y(int i) const { return Cell(file.y, i); }
+  std::string_view Sigma(int i) const { return Cell(file.sigmaY, i); }
+  static std::string_view Cell(const wertedatei::TextColumn& column, int i) {
+    const auto k = static_cast<std::size_t>(i);
+    return k < column.size() ? column[k] : std::string_view();
+  }
+};
+
+template <class Columns>
 void Reserve(TablePairs& pairs, const Columns& columns) {
   const auto rows = static_cast<std::size_t>(columns.Rows());
   pairs.rows.reserve(rows);
@@ -30,6 +48,7 @@ void Reserve(TablePairs& pairs, const Columns& columns) {
   pairs.y.reserve(rows);
 }
 
+template <class Columns>
 void Add(TablePairs& pairs, const Columns& columns, int i, double x, double y) {
   pairs.rows.push_back(i + 1);
   pairs.x.push_back(x);
@@ -50,8 +69,10 @@ std::vector<TableRow> ReadTableRows(const ValueTable& table) {
   return rows;
 }
 
-TablePairs ReadPairs(const ValueTable& table) {
-  const Columns columns = ColumnsOf(table);
+namespace {
+
+template <class Columns>
+TablePairs FitPairsOf(const Columns& columns) {
   TablePairs pairs;
   Reserve(pairs, columns);
   for (int i = 0; i < columns.Rows(); ++i) {
@@ -61,6 +82,12 @@ TablePairs ReadPairs(const ValueTable& table) {
   }
   return pairs;
 }
+
+}  // namespace
+
+TablePairs ReadPairs(const ValueTable& table) { return FitPairsOf(ColumnsOf(table)); }
+
+TablePairs ReadPairs(const wertedatei::PairFile& file) { return FitPairsOf(FileColumns{file}); }
 
 TablePairs ReadNumericPairs(const ValueTable& table) {
   const Columns columns = ColumnsOf(table);

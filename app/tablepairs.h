@@ -10,6 +10,7 @@
 
 #include "_grund/grund.h"
 #include "wertedatei/textcolumn.h"
+#include "wertedatei/wertedatei.h"
 
 namespace app {
 
@@ -40,6 +41,8 @@ struct TablePairs {
 // whatever value its cells read as (an empty y gives 0). Empty rows in
 // between are skipped rather than read as the pair (0, 0).
 TablePairs ReadPairs(const ValueTable& table);
+// The same pairs as from the table the file fills when the window opens it.
+TablePairs ReadPairs(const wertedatei::PairFile& file);
 
 // The pairs whose x and y both read as numbers as a whole: those the view is
 // fitted to.
