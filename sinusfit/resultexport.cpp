@@ -26,20 +26,7 @@ std::string ParameterText(const ExportedResult& r) {
 }
 
 std::string FixedText(const ExportedResult& r) {
-  if (!r.hasValues) return {};
-  switch (EffectiveMode(r.mode)) {
-    case FitMode::kFixedA:
-      return "a";
-    case FitMode::kFixedB:
-      return "b";
-    case FitMode::kFixedC:
-      return "c";
-    case FitMode::kFixedD:
-      return "d";
-    case FitMode::kAllFree:
-      break;
-  }
-  return {};
+  return r.hasValues ? std::string(HeldParameterName(r.mode)) : std::string();
 }
 
 // A statistic in full precision; empty where it is not determined (NaN, the
@@ -244,11 +231,8 @@ struct KeyedDerivedField {
     if (!r.hasStatistics) return {};
     if (r.model == ModelKind::kSine) {
       if (kTable[column].key != "period") return {};
-      constexpr double kTwoPi = 2 * 3.14159265358979323846;
-      const double b = r.parameters.b;
-      if (!error) return FullPrecisionText(kTwoPi / std::fabs(b));
-      const bool held = EffectiveMode(r.mode) == FitMode::kFixedB;
-      return StatisticText(r, kTwoPi / (b * b) * (held ? 0 : r.statistics.standardError[1]));
+      const DerivedQuantity period = SinePeriod(r);
+      return error ? StatisticText(r, period.uncertainty) : FullPrecisionText(period.value);
     }
     for (const DerivedQuantity& q : r.modelStatistics.derived) {
       if (q.key == kTable[column].key)
@@ -300,6 +284,20 @@ int MostSines(std::span<const ExportedResult> results) {
   return most;
 }
 
+// The fields of one CSV line, field(column) each, and its line end.
+template <class Field>
+std::string CsvLine(std::span<const ResultColumn> columns, Field field) {
+  std::string line;
+  for (std::size_t i = 0; i < columns.size(); ++i) {
+    if (i > 0) line += ';';
+    line += CsvField(field(columns[i]));
+  }
+  line += '\n';
+  return line;
+}
+
+}  // namespace
+
 std::string CsvField(std::string_view text) {
   if (text.find_first_of(";\"\r\n") == std::string_view::npos) return std::string(text);
   std::string quoted = "\"";
@@ -310,7 +308,30 @@ std::string CsvField(std::string_view text) {
   return quoted + '"';
 }
 
-}  // namespace
+std::string_view HeldParameterName(FitMode mode) {
+  switch (EffectiveMode(mode)) {
+    case FitMode::kFixedA:
+      return "a";
+    case FitMode::kFixedB:
+      return "b";
+    case FitMode::kFixedC:
+      return "c";
+    case FitMode::kFixedD:
+      return "d";
+    case FitMode::kAllFree:
+      break;
+  }
+  return {};
+}
+
+DerivedQuantity SinePeriod(const ExportedResult& r) {
+  constexpr double kTwoPi = 2 * 3.14159265358979323846;
+  const double b = r.parameters.b;
+  // A held b has no spread, whatever its standard error (NaN) says.
+  const bool held = EffectiveMode(r.mode) == FitMode::kFixedB;
+  return {"Periode 2π/|b|", "period", kTwoPi / std::fabs(b),
+          kTwoPi / (b * b) * (held ? 0 : r.statistics.standardError[1])};
+}
 
 std::string FullPrecisionText(double value) {
   if (std::isnan(value)) return "nan";
@@ -411,18 +432,18 @@ std::string CopiedResultLines(std::span<const ExportedResult> results) {
   return text;
 }
 
+std::string ResultCsvHeading(std::span<const ResultColumn> columns) {
+  return CsvLine(columns, [](const ResultColumn& c) { return c.heading; });
+}
+
+std::string ResultCsvLine(std::span<const ResultColumn> columns, const ExportedResult& result) {
+  return CsvLine(columns, [&](const ResultColumn& c) { return c.text(result); });
+}
+
 std::string ResultsCsv(std::span<const ExportedResult> results) {
   const std::span<const ResultColumn> columns = ResultColumns(results);
-  std::string csv;
-  const auto addLine = [&](auto field) {
-    for (std::size_t i = 0; i < columns.size(); ++i) {
-      if (i > 0) csv += ';';
-      csv += CsvField(field(columns[i]));
-    }
-    csv += '\n';
-  };
-  addLine([](const ResultColumn& c) { return std::string(c.heading); });
-  for (const ExportedResult& r : results) addLine([&](const ResultColumn& c) { return c.text(r); });
+  std::string csv = ResultCsvHeading(columns);
+  for (const ExportedResult& r : results) csv += ResultCsvLine(columns, r);
   return csv;
 }
 

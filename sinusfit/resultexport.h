@@ -82,5 +82,18 @@ std::string CopiedResultLines(std::span<const ExportedResult> results);
 // The CSV: a heading line, then one line per result, ";" between fields,
 // decimal commas, fields with ";", quotes or line breaks quoted.
 std::string ResultsCsv(std::span<const ExportedResult> results);
+// Its pieces, for a CSV whose lines come one at a time (the batch fit's, one
+// per file, with a field of its own in front): the heading line and a
+// result's line, each ending in "\n", and one field, quoted where needed.
+std::string ResultCsvHeading(std::span<const ResultColumn> columns);
+std::string ResultCsvLine(std::span<const ResultColumn> columns, const ExportedResult& result);
+std::string CsvField(std::string_view text);
+
+// The name of the parameter the mode holds ("a" to "d"), empty where all are
+// free.
+std::string_view HeldParameterName(FitMode mode);
+// A sine result's period 2π/|b| (key "period") with its uncertainty from b's
+// standard error, as every export writes it: exact (0) where b is held.
+DerivedQuantity SinePeriod(const ExportedResult& result);
 
 }  // namespace sinusfit
