@@ -68,6 +68,11 @@ CommandLine Decided(CommandLine::Action action) {
 
 CommandLine ReadCommandLine(const std::vector<std::string>& arguments) {
   CommandLine command;
+  if (!arguments.empty() && arguments.front() == "--fit") {
+    command.action = CommandLine::Action::kFit;
+    command.fitArguments.assign(arguments.begin() + 1, arguments.end());
+    return command;
+  }
   bool optionsEnded = false;
   bool haveFile = false;
   for (std::size_t i = 0; i < arguments.size(); ++i) {
@@ -117,6 +122,7 @@ int Answer(const CommandLine& command, std::FILE* out, std::FILE* err) {
       return 0;
     case CommandLine::Action::kRefuse:
     case CommandLine::Action::kStart:  // not an answer: the window has the word
+    case CommandLine::Action::kFit:    // nor here: the fit has it
       break;
   }
   std::fputs(command.message.c_str(), err);
@@ -134,10 +140,13 @@ std::string VersionText() { return std::string("Kalvento ") + KALVENTO_VERSION +
 
 std::string HelpText() {
   return "Aufruf: kalvento [DATEI]\n"
+         "       kalvento --fit [OPTIONEN] DATEI...\n"
          "Passt y = a·sin(bx + c) + d an Messwertpaare an und zeichnet Daten und Kurve.\n"
          "\n"
          "  DATEI        öffnet die Wertepaare aus DATEI (CSV, TSV oder Text)\n"
          "               oder die Sitzung DATEI.kalvento\n"
+         "  --fit        berechnet jede DATEI ohne Fenster und gibt je eine\n"
+         "               Ergebniszeile aus („kalvento --fit --help“ zeigt die Optionen)\n"
          "  -h, --help   zeigt diese Hilfe\n"
          "  --version    zeigt die Version\n"
          "  --           beendet die Optionen (für eine DATEI, die mit - beginnt)\n"

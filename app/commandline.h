@@ -7,6 +7,8 @@
 //   kalvento FILE          the window with the pair file FILE opened
 //   kalvento --version     "Kalvento 1.1.0", exit code 0
 //   kalvento --help | -h   a short German usage text, exit code 0
+//   kalvento --fit ...     files fitted without a window; the arguments
+//                          after "--fit" are read by ReadFitCall
 //
 // Qt's own options that select the platform, style or window (-platform
 // NAME, -style NAME, -reverse, ...) stay as they are for Qt; "--" ends the
@@ -21,13 +23,15 @@
 namespace app {
 
 struct CommandLine {
-  enum class Action { kStart, kPrintVersion, kPrintHelp, kRefuse };
+  enum class Action { kStart, kPrintVersion, kPrintHelp, kRefuse, kFit };
   Action action = Action::kStart;
   // kStart: the pair file to open once the window is up; empty for none.
   std::string file;
   // kStart: Qt's own options with their values, in the order given; only
   // these reach the Qt application, so a file is never taken for an option.
   std::vector<std::string> toolkitArguments;
+  // kFit: the arguments after "--fit", as given.
+  std::vector<std::string> fitArguments;
   // kRefuse: what to tell the user on the error output, ending in a newline.
   std::string message;
 };

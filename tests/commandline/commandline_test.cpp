@@ -63,6 +63,31 @@ TEST(CommandLineTest, AcceptedArguments) {
   }
 }
 
+// "--fit" first hands every later argument to the fit's own reading; after
+// anything else it is an unknown option.
+TEST(CommandLineTest, FitTakesTheArgumentsAfterIt) {
+  struct Case {
+    std::vector<std::string> arguments;
+    Action action;
+    std::vector<std::string> fitArguments;
+  };
+  const std::vector<Case> cases = {
+      {{"--fit"}, Action::kFit, {}},
+      {{"--fit", "--help"}, Action::kFit, {"--help"}},
+      {{"--fit", "--json", "a.csv", "--version", "b.csv"},
+       Action::kFit,
+       {"--json", "a.csv", "--version", "b.csv"}},
+      {{"a.csv", "--fit"}, Action::kRefuse, {}},
+      {{"--", "--fit"}, Action::kStart, {}},
+  };
+  for (const Case& expected : cases) {
+    const CommandLine command = ReadCommandLine(expected.arguments);
+    const std::string shown = ::testing::PrintToString(expected.arguments);
+    EXPECT_EQ(command.action, expected.action) << shown;
+    EXPECT_EQ(command.fitArguments, expected.fitArguments) << shown;
+  }
+}
+
 struct Refused {
   std::vector<std::string> arguments;
   std::string named;  // what the message must quote or say
@@ -105,7 +130,7 @@ TEST(CommandLineTest, VersionAndHelpTexts) {
       << VersionText();
   const std::string help = HelpText();
   EXPECT_THAT(help, StartsWith("Aufruf: kalvento [DATEI]\n"));
-  for (const char* mentioned : {"--help", "-h,", "--version", "-platform", "--  "}) {
+  for (const char* mentioned : {"--help", "-h,", "--version", "-platform", "--  ", "--fit"}) {
     EXPECT_THAT(help, HasSubstr(mentioned)) << mentioned;
   }
   EXPECT_EQ(help.back(), '\n');

@@ -1,0 +1,30 @@
+#pragma once
+// One file of "kalvento --fit": opened as the window opens it (the reader,
+// the columns its dialog offers or those asked for, Δy) and computed as
+// "Berechnung" computes it in a freshly started window, on the calling
+// thread. The result is the window's bold line with its statistics.
+
+#include <QString>
+#include <QStringList>
+#include <cstddef>
+
+#include "app/fitcall.h"
+#include "sinusfit/resultexport.h"
+
+namespace app {
+
+struct FittedFile {
+  bool fitted = false;
+  // Not fitted: why (German, as the window would say it).
+  QString message;
+  // Fitted: the pairs computed from and the bold line with its statistics
+  // (its pairs are not kept).
+  std::size_t pairs = 0;
+  sinusfit::ExportedResult best;
+  // What the window would say beside the table: lines skipped, pairs left out.
+  QStringList notes;
+};
+
+FittedFile FitPairFile(const QString& path, const FitCall& call);
+
+}  // namespace app
