@@ -134,7 +134,7 @@ int RunFitCommand(const FitCall& call, std::FILE* out, std::FILE* err) {
       Print(err, "kalvento: " + name + ": " + OneLine(file.message) + "\n");
       if (call.json) Print(out, sinusfit::FailureJsonLine(name, file.message.toStdString()) + "\n");
     } else if (call.json) {
-      Print(out, sinusfit::ResultJsonLine(name, file.pairs, file.best) + "\n");
+      Print(out, sinusfit::ResultJsonLine(name, file.pairs, file.best, {file.xTitle, file.yTitle}) + "\n");
     } else {
       csvPaths.push_back(path);
       csvResults.push_back(std::move(file.best));

@@ -117,6 +117,8 @@ FittedFile FitPairFile(const QString& path, const FitCall& call) {
     return NotFitted(QString::fromStdString(sinusfit::UncertaintyRefusalText(input.check)));
   FittedFile file;
   file.pairs = input.data.x.size();
+  file.xTitle = pairs.xTitle;
+  file.yTitle = pairs.yTitle;
   file.notes = NotesOf(pairs);
   const sinusfit::PressedComputation pressed =
       sinusfit::ComputeAsPressed(SettingsOf(call), std::move(input.data));

@@ -7,6 +7,7 @@
 #include <QString>
 #include <QStringList>
 #include <cstddef>
+#include <string>
 
 #include "app/fitcall.h"
 #include "sinusfit/resultexport.h"
@@ -21,6 +22,9 @@ struct FittedFile {
   // (its pairs are not kept).
   std::size_t pairs = 0;
   sinusfit::ExportedResult best;
+  // The axes' titles the window would show (Latin-1): which columns were
+  // taken, in what units, and a time axis's origin.
+  std::string xTitle, yTitle;
   // What the window would say beside the table: lines skipped, pairs left out.
   QStringList notes;
 };

@@ -200,7 +200,8 @@ std::string_view ModelKey(ModelKind kind) {
   return "sinus";
 }
 
-std::string ResultJsonLine(std::string_view file, std::size_t pairs, const ExportedResult& r) {
+std::string ResultJsonLine(std::string_view file, std::size_t pairs, const ExportedResult& r,
+                           const AxisNames& axes) {
   // A kind outside the list reads as the sine, as ModelOf takes it.
   const Model& model = ModelOf(r.model, r.values);
   const FitStatistics& s = r.statistics;
@@ -209,6 +210,10 @@ std::string ResultJsonLine(std::string_view file, std::size_t pairs, const Expor
   AppendUtf8String(out, file);
   AppendKey(out, "pairs");
   AppendInteger(out, pairs);
+  AppendKey(out, "x");
+  AppendLatin1String(out, axes.x);
+  AppendKey(out, "y");
+  AppendLatin1String(out, axes.y);
   AppendKey(out, "model");
   AppendUtf8String(out, ModelKey(model.Kind()));
   AppendKey(out, "error");

@@ -17,7 +17,8 @@ namespace sinusfit {
 // (hasValues and hasStatistics set, statistics attached by AttachStatistics
 // on its own data). Its members, in this order:
 //
-//   "file", "pairs", "model" (ModelKey), "error" (the error sum; χ² with Δy),
+//   "file", "pairs", "x" and "y" (the axes' titles: the columns' headings
+//   with their units, a time column's origin), "model" (ModelKey), "error" (the error sum; χ² with Δy),
 //   "term" (the entry's term), "parameters" and "derived" (each key →
 //   {"value": …, "uncertainty": …}, in the model's order), "r2", "rmse",
 //   with Δy "chi2", "dof", "p", and "held" (the held parameter or null).
@@ -26,8 +27,12 @@ namespace sinusfit {
 // decimal point; what is not finite or not known (a held parameter's
 // uncertainty, statistics not attached) is null. Bytes of `file` that are
 // no UTF-8 become U+FFFD.
+// The titles are Latin-1, as the reader gives them; empty where none.
+struct AxisNames {
+  std::string_view x, y;
+};
 std::string ResultJsonLine(std::string_view file /*UTF-8*/, std::size_t pairs,
-                           const ExportedResult& result);
+                           const ExportedResult& result, const AxisNames& axes = {});
 
 // {"file":…,"message":…} for a file that could not be fitted (message UTF-8,
 // German).

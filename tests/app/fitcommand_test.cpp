@@ -269,7 +269,7 @@ class FitCommandTest : public QObject {
       const QJsonObject line = QJsonDocument::fromJson(lines[fittedAt[k]].toUtf8(), &error).object();
       QCOMPARE(error.error, QJsonParseError::NoError);
       const Expected& expected = fittedLines[k];
-      for (const char* key : {"file", "pairs", "model", "error", "term", "parameters", "derived", "r2", "rmse"})
+      for (const char* key : {"file", "pairs", "x", "y", "model", "error", "term", "parameters", "derived", "r2", "rmse"})
         QVERIFY2(line.contains(QLatin1String(key)), key);
       QCOMPARE(line.value("model").toString(), QString::fromLatin1(expected.model));
       QCOMPARE(line.contains("chi2") && line.contains("dof") && line.contains("p"), expected.weighted);
@@ -294,6 +294,7 @@ class FitCommandTest : public QObject {
     QCOMPARE(first.value("parameters").toObject().value("b").toObject().value("value").toDouble(),
              fitted.best.parameters.b);
     QCOMPARE(first.value("pairs").toInt(), 200);
+    QCOMPARE(first.value("y").toString(), QStringLiteral("U"));
 
     for (const int at : {1, 3}) {
       const QJsonObject failure = QJsonDocument::fromJson(lines[at].toUtf8()).object();

@@ -165,13 +165,14 @@ TEST(ResultJsonLine, EveryMemberInOrderAndEveryNumberBitForBit) {
     SCOPED_TRACE(c.parameters + std::string(" held ") + c.held);
     const ExportedResult& r = c.r;
     const sinusfit::FitStatistics& s = r.statistics;
-    const Leaves json = Parse(sinusfit::ResultJsonLine("a.csv", 40, r));
-    EXPECT_EQ(Keys(json, ""), s.weighted ? "file pairs model error term parameters derived r2 "
-                                           "rmse chi2 dof p held"
-                                         : "file pairs model error term parameters derived r2 "
-                                           "rmse held");
+    const Leaves json = Parse(sinusfit::ResultJsonLine("a.csv", 40, r, {"t in s", "U in \xb5V"}));
+    EXPECT_EQ(Keys(json, ""), s.weighted ? "file pairs x y model error term parameters derived "
+                                           "r2 rmse chi2 dof p held"
+                                         : "file pairs x y model error term parameters derived "
+                                           "r2 rmse held");
     EXPECT_EQ(At(json, "/file"), "\"a.csv");
     EXPECT_EQ(At(json, "/pairs"), "40");
+    EXPECT_EQ(At(json, "/y"), "\"U in \xc2\xb5V");  // Latin-1 µ as UTF-8
     EXPECT_EQ(At(json, "/model"), '"' + std::string(c.model));
     ExpectNumber(At(json, "/error"), r.error, "error");
     EXPECT_EQ(At(json, "/term"), "\"1,2*SIN(2,1*X)+\xc2\xb7");  // Latin-1 · as UTF-8
