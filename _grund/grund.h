@@ -33,6 +33,17 @@ inline constexpr Extended kPi = std::numbers::pi_v<Extended>;
 inline constexpr Extended kTwoPi = 2 * kPi;
 
 // ---------------------------------------------------------------------------
+// Cores
+
+// Whether work on the calling thread may put a share of a long loop on a
+// second core: there is one, and the thread was not asked to keep to its
+// own, as each thread of a batch that already fills the cores is. The share
+// is always the same, so the results do not depend on it.
+bool SecondCoreWanted();
+// Asks that of the calling thread (false: a second core again where there is one).
+void KeepToOneCore(bool keep);
+
+// ---------------------------------------------------------------------------
 // Random numbers
 
 // A linear congruential generator with a 32-bit seed. The program's one

@@ -86,7 +86,7 @@ std::vector<Part> ChunkParts(std::size_t n, const F& part) {
   };
   std::size_t mine = chunks;
   std::thread helper;
-  if (n >= kThreadedPairs && std::thread::hardware_concurrency() >= 2) {
+  if (n >= kThreadedPairs && grund::SecondCoreWanted()) {
     try {
       helper = std::thread(run, chunks / 2, chunks);
       mine = chunks / 2;

@@ -48,14 +48,19 @@ StepSums SumRange(const Model& model, const std::vector<double>& p, const ModelO
 StepSums Sum(const Model& model, const std::vector<double>& p, const ModelOrigin& origin,
              const ModelPairs& pairs, const std::vector<int>& free) {
   const std::size_t n = pairs.x.size();
-  if (n < kThreadedPairs || std::thread::hardware_concurrency() < 2)
-    return SumRange(model, p, origin, pairs, free, 0, n);
+  if (n < kThreadedPairs) return SumRange(model, p, origin, pairs, free, 0, n);
   // The halves are always the same and added in their order: the same bits
-  // whatever ran them.
+  // whether a second core runs the later one or not.
   StepSums later;
-  std::thread second([&] { later = SumRange(model, p, origin, pairs, free, n / 2, n); });
+  const auto sumLater = [&] { later = SumRange(model, p, origin, pairs, free, n / 2, n); };
+  std::thread second;
+  if (grund::SecondCoreWanted()) second = std::thread(sumLater);
   StepSums sums = SumRange(model, p, origin, pairs, free, 0, n / 2);
-  second.join();
+  if (second.joinable()) {
+    second.join();
+  } else {
+    sumLater();
+  }
   sums.error += later.error;
   for (std::size_t k = 0; k < sums.jtj.size(); ++k) sums.jtj[k] += later.jtj[k];
   for (std::size_t k = 0; k < sums.jtr.size(); ++k) sums.jtr[k] += later.jtr[k];

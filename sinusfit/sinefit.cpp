@@ -179,7 +179,7 @@ void SineFit::RefineFrom(Candidates& candidates, int first) const {
     for (int i = start; i < kCandidatesPerPass; i += 2)
       RefineCandidate(candidates[i], x_, y_, w_, matrix);
   };
-  if (std::thread::hardware_concurrency() < 2 || kCandidatesPerPass - first < 2) {
+  if (!grund::SecondCoreWanted() || kCandidatesPerPass - first < 2) {
     for (int i = first; i < kCandidatesPerPass; ++i) {
       RefineCandidate(candidates[i], x_, y_, w_, ProcessNormalMatrix());
     }

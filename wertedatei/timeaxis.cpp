@@ -7,6 +7,7 @@
 #include <thread>
 #include <vector>
 
+#include "_grund/grund.h"
 #include "wertedatei/numberfield.h"
 
 namespace wertedatei {
@@ -77,7 +78,7 @@ void SetCells(Seconds seconds, double unitSeconds, int decimals, PairFile& file)
   decimals = std::clamp(decimals, 0, 13);
   const std::size_t n = file.xValues.size();
   TextColumn cells;
-  if (n < kTwoHalvesFrom || std::thread::hardware_concurrency() < 2) {
+  if (n < kTwoHalvesFrom || !grund::SecondCoreWanted()) {
     WriteCells(0, n, seconds, unitSeconds, decimals, cells, file.xValues);
   } else {
     TextColumn later;

@@ -454,7 +454,7 @@ LinesRead ReadLines(std::string_view text, const Format& format, ColumnChoice co
 // Where a text of at least `from` bytes is split: behind the first LF from
 // its middle on (so never inside a CRLF); 0 where there is none.
 std::size_t SecondPartStart(std::string_view text, std::size_t from) {
-  if (text.size() < from || std::thread::hardware_concurrency() < 2) return 0;
+  if (text.size() < from || !grund::SecondCoreWanted()) return 0;
   const std::size_t lf = text.find('\n', text.size() / 2);
   return lf == std::string_view::npos || lf + 1 >= text.size() ? 0 : lf + 1;
 }
