@@ -114,8 +114,12 @@ int RunFitCommand(const FitCall& call, std::FILE* out, std::FILE* err) {
   FittedFiles fitted(count);
   std::atomic<std::size_t> next{0};
   std::vector<std::jthread> threads;
-  for (unsigned t = 0; t < ThreadCount(call); ++t) {
-    threads.emplace_back([&] {
+  const unsigned threadCount = ThreadCount(call);
+  for (unsigned t = 0; t < threadCount; ++t) {
+    threads.emplace_back([&, several = threadCount > 1] {
+      // Several files at once fill the cores already: each computation
+      // keeps to its own thread rather than sharing a second core.
+      grund::KeepToOneCore(several);
       for (std::size_t i = next++; i < count; i = next++)
         fitted.Put(i, FitOrSayWhyNot(call.files[static_cast<qsizetype>(i)], call));
     });
