@@ -133,12 +133,14 @@ int RunFitCommand(const FitCall& call, std::FILE* out, std::FILE* err) {
     FittedFile file = fitted.Take(i);
     const std::string name = path.toStdString();
     for (const QString& note : file.notes) Print(err, "kalvento: " + name + ": Hinweis: " + OneLine(note) + "\n");
+    for (const std::string& hint : file.hints)
+      Print(err, "kalvento: " + name + ": " + OneLine(QString::fromStdString(hint)) + "\n");
     if (!file.fitted) {
       allFitted = false;
       Print(err, "kalvento: " + name + ": " + OneLine(file.message) + "\n");
       if (call.json) Print(out, sinusfit::FailureJsonLine(name, file.message.toStdString()) + "\n");
     } else if (call.json) {
-      Print(out, sinusfit::ResultJsonLine(name, file.pairs, file.best, {file.xTitle, file.yTitle}) + "\n");
+      Print(out, sinusfit::ResultJsonLine(name, file.pairs, file.best, {file.xTitle, file.yTitle, file.hints}) + "\n");
     } else {
       csvPaths.push_back(path);
       csvResults.push_back(std::move(file.best));

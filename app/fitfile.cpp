@@ -120,12 +120,13 @@ FittedFile FitPairFile(const QString& path, const FitCall& call) {
   file.xTitle = pairs.xTitle;
   file.yTitle = pairs.yTitle;
   file.notes = NotesOf(pairs);
-  const sinusfit::PressedComputation pressed =
-      sinusfit::ComputeAsPressed(SettingsOf(call), std::move(input.data));
+  const sinusfit::PressSettings settings = SettingsOf(call);
+  sinusfit::PressedComputation pressed = sinusfit::ComputeAsPressed(settings, std::move(input.data));
   if (pressed.best >= pressed.lines.size())
     return NotFitted(
         QStringLiteral("Für die Datei %1 wurde keine Anpassung gefunden.").arg(Quoted(path)));
   file.best = Exported(pressed);
+  file.hints = sinusfit::HintsAfter(pressed, settings);
   file.fitted = true;
   return file;
 }

@@ -8,6 +8,7 @@
 #include <QStringList>
 #include <cstddef>
 #include <string>
+#include <vector>
 
 #include "app/fitcall.h"
 #include "sinusfit/resultexport.h"
@@ -25,6 +26,8 @@ struct FittedFile {
   // The axes' titles the window would show (Latin-1): which columns were
   // taken, in what units, and a time axis's origin.
   std::string xTitle, yTitle;
+  // What the window would say about the computation once idle (UTF-8).
+  std::vector<std::string> hints;
   // What the window would say beside the table: lines skipped, pairs left out.
   QStringList notes;
 };

@@ -70,4 +70,20 @@ PressedComputation ComputeAsPressed(const PressSettings& settings, FitData data)
   return pressed;
 }
 
+std::vector<std::string> HintsAfter(PressedComputation& pressed, const PressSettings& settings) {
+  Computation& computation = *pressed.computation;
+  if (computation.Model() != ModelKind::kSine || pressed.best >= pressed.lines.size()) return {};
+  const double best = pressed.lines[pressed.best].result.error;
+  const auto readBound = [&settings] { return grund::ReadEditValue(settings.boundText); };
+  const auto keepGoing = [] { return true; };
+  std::vector<std::string> hints;
+  if (!ScanWanted(settings) && EffectiveMode(computation.Mode()) != FitMode::kFixedB) {
+    const std::optional<ScanHint> scan = FindScanHint(computation, best, readBound, keepGoing);
+    if (scan && !scan->text.empty()) hints.push_back(scan->text);
+  }
+  const std::optional<ModelHint> model = FindModelHint(computation, best, readBound, keepGoing);
+  if (model && !model->text.empty()) hints.push_back(model->text);
+  return hints;
+}
+
 }  // namespace sinusfit

@@ -42,6 +42,12 @@ struct PressedComputation {
   std::size_t best = 0;  // the bold line; lines.size() when none
 };
 
+// What the window says about a sine's computation once it is idle: that the
+// scan would find a smaller error (where it did not run), that a richer
+// model would (UTF-8 texts, empty where nothing is worth saying). Leaves the
+// generator and the interpreter as they were.
+std::vector<std::string> HintsAfter(PressedComputation& pressed, const PressSettings& settings);
+
 // The interpreter and the random generator as a freshly started program has
 // them, so that the computation that follows is the window's first.
 void StartAsFreshProgram();

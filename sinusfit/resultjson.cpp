@@ -3,6 +3,7 @@
 
 #include "sinusfit/resultjson.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cmath>
@@ -201,7 +202,7 @@ std::string_view ModelKey(ModelKind kind) {
 }
 
 std::string ResultJsonLine(std::string_view file, std::size_t pairs, const ExportedResult& r,
-                           const AxisNames& axes) {
+                           const ResultSurroundings& surroundings) {
   // A kind outside the list reads as the sine, as ModelOf takes it.
   const Model& model = ModelOf(r.model, r.values);
   const FitStatistics& s = r.statistics;
@@ -211,9 +212,9 @@ std::string ResultJsonLine(std::string_view file, std::size_t pairs, const Expor
   AppendKey(out, "pairs");
   AppendInteger(out, pairs);
   AppendKey(out, "x");
-  AppendLatin1String(out, axes.x);
+  AppendLatin1String(out, surroundings.xTitle);
   AppendKey(out, "y");
-  AppendLatin1String(out, axes.y);
+  AppendLatin1String(out, surroundings.yTitle);
   AppendKey(out, "model");
   AppendUtf8String(out, ModelKey(model.Kind()));
   AppendKey(out, "error");
@@ -242,7 +243,16 @@ std::string ResultJsonLine(std::string_view file, std::size_t pairs, const Expor
     out += "null";
   else
     AppendUtf8String(out, held);
-  out += '}';
+  AppendKey(out, "hints");
+  out += '[';
+  for (const std::string& hint : surroundings.hints) {
+    if (out.back() != '[') out += ',';
+    // The label breaks its lines; a line of JSON reads better without.
+    std::string line = hint;
+    std::replace(line.begin(), line.end(), '\n', ' ');
+    AppendUtf8String(out, line);
+  }
+  out += "]}";
   return out;
 }
 

@@ -5,6 +5,7 @@
 // German number texts.
 
 #include <cstddef>
+#include <span>
 #include <string>
 #include <string_view>
 
@@ -21,18 +22,21 @@ namespace sinusfit {
 //   with their units, a time column's origin), "model" (ModelKey), "error" (the error sum; χ² with Δy),
 //   "term" (the entry's term), "parameters" and "derived" (each key →
 //   {"value": …, "uncertainty": …}, in the model's order), "r2", "rmse",
-//   with Δy "chi2", "dof", "p", and "held" (the held parameter or null).
+//   with Δy "chi2", "dof", "p", "held" (the held parameter or null), and
+//   "hints" (an array of texts, each on one line).
 //
 // Numbers are the shortest text that reads back as the same double, with a
 // decimal point; what is not finite or not known (a held parameter's
 // uncertainty, statistics not attached) is null. Bytes of `file` that are
 // no UTF-8 become U+FFFD.
-// The titles are Latin-1, as the reader gives them; empty where none.
-struct AxisNames {
-  std::string_view x, y;
+// What the window shows beside the result: the axes' titles (Latin-1, as
+// the reader gives them; empty where none) and its hints (UTF-8).
+struct ResultSurroundings {
+  std::string_view xTitle, yTitle;
+  std::span<const std::string> hints;
 };
 std::string ResultJsonLine(std::string_view file /*UTF-8*/, std::size_t pairs,
-                           const ExportedResult& result, const AxisNames& axes = {});
+                           const ExportedResult& result, const ResultSurroundings& surroundings = {});
 
 // {"file":…,"message":…} for a file that could not be fitted (message UTF-8,
 // German).

@@ -8,6 +8,7 @@
 #include <QFile>
 #include <QJsonDocument>
 #include <QJsonObject>
+#include <QLabel>
 #include <QLineEdit>
 #include <QListWidget>
 #include <QRadioButton>
@@ -52,6 +53,7 @@ double Damped(double x) { return 2 * std::exp(-0.08 * x) * std::sin(1.7 * x + 0.
 double Trend(double x) { return std::sin(1.3 * x) + 0.2 * x + 1; }
 double TwoSines(double x) { return 2 * std::sin(1.1 * x) + 0.8 * std::sin(3.7 * x + 1) + 0.5; }
 double Harmonic(double x) { return 2 * std::sin(0.9 * x) + 0.7 * std::sin(1.8 * x + 0.5); }
+double Fast(double x) { return std::sin(170 * x); }
 double Uncertainty(double x) { return 0.05 + 0.01 * std::fabs(std::sin(x)); }
 
 // Reads a stream written by RunFitCommand.
@@ -109,6 +111,7 @@ class FitCommandTest : public QObject {
     sinusfit::ModelParameters parameters;
     std::vector<double> values;
     QMap<QString, QString> exported;
+    QString statistics;  // the label, with the hints once the window is idle
   };
 
   WindowResult PressInWindow(const QString& path, const app::FitCall& call) {
@@ -136,6 +139,10 @@ class FitCommandTest : public QObject {
       fields[mode - 2]->setText(call.heldValue);
     }
     form->D18C();
+    // The hints come while the window is idle.
+    for (int i = 0; i < 20 && !form->LabelStatistik->text().contains(QStringLiteral("Tipp")); ++i)
+      QTest::qWait(20);
+    result.statistics = form->LabelStatistik->text();
     for (int row = 0; row < form->Listbox1->count(); ++row) {
       if (!form->Listbox1->item(row)->font().bold()) continue;
       result.boldText = form->Listbox1->item(row)->text();
@@ -190,6 +197,8 @@ class FitCommandTest : public QObject {
         {"harmonics, two", Write("ober.csv", Series("t;y", 200, Harmonic)),
          "--zielfunktion oberschwingungen --frequenzen 2"},
         {"columns asked for", threeColumns, "--spalten 1,3"},
+        {"beyond the random starts: the hints", Write("schnell.csv", Series("t;U", 200, Fast, 0.01)),
+         ""},
         {"three columns proposed", threeColumns, "--zielfunktion trend"},
     };
     for (const Case& c : cases) QTest::newRow(c.name) << c.file << QString::fromUtf8(c.arguments);
@@ -218,6 +227,13 @@ class FitCommandTest : public QObject {
     if (call.model == sinusfit::ModelKind::kSine)
       QCOMPARE(sineBits(fitted.best.parameters), sineBits(window.parameters));
     QCOMPARE(bits(fitted.best.values), bits(window.values));
+
+    // And the window's hints, where it gives any.
+    if (QByteArray(QTest::currentDataTag()).contains("hints"))
+      QVERIFY2(fitted.hints.size() == 2u, fitted.best.entry.c_str());
+    for (const std::string& hint : fitted.hints)
+      QVERIFY2(window.statistics.contains(QString::fromStdString(hint)), hint.c_str());
+    QCOMPARE(window.statistics.count(QStringLiteral("Tipp")), static_cast<qsizetype>(fitted.hints.size()));
 
     // Every column the command prints is the window's export of that line.
     app::FitCall csvCall = call;

@@ -55,7 +55,7 @@ bool String(std::string_view& in, std::string& out) {
   return Eat(in, "\"");
 }
 
-// RFC 8259's objects, strings, numbers and null; false on anything else.
+// RFC 8259's objects, arrays, strings, numbers and null; false on anything else.
 bool Value(std::string_view& in, const std::string& path, Leaves& leaves) {
   if (Eat(in, "{")) {
     if (Eat(in, "}")) return true;
@@ -64,6 +64,14 @@ bool Value(std::string_view& in, const std::string& path, Leaves& leaves) {
       if (!String(in, key) || !Eat(in, ":") || !Value(in, path + '/' + key, leaves)) return false;
     } while (Eat(in, ","));
     return Eat(in, "}");
+  }
+  if (Eat(in, "[")) {
+    if (Eat(in, "]")) return true;
+    int index = 0;
+    do {
+      if (!Value(in, path + '/' + std::to_string(index++), leaves)) return false;
+    } while (Eat(in, ","));
+    return Eat(in, "]");
   }
   std::string text = "\"";
   static const std::regex kNumber(R"(-?(0|[1-9]\d*)(\.\d+)?([eE][+-]?\d+)?)");
@@ -161,18 +169,20 @@ TEST(ResultJsonLine, EveryMemberInOrderAndEveryNumberBitForBit) {
       {Attached(ModelKind::kSeveralFrequencies, kTwoSines, FitMode::kAllFree, false), "frequenzen",
        "", "a1 b1 c1 d a2 b2 c2", "period period2"},
   };
+  const std::vector<std::string> hints{"Tipp: eins\nzwei"};  // one line in JSON
   for (const Case& c : cases) {
     SCOPED_TRACE(c.parameters + std::string(" held ") + c.held);
     const ExportedResult& r = c.r;
     const sinusfit::FitStatistics& s = r.statistics;
-    const Leaves json = Parse(sinusfit::ResultJsonLine("a.csv", 40, r, {"t in s", "U in \xb5V"}));
+    const Leaves json = Parse(sinusfit::ResultJsonLine("a.csv", 40, r, {"t in s", "U in \xb5V", hints}));
     EXPECT_EQ(Keys(json, ""), s.weighted ? "file pairs x y model error term parameters derived "
-                                           "r2 rmse chi2 dof p held"
+                                           "r2 rmse chi2 dof p held hints"
                                          : "file pairs x y model error term parameters derived "
-                                           "r2 rmse held");
+                                           "r2 rmse held hints");
     EXPECT_EQ(At(json, "/file"), "\"a.csv");
     EXPECT_EQ(At(json, "/pairs"), "40");
     EXPECT_EQ(At(json, "/y"), "\"U in \xc2\xb5V");  // Latin-1 µ as UTF-8
+    EXPECT_EQ(At(json, "/hints/0"), "\"Tipp: eins zwei");
     EXPECT_EQ(At(json, "/model"), '"' + std::string(c.model));
     ExpectNumber(At(json, "/error"), r.error, "error");
     EXPECT_EQ(At(json, "/term"), "\"1,2*SIN(2,1*X)+\xc2\xb7");  // Latin-1 · as UTF-8
