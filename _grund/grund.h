@@ -73,6 +73,14 @@ RandomGenerator& ProcessRandom();
 extern std::array<std::string, 6> UserFunctionText;
 
 // ---------------------------------------------------------------------------
+// UTF-8
+
+// The length of the valid UTF-8 sequence at text[0] (1 to 4), 0 for an
+// invalid one, -1 for one the text ends inside. Overlong forms, surrogates
+// and code points above U+10FFFF are invalid.
+int Utf8SequenceLength(std::string_view text);
+
+// ---------------------------------------------------------------------------
 // Number texts
 
 // |x| in fixed notation with `decimals` digits after a ".", a "-" in front of

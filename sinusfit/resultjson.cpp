@@ -10,6 +10,7 @@
 #include <limits>
 #include <span>
 
+#include "_grund/grund.h"
 #include "sinusfit/resulttext.h"
 
 namespace sinusfit {
@@ -37,36 +38,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
   out += kHex[c & 15];
 }
 
-// The length of the valid UTF-8 sequence that text begins with (1 to 4), 0
-// where it begins none: a stray or truncated byte, an overlong form, a
-// surrogate or a code point above U+10FFFF.
-std::size_t Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  std::size_t length = 0;
-  unsigned char low = 0x80, high = 0xbf;  // the range of the second byte
-  if (lead >= 0xc2 && lead <= 0xdf) {
-    length = 2;
-  } else if (lead >= 0xe0 && lead <= 0xef) {
-    length = 3;
-    if (lead == 0xe0) low = 0xa0;
-    if (lead == 0xed) high = 0x9f;
-  } else if (lead >= 0xf0 && lead <= 0xf4) {
-    length = 4;
-    if (lead == 0xf0) low = 0x90;
-    if (lead == 0xf4) high = 0x8f;
-  } else {
-    return 0;
-  }
-  if (text.size() < length) return 0;
-  for (std::size_t i = 1; i < length; ++i) {
-    const unsigned char next = byte(i);
-    if (i == 1 ? next < low || next > high : next < 0x80 || next > 0xbf) return 0;
-  }
-  return length;
-}
-
 // A UTF-8 text as a JSON string; a byte that begins no valid sequence
 // becomes U+FFFD, so that the line is UTF-8 whatever a file name held.
 void AppendUtf8String(std::string& out, std::string_view text) {
@@ -79,9 +50,9 @@ void AppendUtf8String(std::string& out, std::string_view text) {
       else
         out += static_cast<char>(c);
       ++i;
-    } else if (const std::size_t length = Utf8SequenceLength(text.substr(i)); length > 0) {
-      out.append(text, i, length);
-      i += length;
+    } else if (const int length = grund::Utf8SequenceLength(text.substr(i)); length > 0) {
+      out.append(text, i, static_cast<std::size_t>(length));
+      i += static_cast<std::size_t>(length);
     } else {
       out += "\xef\xbf\xbd";
       ++i;

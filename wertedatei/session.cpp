@@ -22,6 +22,8 @@
 #include <string>
 #include <string_view>
 
+#include "_grund/grund.h"
+
 namespace wertedatei {
 
 namespace {
@@ -76,36 +78,6 @@ void AppendEscaped(std::string& out, unsigned char c) {
   }
 }
 
-// The length of the valid UTF-8 sequence at text[0] (1 to 4), 0 for an
-// invalid one, -1 for one the text ends inside. Overlong forms, surrogates
-// and code points above U+10FFFF are invalid.
-int Utf8SequenceLength(std::string_view text) {
-  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-  const unsigned char lead = byte(0);
-  if (lead < 0x80) return 1;
-  int length = 0;
-  unsigned char low = 0x80, high = 0xBF;  // the range of the second byte
-  if (lead >= 0xC2 && lead <= 0xDF) {
-    length = 2;
-  } else if (lead >= 0xE0 && lead <= 0xEF) {
-    length = 3;
-    if (lead == 0xE0) low = 0xA0;
-    if (lead == 0xED) high = 0x9F;
-  } else if (lead >= 0xF0 && lead <= 0xF4) {
-    length = 4;
-    if (lead == 0xF0) low = 0x90;
-    if (lead == 0xF4) high = 0x8F;
-  } else {
-    return 0;
-  }
-  for (int i = 1; i < length; ++i) {
-    if (static_cast<std::size_t>(i) >= text.size()) return -1;
-    const unsigned char next = byte(static_cast<std::size_t>(i));
-    if (i == 1 ? next < low || next > high : next < 0x80 || next > 0xBF) return 0;
-  }
-  return length;
-}
-
 // A Latin-1 text as a JSON string: bytes above 0x7F as their UTF-8 form.
 void AppendLatin1(std::string& out, std::string_view text) {
   out += '"';
@@ -142,7 +114,7 @@ void AppendUtf8(std::string& out, std::string_view text) {
       ++i;
       continue;
     }
-    const int length = Utf8SequenceLength(text.substr(i));
+    const int length = grund::Utf8SequenceLength(text.substr(i));
     if (length > 0) {
       out.append(text, i, static_cast<std::size_t>(length));
       i += static_cast<std::size_t>(length);
@@ -720,7 +692,7 @@ bool Reader::DecodeString(Encoding encoding, const char* plainEnd, std::string_v
     if (c < 0x20) return Damaged(Quoted(key_) + ": Steuerzeichen in einem Text", q);
     if (c >= 0x80) {
       const int length =
-          Utf8SequenceLength(std::string_view(q, static_cast<std::size_t>(end_ - q)));
+          grund::Utf8SequenceLength(std::string_view(q, static_cast<std::size_t>(end_ - q)));
       if (length < 0) {
         p_ = end_;
         return Truncated();
