@@ -307,8 +307,8 @@ FitCallReading ReadFitCall(const QStringList& arguments) {
 std::string FitHelpText() {
   std::string help =
       "Aufruf: kalvento --fit [OPTIONEN] DATEI...\n"
-      "Passt jede DATEI an, wie es „Berechnung“ im Fenster täte, aber ohne Fenster,\n"
-      "und schreibt je Datei eine Ergebniszeile.\n"
+      "Passt die Zielfunktion an die Wertepaare jeder DATEI an, wie es „Berechnung“\n"
+      "im Fenster täte, aber ohne Fenster, und schreibt je Datei die beste Zeile.\n"
       "\n"
       "Optionen:\n";
   for (const OptionEntry& option : kOptions) {
@@ -324,7 +324,9 @@ std::string FitHelpText() {
       "Ausgabe: CSV mit „;“, Dezimalkomma und einer Kopfzeile (voreingestellt) oder\n"
       "JSON Lines (--json), eine Zeile je Datei.\n"
       "Rückgabewert: 0, wenn jede Datei angepasst wurde; 1, wenn wenigstens eine nicht\n"
-      "(sie wird auf der Fehlerausgabe genannt); 2 bei einem falschen Aufruf.\n";
+      "(sie wird auf der Fehlerausgabe genannt); 2 bei einem falschen Aufruf.\n"
+      "Die Tipps des Fensters (etwa dass die Frequenzsuche eine kleinere Fehlersumme\n"
+      "findet) stehen auf der Fehlerausgabe und im JSON unter „hints“.\n";
   return help;
 }
 
