@@ -25,22 +25,6 @@ QStringList Arguments(const std::vector<std::string>& arguments) {
   return list;
 }
 
-TEST(FitCallTest, DefaultsWithOneFile) {
-  const FitCallReading reading = ReadFitCall({QStringLiteral("messung.csv")});
-  ASSERT_EQ(reading.outcome, Outcome::kFit) << reading.message;
-  const FitCall& call = reading.call;
-  EXPECT_EQ(call.model, ModelKind::kSine);
-  EXPECT_EQ(call.frequencies, 0);
-  EXPECT_EQ(call.bound, QStringLiteral("200"));
-  EXPECT_FALSE(call.scan);
-  EXPECT_EQ(call.mode, FitMode::kAllFree);
-  EXPECT_TRUE(call.heldValue.isEmpty());
-  EXPECT_FALSE(call.columns.has_value());
-  EXPECT_FALSE(call.json);
-  EXPECT_EQ(call.jobs, 0);
-  EXPECT_EQ(call.files, QStringList{QStringLiteral("messung.csv")});
-}
-
 // Each accepted call with the one field it sets and the files it names.
 struct Accepted {
   std::vector<std::string> arguments;
