@@ -139,9 +139,9 @@ class FitCommandTest : public QObject {
       fields[mode - 2]->setText(call.heldValue);
     }
     form->D18C();
-    // The hints come while the window is idle.
-    for (int i = 0; i < 20 && !form->LabelStatistik->text().contains(QStringLiteral("Tipp")); ++i)
-      QTest::qWait(20);
+    // The hints come once the window is idle: the first round of events
+    // looks for them to the end.
+    QTest::qWait(10);
     result.statistics = form->LabelStatistik->text();
     for (int row = 0; row < form->Listbox1->count(); ++row) {
       if (!form->Listbox1->item(row)->font().bold()) continue;
